@@ -1,0 +1,79 @@
+#pragma once
+// A serial port wired in-process to simulated devices, on a virtual clock.
+// Port numbers given a device or marked silent open; all others fail.
+// Writes reach the device instantly; its answers arrive at their due times
+// into a receive buffer of the set size, and what does not fit is lost.
+
+#include "link/SerialPort.h"
+#include "sim/VirtualClock.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QSet>
+
+#include <optional>
+
+namespace ksr::sim {
+
+class SimDevice;
+
+class InProcessPort final : public ksr::SerialPort {
+public:
+    static constexpr int DefaultReceiveSize = 10;
+
+    explicit InProcessPort(VirtualClock &clock);
+
+    // Port `portNumber` opens and talks to `device` (not owned).
+    void AttachDevice(int portNumber, SimDevice *device);
+    // Port `portNumber` opens but nothing answers on it.
+    void AddSilentPort(int portNumber);
+
+    bool Open(int number) override;
+    void Close() override;
+    bool IsOpen() const override { return open_; }
+    bool SetReceiveSize(int bytes) override;
+    bool Write(const QByteArray &bytes) override;
+    int BytesWaiting() override;
+    QByteArray Read(int count) override;
+    void DiscardInput() override;
+    bool WaitForBytes(int count, double deadline) override;
+
+    // Every write that was sent, with its virtual time.
+    const QList<QByteArray> &Writes() const { return writes_; }
+    const QList<double> &WriteTimes() const { return writeTimes_; }
+    void ClearWrites();
+    int ReceiveSize() const { return receiveSize_; }
+    // The number last opened, 0 when none was.
+    int PortNumber() const { return number_; }
+
+    // The adapter of the port last opened is pulled: the port closes, writes
+    // fail, it no longer opens and nothing arrives from it.
+    void Vanish();
+    // The next `count` writes fail without sending anything.
+    void FailNextWrites(int count) { failWrites_ = count; }
+    // `bytes` arrive in the receive path at virtual time `at`.
+    void InjectBytes(const QByteArray &bytes, double at);
+
+private:
+    // Moves what has arrived by now into the receive buffer.
+    void TakeIn();
+    void Arrive(const QByteArray &bytes);
+    std::optional<double> NextArrival() const;
+    SimDevice *Device() const;
+
+    VirtualClock &clock_;
+    QMap<int, SimDevice *> devices_;
+    QSet<int> silentPorts_;
+    QSet<int> vanished_;
+    QMap<double, QByteArray> injected_;
+    int number_ = 0;
+    bool open_ = false;
+    int receiveSize_ = DefaultReceiveSize;
+    QByteArray buffer_;
+    int failWrites_ = 0;
+    QList<QByteArray> writes_;
+    QList<double> writeTimes_;
+};
+
+} // namespace ksr::sim

@@ -1,0 +1,127 @@
+#include "sim/PtyServer.h"
+
+#include "sim/SimDevice.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace ksr::sim {
+
+namespace {
+
+QString SystemError(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+} // namespace
+
+PtyServer::PtyServer(SimDevice &device, double byteSeconds, std::function<void()> afterReceive)
+    : device_(device)
+    , pacer_(byteSeconds)
+    , afterReceive_(std::move(afterReceive))
+{
+    clock_.start();
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { WriteDue(); });
+}
+
+PtyServer::~PtyServer()
+{
+    notifier_.reset();
+    if (slave_ >= 0)
+        close(slave_);
+    if (master_ >= 0)
+        close(master_);
+}
+
+bool PtyServer::Start(QString *error)
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) {
+        *error = SystemError("posix_openpt");
+        return false;
+    }
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        *error = SystemError("grantpt/unlockpt");
+        return false;
+    }
+    const char *name = ptsname(master_);
+    if (!name) {
+        *error = SystemError("ptsname");
+        return false;
+    }
+    path_ = QString::fromLocal8Bit(name);
+    slave_ = open(name, O_RDWR | O_NOCTTY);
+    if (slave_ < 0) {
+        *error = SystemError("open terminal");
+        return false;
+    }
+    termios raw{};
+    if (tcgetattr(slave_, &raw) != 0) {
+        *error = SystemError("tcgetattr");
+        return false;
+    }
+    cfmakeraw(&raw);
+    if (tcsetattr(slave_, TCSANOW, &raw) != 0) {
+        *error = SystemError("tcsetattr");
+        return false;
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadInput(); });
+    return true;
+}
+
+double PtyServer::Now() const
+{
+    return static_cast<double>(clock_.nsecsElapsed()) * 1e-9;
+}
+
+void PtyServer::ReadInput()
+{
+    char buffer[4096];
+    const ssize_t got = read(master_, buffer, sizeof buffer);
+    if (got <= 0)
+        return; // EAGAIN, or no client: nothing to take
+    const double readTime = Now();
+    for (ssize_t i = 0; i < got; ++i)
+        device_.Receive(QByteArrayView(buffer + i, 1), pacer_.Arrival(readTime));
+    if (afterReceive_)
+        afterReceive_();
+    QueueOutput();
+}
+
+void PtyServer::QueueOutput()
+{
+    while (const auto due = device_.NextDue()) {
+        for (const char byte : device_.TakeDue(*due))
+            pending_.push_back({pacer_.Departure(*due), byte});
+    }
+    WriteDue();
+}
+
+void PtyServer::WriteDue()
+{
+    const double now = Now();
+    QByteArray out;
+    while (!pending_.empty() && pending_.front().at <= now) {
+        out.append(pending_.front().byte);
+        pending_.pop_front();
+    }
+    // What the terminal does not take is lost, as on a line nobody reads.
+    if (!out.isEmpty() && write(master_, out.constData(), static_cast<size_t>(out.size())) < 0 && errno != EAGAIN)
+        qWarning("write to terminal: %s", std::strerror(errno));
+    if (!pending_.empty()) {
+        const double wait = pending_.front().at - now;
+        timer_.start(static_cast<int>(std::ceil(std::max(0.0, wait) * 1000.0)));
+    }
+}
+
+} // namespace ksr::sim

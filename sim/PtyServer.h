@@ -1,0 +1,57 @@
+#pragma once
+// Serves a SimDevice on a pseudo-terminal. Bytes from the terminal reach the
+// device paced like a serial line, and its output goes back the same way.
+// The server keeps a descriptor of the terminal's own side open, so a client
+// can close and reopen the port without the server seeing a hang-up.
+
+#include "sim/LinePacer.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace ksr::sim {
+
+class SimDevice;
+
+class PtyServer : public QObject {
+public:
+    // `byteSeconds` 0: no pacing. `afterReceive` runs after each batch of
+    // received bytes has been handed to the device.
+    PtyServer(SimDevice &device, double byteSeconds, std::function<void()> afterReceive);
+    ~PtyServer() override;
+
+    // Opens the terminal; false with `error` set on failure.
+    bool Start(QString *error);
+    // The path a client opens, e.g. /dev/pts/3.
+    QString DevicePath() const { return path_; }
+
+private:
+    double Now() const;
+    void ReadInput();
+    void QueueOutput();
+    void WriteDue();
+
+    SimDevice &device_;
+    LinePacer pacer_;
+    std::function<void()> afterReceive_;
+    QElapsedTimer clock_;
+    int master_ = -1;
+    int slave_ = -1;
+    QString path_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QTimer timer_;
+    struct Timed {
+        double at;
+        char byte;
+    };
+    std::deque<Timed> pending_;
+};
+
+} // namespace ksr::sim

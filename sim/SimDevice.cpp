@@ -1,0 +1,70 @@
+#include "sim/SimDevice.h"
+
+#include "sim/FixedPresets.h"
+
+namespace ksr::sim {
+
+SimDevice::SimDevice()
+    : memory_(DefaultMemory())
+    , current_(FixedPreset(0))
+{
+}
+
+void SimDevice::Receive(QByteArrayView bytes, double now)
+{
+    for (const char c : bytes) {
+        if (const auto frame = receiver_.Push(static_cast<std::uint8_t>(c), now))
+            Handle(*frame, now);
+    }
+}
+
+QByteArray SimDevice::TakeDue(double now)
+{
+    return output_.TakeDue(now);
+}
+
+std::optional<double> SimDevice::NextDue() const
+{
+    return output_.NextDue();
+}
+
+std::uint8_t SimDevice::MemoryByte(int address) const
+{
+    if (address < 0 || address >= MemoryBytes)
+        return UnusedByte;
+    return memory_[static_cast<std::size_t>(address)];
+}
+
+void SimDevice::SetMemoryByte(int address, std::uint8_t value)
+{
+    if (address < 0 || address >= MemoryBytes)
+        return;
+    auto &cell = memory_[static_cast<std::size_t>(address)];
+    if (cell != value) {
+        cell = value;
+        changed_ = true;
+    }
+}
+
+void SimDevice::SetCurrentSettings(const Preset &settings)
+{
+    if (current_ != settings) {
+        current_ = settings;
+        changed_ = true;
+    }
+}
+
+void SimDevice::StoreCurrent(std::size_t offset, std::uint8_t value)
+{
+    if (current_[offset] != value) {
+        current_[offset] = value;
+        changed_ = true;
+    }
+}
+
+bool SimDevice::SearchRunning(int channel) const
+{
+    return channel >= 0 && channel < 2 && searching_[static_cast<std::size_t>(channel)];
+}
+
+} // namespace ksr::sim

@@ -1,0 +1,107 @@
+#include "sim/SimOptions.h"
+
+#include <QCommandLineParser>
+
+namespace ksr::sim {
+
+namespace {
+
+struct Reader {
+    const QCommandLineParser &parser;
+    QString error;
+
+    // The option's value as an integer (0x.. hex allowed) of at least `min`.
+    int Int(const QCommandLineOption &option, int fallback, int min)
+    {
+        if (!parser.isSet(option))
+            return fallback;
+        bool ok = false;
+        const int value = parser.value(option).toInt(&ok, 0);
+        if (!ok || value < min) {
+            Fail(option, QStringLiteral("an integer of at least %1").arg(min));
+            return fallback;
+        }
+        return value;
+    }
+    double Millis(const QCommandLineOption &option)
+    {
+        if (!parser.isSet(option))
+            return 0.0;
+        bool ok = false;
+        const double ms = parser.value(option).toDouble(&ok);
+        if (!ok || ms < 0) {
+            Fail(option, QStringLiteral("milliseconds >= 0"));
+            return 0.0;
+        }
+        return ms / 1000.0;
+    }
+    void Fail(const QCommandLineOption &option, const QString &expected)
+    {
+        if (error.isEmpty())
+            error = QStringLiteral("--%1 expects %2, got \"%3\"")
+                        .arg(option.names().constFirst(), expected, parser.value(option));
+    }
+};
+
+} // namespace
+
+std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated KSR-704 on a pseudo-terminal. Prints the terminal's path as its first line."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the device."), QStringLiteral("PATH"));
+    const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("Load and keep the device state in FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Print each received frame in hex."));
+    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed to pace bytes at (default 4800)."), QStringLiteral("RATE"));
+    const QCommandLineOption fast(QStringLiteral("fast"), QStringLiteral("No pacing: answer as soon as due."));
+    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Leave the next N answers out (-1: all)."), QStringLiteral("N"));
+    const QCommandLineOption delay(QStringLiteral("reply-delay"), QStringLiteral("Delay each answer by MS."), QStringLiteral("MS"));
+    const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Send AT bytes, the rest MS later."), QStringLiteral("AT:MS"));
+    const QCommandLineOption extra(QStringLiteral("extra"), QStringLiteral("Send N extra bytes after each answer."), QStringLiteral("N"));
+    const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Replace answers by invalid bytes."));
+    const QCommandLineOption truncate(QStringLiteral("truncate-block"), QStringLiteral("Cut preset blocks to N bytes."), QStringLiteral("N"));
+    const QCommandLineOption command(QStringLiteral("fault-command"), QStringLiteral("Faults apply only to command CODE."), QStringLiteral("CODE"));
+    const QCommandLineOption count(QStringLiteral("fault-count"), QStringLiteral("Faults apply to the next N answers only."), QStringLiteral("N"));
+    parser.addOptions({link, state, log, baud, fast, silent, delay, split, extra, garbage, truncate, command, count});
+
+    if (!parser.parse(arguments))
+        return OptionError{parser.errorText()};
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        return ShowText{parser.helpText()};
+    if (!parser.positionalArguments().isEmpty())
+        return OptionError{QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst())};
+
+    SimOptions o;
+    Reader r{parser, {}};
+    o.linkPath = parser.value(link);
+    o.statePath = parser.value(state);
+    o.log = parser.isSet(log);
+    o.fast = parser.isSet(fast);
+    o.baud = r.Int(baud, o.baud, 1);
+    Faults &f = o.faults;
+    f.silentReplies = r.Int(silent, 0, -1);
+    f.replyDelay = r.Millis(delay);
+    if (parser.isSet(split)) {
+        const QStringList parts = parser.value(split).split(QLatin1Char(':'));
+        bool okAt = false;
+        bool okMs = false;
+        f.splitAt = parts.size() == 2 ? parts[0].toInt(&okAt) : 0;
+        f.splitDelay = parts.size() == 2 ? parts[1].toDouble(&okMs) / 1000.0 : 0.0;
+        if (!okAt || !okMs || f.splitAt < 1 || f.splitDelay < 0)
+            r.Fail(split, QStringLiteral("AT:MS with AT >= 1 and MS >= 0"));
+    }
+    f.extraBytes = r.Int(extra, 0, 0);
+    f.garbage = parser.isSet(garbage);
+    f.truncateBlock = r.Int(truncate, -1, 0);
+    f.onlyCommand = r.Int(command, -1, 0);
+    f.count = r.Int(count, -1, 1);
+    if (f.onlyCommand > 0xFF)
+        r.Fail(command, QStringLiteral("a command code 0..0xFF"));
+    if (!r.error.isEmpty())
+        return OptionError{r.error};
+    return o;
+}
+
+} // namespace ksr::sim

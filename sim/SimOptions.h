@@ -1,0 +1,35 @@
+#pragma once
+// The simulator program's command line.
+
+#include "sim/Faults.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace ksr::sim {
+
+struct SimOptions {
+    QString linkPath;  // symbolic link to the device, empty: none
+    QString statePath; // device state file, empty: none
+    bool log = false;  // print each received frame
+    int baud = 4800;
+    bool fast = false; // no pacing
+    Faults faults;
+
+    // Seconds one 8N1 byte takes on the line, 0 when not paced.
+    double ByteSeconds() const { return fast ? 0.0 : 10.0 / baud; }
+};
+
+struct ShowText {
+    QString text; // help or version text: print it and end
+};
+struct OptionError {
+    QString message;
+};
+
+// `arguments` includes the program name first.
+std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringList &arguments);
+
+} // namespace ksr::sim

@@ -1,0 +1,47 @@
+#pragma once
+// Runs the ksr704-sim program as a child process for tests and benchmarks:
+// starts it, reads the terminal path it prints and ends it again. POSIX only.
+
+#include "sim/SimDevice.h" // answers come SimDevice::ReplyTurnaround after a frame
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <csignal>
+
+namespace ksr::sim {
+
+class SimProcess {
+public:
+    static constexpr int DefaultTimeoutMs = 5000;
+
+#ifdef KSR704_SIM_PATH
+    // The program the build defined as KSR704_SIM_PATH.
+    SimProcess()
+        : SimProcess(QStringLiteral(KSR704_SIM_PATH))
+    {
+    }
+#endif
+    explicit SimProcess(QString program);
+    // Ends the simulator if it still runs: SIGTERM, then kill.
+    ~SimProcess();
+    SimProcess(const SimProcess &) = delete;
+    SimProcess &operator=(const SimProcess &) = delete;
+
+    // Starts the simulator and waits for the path it prints; false when it
+    // printed none in time.
+    bool Start(const QStringList &arguments, int timeoutMs = DefaultTimeoutMs);
+    QString DevicePath() const { return path_; }
+    // Sends `endSignal` and waits; true when the simulator ended normally
+    // with exit code 0.
+    bool Stop(int endSignal = SIGTERM, int timeoutMs = DefaultTimeoutMs);
+    QProcess &Process() { return process_; }
+
+private:
+    QString program_;
+    QProcess process_;
+    QString path_;
+};
+
+} // namespace ksr::sim

@@ -1,0 +1,101 @@
+// ksr704-sim: the simulated device on a pseudo-terminal.
+#include "sim/DeviceLink.h"
+#include "sim/PtyServer.h"
+#include "sim/SignalWatcher.h"
+#include "sim/SimDevice.h"
+#include "sim/SimOptions.h"
+#include "sim/StateFile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+using namespace ksr::sim;
+
+int Fail(const QString &message)
+{
+    std::fprintf(stderr, "ksr704-sim: %s\n", qPrintable(message));
+    return 1;
+}
+
+void PrintLine(const QString &line)
+{
+    std::fprintf(stdout, "%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+QString Hex(const ksr::Frame &frame)
+{
+    return QByteArray(reinterpret_cast<const char *>(frame.data()), static_cast<qsizetype>(frame.size()))
+        .toHex(' ')
+        .toUpper();
+}
+
+// Loads the state file when there is one; a file that is there but no valid
+// state is an error, so a mistyped path cannot overwrite someone's file.
+bool LoadStateFile(SimDevice &device, const QString &path, QString *error)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return true;
+    const auto bytes = ReadStateFile(path, error);
+    if (!bytes)
+        return false;
+    if (!device.LoadState(*bytes)) {
+        *error = QStringLiteral("%1 is not a valid simulator state file").arg(path);
+        return false;
+    }
+    device.MarkSaved();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!SignalWatcher::BlockEndSignals())
+        return Fail(QStringLiteral("cannot block signals"));
+    QCoreApplication app(argc, argv);
+    const auto parsed = ParseSimOptions(app.arguments());
+    if (const auto *show = std::get_if<ShowText>(&parsed)) {
+        std::fputs(qPrintable(show->text), stdout);
+        return 0;
+    }
+    if (const auto *bad = std::get_if<OptionError>(&parsed))
+        return Fail(bad->message);
+    const SimOptions &options = std::get<SimOptions>(parsed);
+
+    SimDevice device;
+    QString error;
+    if (!LoadStateFile(device, options.statePath, &error))
+        return Fail(error);
+    device.SetFaults(options.faults);
+
+    int saveFailures = 0;
+    PtyServer server(device, options.ByteSeconds(), [&] {
+        if (options.log) {
+            for (const ksr::Frame &frame : device.ReceivedFrames())
+                PrintLine(Hex(frame));
+        }
+        device.ClearReceivedFrames();
+        if (!options.statePath.isEmpty() && device.StateChanged()) {
+            QString saveError;
+            if (WriteStateFile(options.statePath, device.SaveState(), &saveError))
+                device.MarkSaved();
+            else if (saveFailures++ == 0)
+                std::fprintf(stderr, "ksr704-sim: %s\n", qPrintable(saveError));
+        }
+    });
+    if (!server.Start(&error))
+        return Fail(error);
+
+    DeviceLink link;
+    if (!options.linkPath.isEmpty() && !link.Create(options.linkPath, server.DevicePath(), &error))
+        return Fail(error);
+
+    const SignalWatcher watcher(&app, [&app](int) { app.quit(); });
+    PrintLine(server.DevicePath());
+    return app.exec();
+}

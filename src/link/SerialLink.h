@@ -1,0 +1,68 @@
+#pragma once
+// The serial link to the KSR-704: opening the port, the probe, the command
+// exchange with its reply wait and resends, the 160-byte block read and the
+// frame sent without reply. Every operation blocks until it is done; none
+// dispatches window events.
+
+#include "link/Clock.h"
+#include "link/ProgramEnd.h"
+#include "link/SerialPort.h"
+#include "link/UserDialogs.h"
+#include "model/Frames.h"
+#include "model/State.h"
+
+namespace ksr {
+
+// A reply or probe answer is missing after 3.168 s, a block after 18.144 s.
+inline constexpr double ReplyTimeoutSeconds = 0.11 / 3000.0 * 86400.0;
+inline constexpr double BlockTimeoutSeconds = 0.21 / 1000.0 * 86400.0;
+// A frame is written at most this often before "Time out".
+inline constexpr int MaxSends = 6;
+inline constexpr int TimeOutExitCode = 1;
+
+class SerialLink {
+public:
+    SerialLink(AppState &state, SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
+
+    // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
+    void OpenPort();
+    // Closes the port, sets its receive buffer to 10 or 160 bytes, reopens it.
+    void SetReceiveSize(int bytes);
+    // True when a KSR-704 answered the probe (reply byte 3 = 0x5B).
+    bool ProbeDevice(const FrameArgs &args);
+    // Sends a command and waits for its 10-byte reply, left in RxBuffer 0..9.
+    // After the sixth unanswered send: "Time out" and the end of the program.
+    void ExchangeCommand(const FrameArgs &args);
+    // Sends a command and waits for a 160-byte block, left in RxBuffer 0..159.
+    // False when it did nothing or the port failed.
+    bool ReadBlock(const FrameArgs &args);
+    // Sends a frame and does not wait (the notification acknowledgement).
+    void SendWithoutReply(const FrameArgs &args);
+
+    SerialPort &Port() { return port_; }
+
+private:
+    // Sending is off in demo mode, while device data fills the editor, and
+    // once the program is ending.
+    bool SendingOff() const;
+    // Builds TxFrame from the seven bytes and writes it; false on a port error.
+    bool WriteFrame(const FrameArgs &args);
+    // Waits up to `limit` seconds from now until `count` bytes wait.
+    bool WaitForReply(int count, double limit);
+    enum class SendResult { Answered, PortFailed, TimedOut };
+    // Writes the frame until `count` bytes answer it, at most MaxSends times,
+    // then "Time out". A failed write ends it at once when `writeErrorFails`,
+    // otherwise it counts as a send that got no answer.
+    SendResult SendWithResends(const FrameArgs &args, int count, double limit, bool writeErrorFails);
+    // Takes `count` bytes into RxBuffer and discards the rest.
+    void TakeReply(int count);
+    void TimeOut();
+
+    AppState &state_;
+    SerialPort &port_;
+    Clock &clock_;
+    UserDialogs &dialogs_;
+    ProgramEnd &end_;
+};
+
+} // namespace ksr

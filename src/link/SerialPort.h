@@ -1,0 +1,35 @@
+#pragma once
+// The serial port as the link uses it: a numbered port at 4800 baud 8N1 with
+// a receive buffer of a set size (10 or 160 bytes). Bytes that arrive while
+// the buffer is full are lost, as on a real receive buffer.
+
+#include <QByteArray>
+
+namespace ksr {
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Opens port `number` (1..35) at 4800 8N1; false when it cannot be opened.
+    virtual bool Open(int number) = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // Closes the port, sets the receive buffer to `bytes` and reopens it; the
+    // buffer starts empty. False when the port cannot be reopened.
+    virtual bool SetReceiveSize(int bytes) = 0;
+    // Writes all bytes; false when the port is closed or the write fails.
+    virtual bool Write(const QByteArray &bytes) = 0;
+    // Bytes waiting in the receive buffer, taking in what has arrived.
+    virtual int BytesWaiting() = 0;
+    // Takes up to `count` bytes from the receive buffer.
+    virtual QByteArray Read(int count) = 0;
+    // Empties the receive buffer.
+    virtual void DiscardInput() = 0;
+    // Blocks until `count` bytes wait or the clock passes `deadline` (seconds
+    // on the link's clock). True when the bytes wait. A closed or failed port
+    // waits out the deadline without using the processor.
+    virtual bool WaitForBytes(int count, double deadline) = 0;
+};
+
+} // namespace ksr

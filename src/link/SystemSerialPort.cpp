@@ -1,0 +1,145 @@
+#include "link/SystemSerialPort.h"
+
+#include <cmath>
+
+namespace ksr {
+
+SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pathForNumber)
+    : clock_(clock), pathForNumber_(std::move(pathForNumber))
+{
+}
+
+bool SystemSerialPort::Open(int number)
+{
+    Close();
+    path_ = pathForNumber_(number);
+    return !path_.isEmpty() && OpenPath();
+}
+
+bool SystemSerialPort::OpenPath()
+{
+    port_.setPortName(path_);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        port_.clearError();
+        return false;
+    }
+    const bool configured = port_.setBaudRate(QSerialPort::Baud4800) && port_.setDataBits(QSerialPort::Data8)
+                            && port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop)
+                            && port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        port_.close();
+        port_.clearError();
+        return false;
+    }
+    // A freshly opened port starts with an empty receive buffer, whatever
+    // the line delivered while nobody listened.
+    port_.clear(QSerialPort::Input);
+    buffer_.clear();
+    return true;
+}
+
+void SystemSerialPort::Close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+    buffer_.clear();
+}
+
+bool SystemSerialPort::IsOpen() const
+{
+    return port_.isOpen();
+}
+
+bool SystemSerialPort::SetReceiveSize(int bytes)
+{
+    Close();
+    receiveSize_ = bytes;
+    return !path_.isEmpty() && OpenPath();
+}
+
+bool SystemSerialPort::Write(const QByteArray &bytes)
+{
+    // A port closed after an error is tried once more: the adapter may be back.
+    if (!port_.isOpen() && (path_.isEmpty() || !OpenPath()))
+        return false;
+    if (port_.write(bytes) != bytes.size()) {
+        CloseOnFatalError();
+        return false;
+    }
+    // Hand the whole frame to the driver now; it is small.
+    while (port_.bytesToWrite() > 0) {
+        if (!port_.waitForBytesWritten(1000)) {
+            CloseOnFatalError();
+            return false;
+        }
+    }
+    return true;
+}
+
+void SystemSerialPort::TakeIn()
+{
+    if (!port_.isOpen())
+        return;
+    // A zero wait lets QSerialPort read what the driver holds without blocking.
+    if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(0))
+        CloseOnFatalError();
+    const QByteArray arrived = port_.readAll();
+    const qsizetype room = receiveSize_ - buffer_.size();
+    if (room > 0)
+        buffer_.append(arrived.left(room));
+}
+
+int SystemSerialPort::BytesWaiting()
+{
+    TakeIn();
+    return static_cast<int>(buffer_.size());
+}
+
+QByteArray SystemSerialPort::Read(int count)
+{
+    TakeIn();
+    const QByteArray taken = buffer_.left(count);
+    buffer_.remove(0, taken.size());
+    return taken;
+}
+
+void SystemSerialPort::DiscardInput()
+{
+    TakeIn();
+    buffer_.clear();
+}
+
+bool SystemSerialPort::WaitForBytes(int count, double deadline)
+{
+    TakeIn();
+    while (buffer_.size() < count) {
+        const double remaining = deadline - clock_.NowSeconds();
+        if (remaining < 0)
+            return false;
+        if (!port_.isOpen()) {
+            clock_.SleepUntil(deadline);
+            return false;
+        }
+        // Wait a whole millisecond past the deadline so that it has passed.
+        const int ms = static_cast<int>(std::ceil(remaining * 1000.0)) + 1;
+        if (port_.waitForReadyRead(ms)) {
+            TakeIn();
+        } else {
+            CloseOnFatalError();
+        }
+    }
+    return true;
+}
+
+void SystemSerialPort::CloseOnFatalError()
+{
+    const QSerialPort::SerialPortError error = port_.error();
+    port_.clearError();
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    port_.close();
+    port_.clearError();
+}
+
+} // namespace ksr

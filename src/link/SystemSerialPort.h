@@ -1,0 +1,45 @@
+#pragma once
+// The serial port seam on a real port through QSerialPort: 4800 baud, 8 data
+// bits, no parity, 1 stop bit, no flow control, raw bytes.
+
+#include "link/Clock.h"
+#include "link/SerialPort.h"
+
+#include <QSerialPort>
+
+#include <functional>
+
+namespace ksr {
+
+class SystemSerialPort final : public SerialPort {
+public:
+    // `pathForNumber` maps a port number to a device path (empty: no port).
+    SystemSerialPort(Clock &clock, std::function<QString(int)> pathForNumber);
+
+    bool Open(int number) override;
+    void Close() override;
+    bool IsOpen() const override;
+    bool SetReceiveSize(int bytes) override;
+    bool Write(const QByteArray &bytes) override;
+    int BytesWaiting() override;
+    QByteArray Read(int count) override;
+    void DiscardInput() override;
+    bool WaitForBytes(int count, double deadline) override;
+
+private:
+    bool OpenPath();
+    // Moves what the port has received into the receive buffer, up to its size.
+    void TakeIn();
+    // Closes the port after a read or resource error (the adapter was pulled,
+    // the other end vanished): Qt would otherwise report it endlessly.
+    void CloseOnFatalError();
+
+    Clock &clock_;
+    std::function<QString(int)> pathForNumber_;
+    QSerialPort port_;
+    QString path_;
+    QByteArray buffer_;
+    int receiveSize_ = 10;
+};
+
+} // namespace ksr

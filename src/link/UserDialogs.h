@@ -1,0 +1,36 @@
+#pragma once
+// Message boxes and file-name dialogs, so that tests can answer them and
+// record every text and title.
+
+#include <QString>
+
+namespace ksr {
+
+enum class MessageIcon { None, Information, Exclamation, Critical, Question };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct MessageRequest {
+    QString text;
+    QString title;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+};
+
+struct FileDialogRequest {
+    QString title;
+    QString folder;
+    QString filter; // Qt filter syntax, e.g. "file preset (*.Fbk)"
+};
+
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+    virtual MessageAnswer ShowMessage(const MessageRequest &request) = 0;
+    // The chosen path, or an empty string when the user cancels.
+    virtual QString GetOpenFileName(const FileDialogRequest &request) = 0;
+    virtual QString GetSaveFileName(const FileDialogRequest &request) = 0;
+};
+
+} // namespace ksr

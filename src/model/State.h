@@ -1,0 +1,74 @@
+#pragma once
+// The one state object of the program: the preset image being edited, its
+// per-filter mirrors, the automatic-search settings, the run-time flags, the
+// serial link's buffers and the preset directory. Created in main() and
+// shared by reference; plain data without behaviour.
+
+#include "model/Tables.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace ksr {
+
+using PresetImageArray = std::array<std::uint8_t, PresetImageBytes>;
+
+// Slots of ChannelSettings: element index = 2 * slot + channel.
+enum SettingSlot : int {
+    AutoCountSlot = 0,
+    AutoQSlot = 2,
+    AttenuationModeSlot = 3,
+    SensitivitySlot = 4,
+    SearchModeSlot = 5,
+    ReleaseModeSlot = 6,
+};
+constexpr std::size_t SettingIndex(SettingSlot slot, int channel)
+{
+    return static_cast<std::size_t>(2 * slot + channel);
+}
+
+inline constexpr int TxFrameBytes = 10;
+inline constexpr int RxBufferBytes = 209;
+inline constexpr int DirectoryEntries = 20;
+
+struct AppState {
+    // Parameter model.
+    PresetImageArray PresetImage{};
+    std::array<double, FilterCount> NotchFreqHz{};
+    std::array<double, FilterCount> NotchGainDb{};
+    std::array<double, FilterCount> NotchWidthIndex{};
+    std::array<std::int16_t, 14> ChannelSettings{};
+
+    // Run-time flags.
+    bool DemoMode = false;
+    bool SendSuppressed = false;
+    bool UpdatingControls = false;
+    bool SearchActive = false;
+    bool ChannelsDiffer = false;
+    bool ExitRequested = false;
+    bool ExitWithoutConfirm = false;
+    int LinkFlag = 0; // 1 = linked
+    // Set once the program has been told to end: from then on nothing more is
+    // sent or read, whatever the caller that was running goes on to do.
+    bool ProgramEnding = false;
+
+    // Serial link.
+    std::array<std::uint8_t, TxFrameBytes> TxFrame{};
+    std::array<std::uint8_t, RxBufferBytes> RxBuffer{};
+    std::int16_t PortNumber = 0;
+    bool PortOpened = false;
+    bool PortUsable = false;
+
+    // Preset directory: entries 0..3 fixed, 4..19 user slots.
+    std::array<bool, DirectoryEntries> PresetUsed{};
+    std::array<QString, DirectoryEntries> PresetNames{};
+    QString CurrentPresetName;
+    QString PresetTitle;
+
+    // Start-up.
+    QString StartDirectory;
+};
+
+} // namespace ksr

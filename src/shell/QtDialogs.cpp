@@ -1,0 +1,84 @@
+#include "shell/QtDialogs.h"
+
+#include "model/Tables.h"
+
+#include <QFileDialog>
+
+namespace ksr {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString FileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, request.title, request.folder, request.filter);
+    // Qt's own dialog on every platform, so that it behaves the same everywhere.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    // The open dialog, too, takes a typed name of a file that does not exist.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWidget *parent)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(request.title.isEmpty() ? QString::fromLatin1(ApplicationTitle) : request.title);
+    box->setText(request.text);
+    box->setTextFormat(Qt::PlainText);
+    box->setIcon(ToQtIcon(request.icon));
+    if (request.buttons == MessageButtons::YesNo) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(request.defaultAnswer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+        box->setDefaultButton(QMessageBox::Ok);
+    }
+    return box;
+}
+
+MessageAnswer QtDialogs::ShowMessage(const MessageRequest &request)
+{
+    const auto box = BuildMessageBox(request, parent_);
+    switch (box->exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    default:
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+}
+
+QString QtDialogs::GetOpenFileName(const FileDialogRequest &request)
+{
+    return FileDialog(parent_, request, QFileDialog::AcceptOpen);
+}
+
+QString QtDialogs::GetSaveFileName(const FileDialogRequest &request)
+{
+    return FileDialog(parent_, request, QFileDialog::AcceptSave);
+}
+
+} // namespace ksr

@@ -1,0 +1,30 @@
+#pragma once
+// The dialog seam on Qt's own message boxes and file dialogs.
+
+#include "link/UserDialogs.h"
+
+#include <QMessageBox>
+
+#include <memory>
+
+class QWidget;
+
+namespace ksr {
+
+class QtDialogs final : public UserDialogs {
+public:
+    // Boxes and dialogs open over `parent` (may be null before the main window exists).
+    void SetParent(QWidget *parent) { parent_ = parent; }
+
+    MessageAnswer ShowMessage(const MessageRequest &request) override;
+    QString GetOpenFileName(const FileDialogRequest &request) override;
+    QString GetSaveFileName(const FileDialogRequest &request) override;
+
+private:
+    QWidget *parent_ = nullptr;
+};
+
+// The message box a request stands for, ready to be shown.
+std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWidget *parent);
+
+} // namespace ksr

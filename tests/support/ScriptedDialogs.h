@@ -1,0 +1,56 @@
+#pragma once
+// Test doubles for the dialog and program-end seams: message boxes answered
+// from a script, every request recorded; the end of the program recorded.
+
+#include "link/ProgramEnd.h"
+#include "link/UserDialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace ksr::test {
+
+class ScriptedDialogs final : public UserDialogs {
+public:
+    // Answers given to the next message boxes, in order; once used up, a box
+    // gets its default answer.
+    QList<MessageAnswer> answers;
+    QStringList openFileNames;
+    QStringList saveFileNames;
+
+    QList<MessageRequest> messages;
+    QList<FileDialogRequest> fileDialogs;
+
+    MessageAnswer ShowMessage(const MessageRequest &request) override
+    {
+        messages << request;
+        return answers.isEmpty() ? request.defaultAnswer : answers.takeFirst();
+    }
+    QString GetOpenFileName(const FileDialogRequest &request) override
+    {
+        fileDialogs << request;
+        return openFileNames.isEmpty() ? QString() : openFileNames.takeFirst();
+    }
+    QString GetSaveFileName(const FileDialogRequest &request) override
+    {
+        fileDialogs << request;
+        return saveFileNames.isEmpty() ? QString() : saveFileNames.takeFirst();
+    }
+
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const MessageRequest &m : messages)
+            texts << m.text;
+        return texts;
+    }
+};
+
+class RecordingProgramEnd final : public ProgramEnd {
+public:
+    QList<int> exitCodes;
+    void EndProgram(int exitCode) override { exitCodes << exitCode; }
+    bool Ended() const { return !exitCodes.isEmpty(); }
+};
+
+} // namespace ksr::test

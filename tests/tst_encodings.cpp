@@ -1,0 +1,111 @@
+// Snapping typed values to the device's grid and cutting values into bytes.
+
+#include "link/Encodings.h"
+#include "model/Tables.h"
+
+#include <QTest>
+
+using namespace ksr;
+
+class EncodingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void nearestGainStep_data()
+    {
+        QTest::addColumn<double>("db");
+        QTest::addColumn<int>("step");
+        QTest::newRow("tie goes to the lower gain") << -12.5 << 32;
+        QTest::newRow("just above the tie") << -12.4 << 33;
+        QTest::newRow("just below the tie") << -12.6 << 32;
+        QTest::newRow("bottom") << -45.0 << 0;
+        QTest::newRow("top") << 0.0 << 45;
+        QTest::newRow("below the range") << -50.0 << 0;
+        QTest::newRow("whole value") << -20.0 << 25;
+        QTest::newRow("tie at the top") << -0.5 << 44;
+    }
+    void nearestGainStep()
+    {
+        QFETCH(double, db);
+        QFETCH(int, step);
+        QCOMPARE(NearestGainStep(db), step);
+    }
+
+    void nearestTableFrequency_data()
+    {
+        QTest::addColumn<double>("hz");
+        QTest::addColumn<int>("index");
+        QTest::newRow("first") << 20.0 << 0;
+        QTest::newRow("last") << 20000.0 << 729;
+        QTest::newRow("below the grid") << 15.0 << 0;
+        QTest::newRow("tie 20/20.05 goes low") << 20.025 << 0;
+        QTest::newRow("tie 1003/1012 goes low") << 1007.5 << 413;
+        QTest::newRow("nearer the upper") << 1008.0 << 414;
+        QTest::newRow("tie 19900/20000 goes low") << 19950.0 << 728;
+        QTest::newRow("1000 Hz") << 1000.0 << 413;
+        QTest::newRow("exact 247.9") << 247.9 << 266;
+        QTest::newRow("above the grid") << 25000.0 << 0;
+    }
+    void nearestTableFrequency()
+    {
+        QFETCH(double, hz);
+        QFETCH(int, index);
+        QCOMPARE(NearestFrequencyIndex(hz), index);
+        QCOMPARE(NearestTableFrequency(hz), FreqTable[static_cast<std::size_t>(index)]);
+    }
+
+    void everyTableFrequencyMapsToItsOwnIndex()
+    {
+        for (int i = 0; i < FrequencyCount; ++i)
+            QCOMPARE(NearestFrequencyIndex(FreqTable[static_cast<std::size_t>(i)]), i);
+    }
+
+    void nearestSensitivity_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("sensitivity");
+        QTest::newRow("zero") << 0.0 << 1;
+        QTest::newRow("tie goes low") << 8.5 << 8;
+        QTest::newRow("past the tie") << 8.51 << 9;
+        QTest::newRow("above the range") << 40.0 << 16;
+        QTest::newRow("top") << 16.0 << 16;
+        QTest::newRow("bottom") << 1.0 << 1;
+    }
+    void nearestSensitivity()
+    {
+        QFETCH(double, value);
+        QFETCH(int, sensitivity);
+        QCOMPARE(NearestSensitivity(value), sensitivity);
+    }
+
+    void splitToBytes_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("729") << 729.0 << QByteArray::fromHex("000002D9");
+        QTest::newRow("300") << 300.0 << QByteArray::fromHex("0000012C");
+        QTest::newRow("112") << 112.0 << QByteArray::fromHex("00000070");
+        QTest::newRow("266") << 266.0 << QByteArray::fromHex("0000010A");
+        QTest::newRow("2.5 to even") << 2.5 << QByteArray::fromHex("00000002");
+        QTest::newRow("3.5 to even") << 3.5 << QByteArray::fromHex("00000004");
+        QTest::newRow("address 0x0F9F") << 3999.0 << QByteArray::fromHex("00000F9F");
+        QTest::newRow("all four bytes") << 4278255360.0 << QByteArray::fromHex("FF00FF00");
+        QTest::newRow("largest") << 4294967295.0 << QByteArray::fromHex("FFFFFFFF");
+        QTest::newRow("negative is clamped") << -3.0 << QByteArray::fromHex("00000000");
+    }
+    void splitToBytes()
+    {
+        QFETCH(double, value);
+        QFETCH(QByteArray, bytes);
+        const auto split = SplitToBytes(value);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(split.data()), 4), bytes);
+    }
+
+    void log10SpansThreeDecadesOverTheGrid()
+    {
+        QVERIFY(std::abs(Log10(20000.0) - Log10(20.0) - 3.0) < 1e-12);
+        QCOMPARE(Log10(1000.0), 3.0);
+    }
+};
+
+QTEST_APPLESS_MAIN(EncodingsTest)
+#include "tst_encodings.moc"

@@ -1,0 +1,92 @@
+// The real dialog seam: message boxes carry the requested text, title, icon,
+// buttons and default; the real program end leaves the event loop.
+
+#include "shell/QtDialogs.h"
+#include "shell/QtProgramEnd.h"
+#include "model/Tables.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace ksr;
+
+Q_DECLARE_METATYPE(ksr::MessageIcon)
+Q_DECLARE_METATYPE(ksr::MessageButtons)
+Q_DECLARE_METATYPE(ksr::MessageAnswer)
+
+class QtDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void messageBoxFollowsTheRequest_data()
+    {
+        QTest::addColumn<MessageIcon>("icon");
+        QTest::addColumn<MessageButtons>("buttons");
+        QTest::addColumn<MessageAnswer>("defaultAnswer");
+        QTest::addColumn<int>("qtIcon");
+        QTest::addColumn<int>("qtDefault");
+        QTest::newRow("time out") << MessageIcon::Exclamation << MessageButtons::Ok << MessageAnswer::Ok
+                                  << int(QMessageBox::Warning) << int(QMessageBox::Ok);
+        QTest::newRow("exit question") << MessageIcon::None << MessageButtons::YesNo << MessageAnswer::No
+                                       << int(QMessageBox::NoIcon) << int(QMessageBox::No);
+        QTest::newRow("copy question") << MessageIcon::None << MessageButtons::YesNo << MessageAnswer::Yes
+                                       << int(QMessageBox::NoIcon) << int(QMessageBox::Yes);
+        QTest::newRow("preset empty") << MessageIcon::Critical << MessageButtons::Ok << MessageAnswer::Ok
+                                      << int(QMessageBox::Critical) << int(QMessageBox::Ok);
+    }
+    void messageBoxFollowsTheRequest()
+    {
+        QFETCH(MessageIcon, icon);
+        QFETCH(MessageButtons, buttons);
+        QFETCH(MessageAnswer, defaultAnswer);
+        QFETCH(int, qtIcon);
+        QFETCH(int, qtDefault);
+        const auto box = BuildMessageBox({QStringLiteral("  Incorrect value"), QStringLiteral("Warning"), icon,
+                                          buttons, defaultAnswer},
+                                         nullptr);
+        QCOMPARE(box->text(), QStringLiteral("  Incorrect value"));
+        QCOMPARE(box->windowTitle(), QStringLiteral("Warning"));
+        QCOMPARE(int(box->icon()), qtIcon);
+        QCOMPARE(box->buttons().size(), buttons == MessageButtons::YesNo ? 2 : 1);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::StandardButton(qtDefault)));
+    }
+
+    void boxWithoutTitleCarriesTheApplicationTitle()
+    {
+        const auto box = BuildMessageBox({QStringLiteral("Time out"), QString()}, nullptr);
+        QCOMPARE(box->windowTitle(), QString::fromLatin1(ApplicationTitle));
+    }
+
+    void answerComesFromTheButtonPressed()
+    {
+        QtDialogs dialogs;
+        QTimer::singleShot(0, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(QMessageBox::Yes)->click();
+        });
+        QCOMPARE(dialogs.ShowMessage({QStringLiteral("               Are you sure ? "), QStringLiteral("Exit"),
+                                      MessageIcon::None, MessageButtons::YesNo, MessageAnswer::No}),
+                 MessageAnswer::Yes);
+    }
+
+    void programEndLeavesTheEventLoop()
+    {
+        QtProgramEnd end;
+        QTimer::singleShot(0, [&end] { end.EndProgram(3); });
+        QCOMPARE(QCoreApplication::exec(), 3);
+        QVERIFY(end.Requested());
+    }
+
+    void programEndBeforeTheLoopIsRemembered()
+    {
+        QtProgramEnd end;
+        end.EndProgram(1);
+        QVERIFY(end.Requested());
+        QCOMPARE(end.ExitCode(), 1);
+    }
+};
+
+QTEST_MAIN(QtDialogsTest)
+#include "tst_qtdialogs.moc"
