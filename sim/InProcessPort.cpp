@@ -60,6 +60,8 @@ bool InProcessPort::Write(const QByteArray &bytes)
         --failWrites_;
         return false;
     }
+    if (failWhere_ && failWhere_(bytes))
+        return false;
     TakeIn();
     writes_.append(bytes);
     writeTimes_.append(clock_.NowSeconds());

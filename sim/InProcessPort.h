@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QSet>
 
+#include <functional>
 #include <optional>
 
 namespace ksr::sim {
@@ -52,6 +53,8 @@ public:
     void Vanish();
     // The next `count` writes fail without sending anything.
     void FailNextWrites(int count) { failWrites_ = count; }
+    // Every write for which `fails` returns true fails without sending.
+    void FailWritesWhere(std::function<bool(const QByteArray &)> fails) { failWhere_ = std::move(fails); }
     // `bytes` arrive in the receive path at virtual time `at`.
     void InjectBytes(const QByteArray &bytes, double at);
 
@@ -72,6 +75,7 @@ private:
     int receiveSize_ = DefaultReceiveSize;
     QByteArray buffer_;
     int failWrites_ = 0;
+    std::function<bool(const QByteArray &)> failWhere_;
     QList<QByteArray> writes_;
     QList<double> writeTimes_;
 };

@@ -110,6 +110,16 @@ bool SerialLink::ReadBlock(const FrameArgs &args)
     return true;
 }
 
+bool SerialLink::TakeNotification()
+{
+    if (state_.DemoMode || state_.ProgramEnding || port_.BytesWaiting() < ReplyBytes)
+        return false;
+    const QByteArray bytes = port_.Read(ReplyBytes);
+    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), 7), state_.RxBuffer.begin());
+    port_.DiscardInput();
+    return true;
+}
+
 void SerialLink::SendWithoutReply(const FrameArgs &args)
 {
     if (SendingOff())

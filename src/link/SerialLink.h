@@ -39,7 +39,10 @@ public:
     // Sends a frame and does not wait (the notification acknowledgement).
     void SendWithoutReply(const FrameArgs &args);
 
-    SerialPort &Port() { return port_; }
+    // Takes one device notification (10 waiting bytes) into RxBuffer 0..6
+    // and discards whatever else waits; false, reading nothing, when fewer
+    // than 10 bytes wait or in demo mode.
+    bool TakeNotification();
 
 private:
     // Sending is off in demo mode, while device data fills the editor, and

@@ -1,0 +1,165 @@
+#include "editor/AutoSettingsEditing.h"
+
+#include "editor/FrmEq.h"
+#include "editor/KeyPress.h"
+#include "editor/NotchRowEditing.h"
+#include "link/Encodings.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSlider>
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+struct SettingInfo {
+    SettingSlot slot;
+    const std::array<int, 2> &offset;
+};
+
+SettingInfo InfoOf(SettingControl control)
+{
+    switch (control) {
+    case SettingControl::HScroll1:
+        return {AutoCountSlot, AutoCountOffset};
+    case SettingControl::HScroll2:
+        return {AutoQSlot, AutoQOffset};
+    case SettingControl::HScroll3:
+        return {AttenuationModeSlot, AttenuationOffset};
+    case SettingControl::HScroll4:
+        return {ReleaseModeSlot, ReleaseOffset};
+    case SettingControl::HScroll5:
+        return {SearchModeSlot, SearchModeOffset};
+    case SettingControl::Slider1:
+        break;
+    }
+    return {SensitivitySlot, SensitivityOffset};
+}
+
+} // namespace
+
+AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender,
+                                         UserDialogs &dialogs)
+    : state_(state), editor_(editor), sender_(sender), dialogs_(dialogs)
+{
+    for (int c = 0; c < 2; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const std::array<std::pair<QAbstractSlider *, SettingControl>, 6> controls = {{
+            {editor.HScroll1[i], SettingControl::HScroll1},
+            {editor.HScroll2[i], SettingControl::HScroll2},
+            {editor.HScroll3[i], SettingControl::HScroll3},
+            {editor.HScroll4[i], SettingControl::HScroll4},
+            {editor.HScroll5[i], SettingControl::HScroll5},
+            {editor.Slider1[i], SettingControl::Slider1},
+        }};
+        for (const auto &[widget, control] : controls)
+            QObject::connect(widget, &QAbstractSlider::valueChanged, widget,
+                             [this, control, c](int v) { SettingChanged(control, c, v); });
+        new KeyPressFilter(editor.Text4[i], [this, c](int key) { return Text4_KeyPress(c, key); });
+    }
+}
+
+void AutoSettingsEditing::StoreAndShow(SettingControl control, int c, int value)
+{
+    const SettingInfo info = InfoOf(control);
+    const int stored = control == SettingControl::HScroll1 ? value + 1 : value;
+    state_.ChannelSettings[SettingIndex(info.slot, c)] = static_cast<std::int16_t>(stored);
+    state_.PresetImage[static_cast<std::size_t>(info.offset[static_cast<std::size_t>(c)])] =
+        static_cast<std::uint8_t>(stored);
+    editor_.SetSettingText(control, c, SettingShownText(control, value));
+}
+
+void AutoSettingsEditing::Send(SettingControl control, int c)
+{
+    switch (control) {
+    case SettingControl::HScroll1:
+        sender_.SendAutoCount(c);
+        break;
+    case SettingControl::HScroll2:
+        sender_.SendAutoQ(c);
+        break;
+    case SettingControl::HScroll3:
+        sender_.SendAttenuationMode(c);
+        break;
+    case SettingControl::HScroll4:
+        sender_.SendReleaseMode(c);
+        break;
+    case SettingControl::HScroll5:
+        sender_.SendSearchMode(c);
+        break;
+    case SettingControl::Slider1:
+        sender_.SendSensitivity(c);
+        break;
+    }
+}
+
+void AutoSettingsEditing::ApplyWidthToAutomaticRows(int c, int countChannel, int width)
+{
+    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, countChannel)];
+    for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
+        const int f = FiltersPerChannel * c + row;
+        state_.UpdatingControls = true;
+        editor_.SetHScroll30Value(f, width);
+        editor_.SetText3Text(f, WidthTextOf(width));
+        state_.UpdatingControls = false;
+    }
+}
+
+void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int value)
+{
+    StoreAndShow(control, c, value);
+    if (state_.UpdatingControls)
+        return;
+    const bool width = control == SettingControl::HScroll2;
+    if (width)
+        ApplyWidthToAutomaticRows(c, c, value);
+    Send(control, c);
+    if (state_.LinkFlag == 0)
+        return;
+
+    const int p = 1 - c;
+    state_.UpdatingControls = true;
+    editor_.SetSettingValue(control, p, value);
+    if (control == SettingControl::Slider1)
+        editor_.SetSettingText(control, p, QString::number(state_.ChannelSettings[SettingIndex(SensitivitySlot, c)] + 1));
+    state_.UpdatingControls = false;
+    if (width)
+        ApplyWidthToAutomaticRows(p, c, value);
+    Send(control, p);
+}
+
+int AutoSettingsEditing::Text4_KeyPress(int c, int key)
+{
+    if (state_.UpdatingControls)
+        return key;
+    if ((key >= '0' && key <= '9') || key == KeyBackspace)
+        return key;
+    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text4[static_cast<std::size_t>(c)]->text())
+                                                        : std::nullopt;
+    if (!typed) {
+        dialogs_.ShowMessage({QStringLiteral("  Incorrect value"), QStringLiteral("Warning")});
+        return KeyQuestionMark;
+    }
+    const int sensitivity = NearestSensitivity(std::clamp(*typed, 1.0, 16.0));
+    // The slider follows as a programmatic change, so that the entry sends
+    // the sensitivity exactly once per channel.
+    state_.UpdatingControls = true;
+    editor_.SetSettingValue(SettingControl::Slider1, c, sensitivity - 1);
+    state_.UpdatingControls = false;
+    StoreAndShow(SettingControl::Slider1, c, sensitivity - 1);
+    sender_.SendSensitivity(c);
+    if (state_.LinkFlag != 0) {
+        const int p = 1 - c;
+        state_.UpdatingControls = true;
+        editor_.SetSettingValue(SettingControl::Slider1, p, sensitivity - 1);
+        editor_.SetSettingText(SettingControl::Slider1, p, QString::number(sensitivity));
+        state_.UpdatingControls = false;
+        sender_.SendSensitivity(p);
+    }
+    return key;
+}
+
+} // namespace ksr

@@ -1,0 +1,39 @@
+#pragma once
+// Editing the automatic-search settings of each channel: the five scroll
+// bars, the sensitivity slider and the typed sensitivity. Each change is
+// stored and shown even while the program sets the controls itself, and
+// sent (then repeated on the other channel when linked) only for the user's.
+
+#include "link/UserDialogs.h"
+#include "model/EditorControls.h"
+#include "model/ParameterSending.h"
+#include "model/State.h"
+
+namespace ksr {
+
+class FrmEq;
+
+class AutoSettingsEditing {
+public:
+    AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender, UserDialogs &dialogs);
+
+    // HScroll1..HScroll5 and Slider1 of channel c moved to `value`.
+    void SettingChanged(SettingControl control, int c, int value);
+    // Returns the key to use: the key itself, or "?" after a warning.
+    int Text4_KeyPress(int c, int key);
+
+private:
+    // Stores the value in ChannelSettings and PresetImage and shows it.
+    void StoreAndShow(SettingControl control, int c, int value);
+    void Send(SettingControl control, int c);
+    // Sets the width of the automatic rows of channel c, counted against
+    // `countChannel`'s automatic count.
+    void ApplyWidthToAutomaticRows(int c, int countChannel, int width);
+
+    AppState &state_;
+    FrmEq &editor_;
+    ParameterSender &sender_;
+    UserDialogs &dialogs_;
+};
+
+} // namespace ksr

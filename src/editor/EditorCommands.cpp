@@ -1,0 +1,61 @@
+#include "editor/EditorCommands.h"
+
+#include "editor/FrmEq.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+
+namespace ksr {
+
+EditorCommands::EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, UserDialogs &dialogs)
+    : state_(state), editor_(editor), channels_(channels), dialogs_(dialogs)
+{
+    for (int i = 0; i < 4; ++i)
+        QObject::connect(editor.Command1[static_cast<std::size_t>(i)], &QPushButton::clicked,
+                         editor.Command1[static_cast<std::size_t>(i)], [this, i] { Command1_Click(i); });
+}
+
+void EditorCommands::Command1_Click(int i)
+{
+    if (i < 0 || i > 3)
+        return;
+    const bool automatic = i < 2;
+    const QString question = automatic ? QStringLiteral("Reset all Notch filter automatic, Are you sure ?")
+                                       : QStringLiteral("Reset all Notch filter manual, Are you sure ?");
+    if (dialogs_.ShowMessage({question, QStringLiteral("Reset Filter"), MessageIcon::None, MessageButtons::YesNo,
+                              MessageAnswer::Yes})
+        != MessageAnswer::Yes)
+        return;
+    const int c = i % 2;
+    const auto reset = [&](int channel) {
+        if (automatic)
+            channels_.ResetAutomaticNotches(channel);
+        else
+            channels_.ResetManualNotches(channel);
+    };
+    reset(c);
+    if (state_.LinkFlag == 1)
+        reset(1 - c);
+}
+
+void EditorCommands::LockCursor(int FlagLock)
+{
+    const bool enabled = FlagLock == 0;
+    for (std::size_t c = 0; c < 2; ++c) {
+        for (QWidget *w : std::initializer_list<QWidget *>{editor_.HScroll1[c], editor_.HScroll2[c],
+                                                            editor_.HScroll3[c], editor_.HScroll4[c],
+                                                            editor_.HScroll5[c], editor_.Slider1[c],
+                                                            editor_.ManualFrame[c]})
+            w->setEnabled(enabled);
+    }
+    for (QPushButton *button : editor_.Command1)
+        button->setEnabled(enabled);
+    editor_.Check2->setEnabled(enabled);
+    for (QWidget *w : outside)
+        w->setEnabled(enabled);
+}
+
+} // namespace ksr

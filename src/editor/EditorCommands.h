@@ -1,0 +1,37 @@
+#pragma once
+// The editor window's own commands: the four reset buttons with their
+// question, and the cursor lock that disables editing during a search.
+
+#include "link/UserDialogs.h"
+#include "model/ChannelOperations.h"
+#include "model/State.h"
+
+#include <QList>
+
+class QWidget;
+
+namespace ksr {
+
+class FrmEq;
+
+class EditorCommands {
+public:
+    EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, UserDialogs &dialogs);
+
+    // Reset button i: 0, 1 automatic notches of Left, Right; 2, 3 manual ones.
+    void Command1_Click(int i);
+    // Nonzero locks, 0 unlocks: the setting controls, the manual-filter
+    // frames, the reset buttons, the link box and `outside` (the main
+    // window's preset and copy buttons).
+    void LockCursor(int FlagLock);
+
+    QList<QWidget *> outside;
+
+private:
+    AppState &state_;
+    FrmEq &editor_;
+    ChannelOperations &channels_;
+    UserDialogs &dialogs_;
+};
+
+} // namespace ksr

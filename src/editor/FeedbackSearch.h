@@ -1,0 +1,38 @@
+#pragma once
+// The three "Search Feedback" boxes: ticking one starts the device's search
+// on L&R, L or R and locks the editor; clearing it stops the search.
+
+#include "editor/EditorCommands.h"
+#include "link/SerialLink.h"
+#include "model/State.h"
+
+#include <functional>
+
+namespace ksr {
+
+class FrmEq;
+
+class FeedbackSearch {
+public:
+    // `searching` is told when the search starts and stops, so that the
+    // main loop polls the device's reports only while it runs.
+    FeedbackSearch(AppState &state, FrmEq &editor, SerialLink &link, EditorCommands &commands,
+                   std::function<void(bool)> searching);
+
+    // Box k (0 L&R, 1 L, 2 R) ticked or cleared.
+    void Check1_Click(int k, bool ticked);
+
+private:
+    // The search frame for channel code `channel` with the automatic
+    // settings of image channel `from`; the last byte starts or stops.
+    FrameArgs SearchFrame(std::uint8_t channel, int from, bool start) const;
+    void SetOtherBoxesEnabled(int k, bool enabled);
+
+    AppState &state_;
+    FrmEq &editor_;
+    SerialLink &link_;
+    EditorCommands &commands_;
+    std::function<void(bool)> searching_;
+};
+
+} // namespace ksr

@@ -1,0 +1,169 @@
+#include "editor/NotchRowEditing.h"
+
+#include "editor/FrmEq.h"
+#include "editor/KeyPress.h"
+#include "graph/ResponseGraph.h"
+#include "link/Encodings.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ksr {
+
+namespace {
+
+const QString WarningTitle = QStringLiteral("Warning");
+
+bool IsDigit(int key)
+{
+    return key >= '0' && key <= '9';
+}
+
+} // namespace
+
+std::optional<double> BoxNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, ResponseGraph &graph,
+                                 UserDialogs &dialogs)
+    : state_(state), editor_(editor), sender_(sender), graph_(graph), dialogs_(dialogs)
+{
+    for (int f = 0; f < FilterCount; ++f) {
+        const auto i = static_cast<std::size_t>(f);
+        // valueChanged comes for arrow and trough steps and for the dragged thumb alike.
+        QObject::connect(editor.HScroll6[i], &QScrollBar::valueChanged, editor.HScroll6[i],
+                         [this, f](int v) { HScroll6_Change(f, v); });
+        QObject::connect(editor.HScroll20[i], &QScrollBar::valueChanged, editor.HScroll20[i],
+                         [this, f](int v) { HScroll20_Change(f, v); });
+        QObject::connect(editor.HScroll30[i], &QScrollBar::valueChanged, editor.HScroll30[i],
+                         [this, f](int v) { HScroll30_Change(f, v); });
+        new KeyPressFilter(editor.Text1[i], [this, f](int key) { return Text1_KeyPress(f, key); });
+        new KeyPressFilter(editor.Text2[i], [this, f](int key) { return Text2_KeyPress(f, key); });
+    }
+}
+
+void NotchRowEditing::SendAndDraw(int f)
+{
+    sender_.SendNotchFilter(f);
+    graph_.RedrawChannel(f);
+}
+
+void NotchRowEditing::HScroll6_Change(int f, int value)
+{
+    if (state_.UpdatingControls)
+        return;
+    const QString text = FrequencyText(FreqTable[static_cast<std::size_t>(value)]);
+    editor_.SetText2Text(f, text);
+    SendAndDraw(f);
+    if (state_.LinkFlag == 0)
+        return;
+    const int p = PartnerFilter(f);
+    state_.UpdatingControls = true;
+    editor_.SetHScroll6Value(p, value);
+    editor_.SetText2Text(p, text);
+    state_.UpdatingControls = false;
+    SendAndDraw(p);
+}
+
+void NotchRowEditing::HScroll20_Change(int f, int value)
+{
+    if (state_.UpdatingControls)
+        return;
+    editor_.SetText1Text(f, QString::number(value - 45));
+    SendAndDraw(f);
+    if (state_.LinkFlag == 0)
+        return;
+    const int p = PartnerFilter(f);
+    state_.UpdatingControls = true;
+    editor_.SetHScroll20Value(p, value);
+    state_.UpdatingControls = false;
+    SendAndDraw(p);
+}
+
+void NotchRowEditing::HScroll30_Change(int f, int value)
+{
+    if (state_.UpdatingControls)
+        return;
+    editor_.SetText3Text(f, QString::fromLatin1(WidthText[static_cast<std::size_t>(value)]));
+    SendAndDraw(f);
+    if (state_.LinkFlag == 0)
+        return;
+    const int p = PartnerFilter(f);
+    state_.UpdatingControls = true;
+    editor_.SetHScroll30Value(p, value);
+    state_.UpdatingControls = false;
+    editor_.SetText3Text(p, editor_.Text3Text(f));
+    SendAndDraw(p);
+}
+
+int NotchRowEditing::RejectKey(const QString &warning)
+{
+    dialogs_.ShowMessage({warning, WarningTitle, MessageIcon::None, MessageButtons::Ok, MessageAnswer::Ok});
+    return KeyQuestionMark;
+}
+
+int NotchRowEditing::Text1_KeyPress(int f, int key)
+{
+    if (state_.UpdatingControls)
+        return key;
+    if (IsDigit(key) || key == KeyBackspace || key == '-')
+        return key;
+    const QString warning = QStringLiteral("  Incorrect value");
+    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text1Text(f)) : std::nullopt;
+    if (!typed)
+        return RejectKey(warning);
+
+    const int step = NearestGainStep(std::clamp(*typed, -45.0, 0.0));
+    editor_.SetText1Text(f, QString::number(step - 45));
+    state_.UpdatingControls = true;
+    editor_.SetHScroll20Value(f, step);
+    state_.UpdatingControls = false;
+    SendAndDraw(f);
+    if (state_.LinkFlag != 0) {
+        const int p = PartnerFilter(f);
+        state_.UpdatingControls = true;
+        editor_.SetHScroll20Value(p, editor_.HScroll20Value(f));
+        state_.UpdatingControls = false;
+        SendAndDraw(p);
+    }
+    return key;
+}
+
+int NotchRowEditing::Text2_KeyPress(int f, int key)
+{
+    if (state_.UpdatingControls)
+        return key;
+    if (IsDigit(key) || key == KeyBackspace)
+        return key;
+    const QString warning = QStringLiteral("  Incorrect frequency value");
+    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text2Text(f)) : std::nullopt;
+    if (!typed)
+        return RejectKey(warning);
+
+    const double hz = NearestTableFrequency(std::clamp(*typed, 20.0, 20000.0));
+    editor_.SetText2Text(f, FrequencyText(hz));
+    state_.UpdatingControls = true;
+    editor_.SetHScroll6Value(f, NearestFrequencyIndex(hz));
+    state_.UpdatingControls = false;
+    SendAndDraw(f);
+    if (state_.LinkFlag != 0) {
+        const int p = PartnerFilter(f);
+        editor_.SetText2Text(p, editor_.Text2Text(f));
+        state_.UpdatingControls = true;
+        editor_.SetHScroll6Value(p, editor_.HScroll6Value(f));
+        state_.UpdatingControls = false;
+        SendAndDraw(p);
+    }
+    return key;
+}
+
+} // namespace ksr

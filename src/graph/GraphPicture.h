@@ -1,0 +1,28 @@
+#pragma once
+// The on-screen picture of one channel's response curve: shows the graph's
+// picture as last drawn, and repaints it whenever the graph redraws that
+// channel or the window system asks for it.
+
+#include <QWidget>
+
+namespace ksr {
+
+class ResponseGraph;
+
+class GraphPicture : public QWidget {
+    Q_OBJECT
+public:
+    // `graph` must outlive the widget; `channel` is 0 (Left) or 1 (Right).
+    GraphPicture(ResponseGraph &graph, int channel, QWidget *parent = nullptr);
+
+    int Channel() const { return channel_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ResponseGraph &graph_;
+    int channel_;
+};
+
+} // namespace ksr

@@ -1,0 +1,209 @@
+#include "graph/ResponseGraph.h"
+
+#include "link/Encodings.h"
+#include "model/Tables.h"
+
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ksr {
+
+namespace {
+
+constexpr QRgb GridColour = qRgb(178, 178, 178);
+// Left red, Right blue.
+constexpr std::array<QRgb, 2> CurveColour = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
+
+// Where each curve's first segment starts: left of the drawing area.
+constexpr QPoint CurveStart(-10, 0);
+
+// The frequencies that carry a vertical grid line.
+constexpr std::array<double, 28> GridFrequencies = {
+    20,   30,   40,   50,   60,   70,   80,   90,
+    100,  200,  300,  400,  500,  600,  700,  800,  900,
+    1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000,
+    10000, 20000};
+constexpr std::array<double, 7> GridLevelsDb = {10, 0, -10, -20, -30, -40, -50};
+
+std::size_t Index(int i)
+{
+    return static_cast<std::size_t>(i);
+}
+
+int ChannelOf(int filter)
+{
+    return filter >= FiltersPerChannel ? 1 : 0;
+}
+
+// The Q of a width index; a stray index is taken to the nearest valid one.
+double WidthQ(double widthIndex)
+{
+    const double last = static_cast<double>(GraphWidthFactor.size() - 1);
+    const double index = std::isnan(widthIndex) ? 0.0 : std::clamp(std::nearbyint(widthIndex), 0.0, last);
+    return GraphWidthFactor[static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
+ResponseGraph::ResponseGraph(const AppState &state, QObject *parent)
+    : QObject(parent),
+      state_(state),
+      grid_(GridImage()),
+      filterDb_(FrequencyCount, std::array<double, FilterCount>{}),
+      channelDb_(FrequencyCount, std::array<double, 2>{}),
+      pictures_{grid_, grid_},
+      pens_{CurveStart, CurveStart}
+{
+}
+
+int ResponseGraph::PixelCoordinate(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::nearbyint(std::clamp(v, -CoordinateLimit, CoordinateLimit)));
+}
+
+double ResponseGraph::LevelY(double db)
+{
+    return 31.826666514078777 - 3.183333333333333 * db;
+}
+
+double ResponseGraph::FrequencyX(double hz)
+{
+    return Log10(hz / 20.0) * PixelsPerDecade;
+}
+
+std::vector<int> ResponseGraph::GridColumns()
+{
+    std::vector<int> columns;
+    for (double hz : GridFrequencies)
+        columns.push_back(PixelCoordinate(FrequencyX(hz)));
+    return columns;
+}
+
+std::vector<int> ResponseGraph::GridRows()
+{
+    std::vector<int> rows;
+    for (double db : GridLevelsDb)
+        rows.push_back(PixelCoordinate(LevelY(db)));
+    return rows;
+}
+
+QImage ResponseGraph::GridImage()
+{
+    QImage image(Width, Height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(GridColour), 1));
+    for (int x : GridColumns())
+        painter.drawLine(x, 0, x, Height - 1);
+    for (int y : GridRows())
+        painter.drawLine(0, y, Width - 1, y);
+    return image;
+}
+
+const QImage &ResponseGraph::Picture(int channel) const
+{
+    Q_ASSERT(channel == 0 || channel == 1);
+    return pictures_[Index(channel)];
+}
+
+double ResponseGraph::FilterResponseDb(int d, int filter) const
+{
+    Q_ASSERT(d >= 0 && d < FrequencyCount && filter >= 0 && filter < FilterCount);
+    return filterDb_[Index(d)][Index(filter)];
+}
+
+double ResponseGraph::ChannelResponseDb(int d, int channel) const
+{
+    Q_ASSERT(d >= 0 && d < FrequencyCount && (channel == 0 || channel == 1));
+    return channelDb_[Index(d)][Index(channel)];
+}
+
+const std::vector<QPoint> &ResponseGraph::CurvePoints(int channel) const
+{
+    Q_ASSERT(channel == 0 || channel == 1);
+    return curves_[Index(channel)];
+}
+
+void ResponseGraph::ClearPicture(int channel)
+{
+    pictures_[Index(channel)] = grid_;
+}
+
+void ResponseGraph::RedrawChannel(int filter)
+{
+    if (filter < 0 || filter >= FilterCount)
+        return;
+    const int c = ChannelOf(filter);
+    ClearPicture(c);
+
+    const double q = WidthQ(state_.NotchWidthIndex[Index(filter)]);
+    const double fc = state_.NotchFreqHz[Index(filter)];
+    const double g = state_.NotchGainDb[Index(filter)];
+    // The model only holds grid frequencies; a filter never set (0 Hz) or
+    // otherwise without a positive frequency has no dip rather than a
+    // division by zero.
+    const bool active = fc > 0.0;
+    const int first = c * FiltersPerChannel;
+
+    QPainter painter(&pictures_[Index(c)]);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    curves_[Index(c)].clear();
+    for (int d = 0; d < FrequencyCount; ++d) {
+        auto &row = filterDb_[Index(d)];
+        if (active) {
+            const double f = FreqTable[Index(d)];
+            const double t = fc / f - f / fc;
+            row[Index(filter)] = g / (1.0 + q * q * (t * t));
+        } else {
+            row[Index(filter)] = 0.0;
+        }
+        double sum = 0.0;
+        for (int k = first; k < first + FiltersPerChannel; ++k)
+            sum += row[Index(k)];
+        channelDb_[Index(d)][Index(c)] = sum;
+        PlotPoint(painter, d, c);
+    }
+    painter.end();
+    emit ChannelRedrawn(c);
+}
+
+void ResponseGraph::PlotWholeCurve(int channel)
+{
+    QPainter painter(&pictures_[Index(channel)]);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    curves_[Index(channel)].clear();
+    for (int d = 0; d < FrequencyCount; ++d)
+        PlotPoint(painter, d, channel);
+}
+
+void ResponseGraph::RedrawBothChannels()
+{
+    // Only the Left picture is cleared: the Right one already shows the curve
+    // its filters' redraws have just drawn, and is drawn over as it stands.
+    ClearPicture(0);
+    PlotWholeCurve(0);
+    emit ChannelRedrawn(0);
+    PlotWholeCurve(1);
+    emit ChannelRedrawn(1);
+}
+
+void ResponseGraph::PlotPoint(QPainter &painter, int d, int channel)
+{
+    QPoint &pen = pens_[Index(channel)];
+    if (d == 0)
+        pen = CurveStart;
+    painter.setPen(QPen(QColor(CurveColour[Index(channel)]), 1));
+    const QPoint end(PixelCoordinate(FrequencyX(FreqTable[Index(d)])),
+                     PixelCoordinate(LevelY(channelDb_[Index(d)][Index(channel)])));
+    painter.drawLine(pen, end);
+    pen = end;
+    curves_[Index(channel)].push_back(end);
+}
+
+} // namespace ksr

@@ -1,0 +1,83 @@
+#pragma once
+// The response curve of each channel: every filter's dip in dB at the 730
+// grid frequencies, summed per channel and drawn on a 576 x 192 grid.
+
+#include "model/State.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+
+#include <array>
+#include <vector>
+
+class QPainter;
+
+namespace ksr {
+
+class ResponseGraph : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int Width = 576;
+    static constexpr int Height = 192;
+    // Pixel coordinates are held within this range before they become
+    // integers, so that a runaway value cannot overflow the conversion.
+    static constexpr double CoordinateLimit = 100000.0;
+
+    // Reads the per-filter mirrors of `state`.
+    explicit ResponseGraph(const AppState &state, QObject *parent = nullptr);
+
+    // Recomputes filter `filter`'s column and redraws its channel's curve.
+    // An index outside 0..23 is ignored.
+    void RedrawChannel(int filter);
+    // Redraws both curves from the sums as they stand, without recomputing.
+    void RedrawBothChannels();
+
+    // The picture of channel c as last drawn: grid and curve.
+    const QImage &Picture(int channel) const;
+    // The empty grid every picture is drawn on.
+    static QImage GridImage();
+    // x of the vertical grid lines, left to right.
+    static std::vector<int> GridColumns();
+    // y of the horizontal grid lines (+10 dB .. -50 dB in 10 dB steps).
+    static std::vector<int> GridRows();
+
+    // Filter `filter`'s contribution in dB at grid point d (0..729).
+    double FilterResponseDb(int d, int filter) const;
+    // Channel c's summed response in dB at grid point d.
+    double ChannelResponseDb(int d, int channel) const;
+    // The 730 pixel points of channel c's curve as last drawn; empty until
+    // the channel is first drawn.
+    const std::vector<QPoint> &CurvePoints(int channel) const;
+
+    // A coordinate as the pixel it falls on: nearest integer, halves to the
+    // even neighbour, NaN as 0, held within +-CoordinateLimit.
+    static int PixelCoordinate(double v);
+    // The unrounded position of a level of `db` dB and of a frequency of `hz`.
+    static double LevelY(double db);
+    static double FrequencyX(double hz);
+
+signals:
+    // Channel c's picture changed.
+    void ChannelRedrawn(int channel);
+
+private:
+    // Draws the segment of channel c's curve that ends at point d, with
+    // `painter` open on channel c's picture.
+    void PlotPoint(QPainter &painter, int d, int channel);
+    // Restores channel c's picture to the empty grid.
+    void ClearPicture(int channel);
+    // Draws all 730 segments of channel c's curve over its picture.
+    void PlotWholeCurve(int channel);
+
+    const AppState &state_;
+    QImage grid_;
+    // Rows are the grid points 0..729; columns filters 0..23 or channels 0, 1.
+    std::vector<std::array<double, FilterCount>> filterDb_;
+    std::vector<std::array<double, 2>> channelDb_;
+    std::array<QImage, 2> pictures_;
+    std::array<std::vector<QPoint>, 2> curves_;
+    std::array<QPoint, 2> pens_;
+};
+
+} // namespace ksr

@@ -1,0 +1,18 @@
+#pragma once
+// Shows a PresetImage that was just replaced as a whole in the editor and
+// runs every send operation, so that texts, mirrors, settings, image and
+// (when sending is allowed) the device agree with it.
+
+#include "model/EditorControls.h"
+#include "model/ParameterSending.h"
+#include "model/State.h"
+
+namespace ksr {
+
+class ResponseGraph;
+
+// Values outside a control's range are clamped into it as the control is
+// set; the image then holds the clamped value.
+void ApplyPresetImage(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph);
+
+} // namespace ksr

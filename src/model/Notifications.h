@@ -1,0 +1,21 @@
+#pragma once
+// The notch filters the device reports during a feedback search, taken into
+// the image, the editor row and the curve, without sending anything back.
+
+#include "model/EditorControls.h"
+#include "model/ParameterSending.h"
+#include "model/State.h"
+
+namespace ksr {
+
+class ResponseGraph;
+
+inline constexpr std::uint8_t NotchReport = 0xFE;
+inline constexpr std::uint8_t GainReport = 0xFD;
+
+// Handles the notification in RxBuffer 0..6. Unknown types, and reports
+// whose filter, frequency, width or gain lie outside their ranges, change
+// nothing. Returns whether the report was taken in.
+bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph);
+
+} // namespace ksr

@@ -1,0 +1,176 @@
+#include "model/ParameterSending.h"
+
+#include "link/Encodings.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+std::uint8_t Byte(int value)
+{
+    return static_cast<std::uint8_t>(value);
+}
+
+template <typename Table>
+QString TextOf(const Table &table, int index)
+{
+    return QString::fromLatin1(table[static_cast<std::size_t>(std::clamp(index, 0, int(table.size()) - 1))]);
+}
+
+} // namespace
+
+QString WidthTextOf(int index)
+{
+    return TextOf(WidthText, index);
+}
+
+QString SettingShownText(SettingControl control, int value)
+{
+    switch (control) {
+    case SettingControl::HScroll1: // the count, one more than the position
+    case SettingControl::Slider1:  // the sensitivity, 1..16
+        return QString::number(value + 1);
+    case SettingControl::HScroll2:
+        return TextOf(WidthText, value);
+    case SettingControl::HScroll3:
+        return TextOf(AttenuationModeText, value);
+    case SettingControl::HScroll4:
+        return TextOf(ReleaseModeText, value);
+    case SettingControl::HScroll5:
+        return TextOf(SearchModeText, value);
+    }
+    return {};
+}
+
+double LeadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d+\\.?\\d*|\\.\\d+)"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0.0;
+}
+
+ParameterSender::ParameterSender(AppState &state, SerialLink &link, EditorControls &controls)
+    : state_(state), link_(link), controls_(controls)
+{
+}
+
+void ParameterSender::SendNotchFilter(int f)
+{
+    const int gainStep = controls_.HScroll20Value(f);
+    const int widthIndex = controls_.HScroll30Value(f);
+    controls_.SetText1Text(f, QString::number(gainStep - 45));
+    // The grid frequency nearest to what the box holds; the box never holds
+    // more than the grid's ends, but a stray value is kept on the grid.
+    const double typed = std::clamp(LeadingNumber(controls_.Text2Text(f)), 20.0, 20000.0);
+    controls_.SetText2Text(f, FrequencyText(NearestTableFrequency(typed)));
+    controls_.SetText3Text(f, WidthTextOf(widthIndex));
+
+    const auto i = static_cast<std::size_t>(f);
+    state_.NotchWidthIndex[i] = widthIndex;
+    state_.NotchFreqHz[i] = LeadingNumber(controls_.Text2Text(f));
+    state_.NotchGainDb[i] = LeadingNumber(controls_.Text1Text(f));
+
+    const int frequencyIndex = NearestFrequencyIndex(state_.NotchFreqHz[i]);
+    const int channel = f / FiltersPerChannel;
+    const int number = f % FiltersPerChannel;
+    const auto split = SplitToBytes(frequencyIndex);
+    const auto o = static_cast<std::size_t>(NotchOffset[i]);
+    state_.PresetImage[o] = Byte(gainStep);
+    state_.PresetImage[o + 1] = split[2];
+    state_.PresetImage[o + 2] = split[3];
+    state_.PresetImage[o + 3] = Byte(widthIndex);
+    link_.ExchangeCommand(
+        {NotchFilterCommand, Byte(channel), Byte(number), split[2], split[3], Byte(widthIndex), Byte(gainStep)});
+}
+
+void ParameterSender::StoreSetting(SettingControl control, SettingSlot slot, int offset, int c)
+{
+    const int value = controls_.SettingValue(control, c);
+    state_.ChannelSettings[SettingIndex(slot, c)] = static_cast<std::int16_t>(value);
+    controls_.SetSettingText(control, c, SettingShownText(control, value));
+    state_.PresetImage[static_cast<std::size_t>(offset)] = Byte(value);
+}
+
+void ParameterSender::SendReleaseMode(int c)
+{
+    StoreSetting(SettingControl::HScroll4, ReleaseModeSlot, ReleaseOffset[static_cast<std::size_t>(c)], c);
+    SendSearchModes(c);
+}
+
+void ParameterSender::SendSearchMode(int c)
+{
+    StoreSetting(SettingControl::HScroll5, SearchModeSlot, SearchModeOffset[static_cast<std::size_t>(c)], c);
+    SendSearchModes(c);
+}
+
+void ParameterSender::SendAutoCount(int c)
+{
+    const int position = controls_.SettingValue(SettingControl::HScroll1, c);
+    const int count = position + 1;
+    state_.ChannelSettings[SettingIndex(AutoCountSlot, c)] = static_cast<std::int16_t>(count);
+    controls_.SetSettingText(SettingControl::HScroll1, c, SettingShownText(SettingControl::HScroll1, position));
+    state_.PresetImage[static_cast<std::size_t>(AutoCountOffset[static_cast<std::size_t>(c)])] = Byte(count);
+    UpdateFilterRowsEnabled(c);
+    SendAutoSearch(c);
+}
+
+void ParameterSender::SendAutoQ(int c)
+{
+    const int width = controls_.SettingValue(SettingControl::HScroll2, c);
+    const QString text = WidthTextOf(width);
+    StoreSetting(SettingControl::HScroll2, AutoQSlot, AutoQOffset[static_cast<std::size_t>(c)], c);
+    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
+    for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
+        const int f = FiltersPerChannel * c + row;
+        state_.UpdatingControls = true;
+        controls_.SetHScroll30Value(f, width);
+        controls_.SetText3Text(f, text);
+        state_.UpdatingControls = false;
+        state_.NotchWidthIndex[static_cast<std::size_t>(f)] = width;
+        state_.PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)] = Byte(width);
+    }
+    SendAutoSearch(c);
+}
+
+void ParameterSender::SendAttenuationMode(int c)
+{
+    StoreSetting(SettingControl::HScroll3, AttenuationModeSlot, AttenuationOffset[static_cast<std::size_t>(c)], c);
+    SendAutoSearch(c);
+}
+
+void ParameterSender::SendSensitivity(int c)
+{
+    StoreSetting(SettingControl::Slider1, SensitivitySlot, SensitivityOffset[static_cast<std::size_t>(c)], c);
+    SendAutoSearch(c);
+}
+
+void ParameterSender::UpdateFilterRowsEnabled(int c)
+{
+    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
+    for (int row = 0; row < FiltersPerChannel; ++row)
+        controls_.SetRowEnabled(FiltersPerChannel * c + row, row >= count);
+}
+
+void ParameterSender::SendSearchModes(int c)
+{
+    const auto i = static_cast<std::size_t>(c);
+    link_.ExchangeCommand({SearchModesCommand, Byte(c), 0, 0,
+                           state_.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])],
+                           state_.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])], 0});
+}
+
+void ParameterSender::SendAutoSearch(int c)
+{
+    const auto i = static_cast<std::size_t>(c);
+    const auto &image = state_.PresetImage;
+    link_.ExchangeCommand({AutoSearchCommand, Byte(c + 1), image[static_cast<std::size_t>(AutoCountOffset[i])],
+                           image[static_cast<std::size_t>(AutoQOffset[i])],
+                           image[static_cast<std::size_t>(AttenuationOffset[i])],
+                           image[static_cast<std::size_t>(SensitivityOffset[i])], 0});
+}
+
+} // namespace ksr

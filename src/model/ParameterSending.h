@@ -1,0 +1,49 @@
+#pragma once
+// One send operation per parameter: it reads the editor control, brings the
+// texts, ChannelSettings, the per-filter mirrors and PresetImage up to date
+// and sends the parameter to the device (nothing goes out in demo mode or
+// while sending is suppressed).
+
+#include "link/SerialLink.h"
+#include "model/EditorControls.h"
+#include "model/State.h"
+
+namespace ksr {
+
+class ParameterSender {
+public:
+    ParameterSender(AppState &state, SerialLink &link, EditorControls &controls);
+
+    // Filter f (0..23): gain, frequency and width of its row.
+    void SendNotchFilter(int f);
+    // Channel c (0 Left, 1 Right).
+    void SendReleaseMode(int c);
+    void SendSearchMode(int c);
+    void SendAutoCount(int c);
+    void SendAutoQ(int c);
+    void SendAttenuationMode(int c);
+    void SendSensitivity(int c);
+    // Enables the manual rows of channel c and disables its automatic ones.
+    void UpdateFilterRowsEnabled(int c);
+
+private:
+    void SendSearchModes(int c);
+    void SendAutoSearch(int c);
+    // Stores a setting's control value in ChannelSettings and PresetImage and
+    // shows its text.
+    void StoreSetting(SettingControl control, SettingSlot slot, int offset, int c);
+
+    AppState &state_;
+    SerialLink &link_;
+    EditorControls &controls_;
+};
+
+// The number a text box holds, read as far as it goes ("12?" is 12, "" is 0).
+double LeadingNumber(const QString &text);
+
+// What a setting's label (or, for Slider1, Text4) shows for a control value.
+QString SettingShownText(SettingControl control, int value);
+// The width text of a width index.
+QString WidthTextOf(int index);
+
+} // namespace ksr

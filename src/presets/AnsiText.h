@@ -1,0 +1,15 @@
+#pragma once
+// Preset names as the device keeps them: one Windows-1252 byte a character.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace ksr {
+
+QChar AnsiToChar(std::uint8_t code);
+// The Windows-1252 code of `c`; '?' for a character that has none.
+std::uint8_t CharToAnsi(QChar c);
+
+} // namespace ksr

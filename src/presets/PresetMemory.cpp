@@ -1,0 +1,133 @@
+#include "presets/PresetMemory.h"
+
+#include "graph/ResponseGraph.h"
+#include "link/Encodings.h"
+#include "model/ApplyPresetImage.h"
+#include "presets/AnsiText.h"
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
+
+} // namespace
+
+PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                           ResponseGraph &graph, DumpDisplay &display, UserDialogs &dialogs)
+    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), display_(display),
+      dialogs_(dialogs)
+{
+}
+
+std::uint8_t PresetMemory::ReadMemoryByte(int address)
+{
+    const auto bytes = SplitToBytes(address);
+    link_.ExchangeCommand({ReadByteCommand, bytes[2], bytes[3], 0, 0, 0, 0});
+    return state_.RxBuffer[6];
+}
+
+QString PresetMemory::ReadName(int address)
+{
+    QString name;
+    for (int i = 0; i < NameLength; ++i)
+        name += AnsiToChar(ReadMemoryByte(address + i));
+    return name;
+}
+
+void PresetMemory::DumpDeviceMemory()
+{
+    if (state_.DemoMode) {
+        FinishFill();
+        return;
+    }
+    display_.SetSplashLabel(DumpingText);
+    for (int e = 0; e < FixedPresetCount; ++e)
+        state_.PresetUsed[static_cast<std::size_t>(e)] = true;
+    for (int n = 0; n < UserSlotCount; ++n)
+        state_.PresetUsed[static_cast<std::size_t>(n + FixedPresetCount)] =
+            ReadMemoryByte(UsedMarkerAddress + n) == UsedMarker;
+    for (int e = 0; e < FixedPresetCount; ++e)
+        state_.PresetNames[static_cast<std::size_t>(e)] = DefaultPresetNames[static_cast<std::size_t>(e)];
+    for (int e = FixedPresetCount; e < DirectoryEntries; ++e) {
+        const auto i = static_cast<std::size_t>(e);
+        state_.PresetNames[i] = state_.PresetUsed[i]
+                                    ? ReadName(SlotNameAddress + NameLength * (e - FixedPresetCount))
+                                    : EmptyPresetName;
+    }
+    state_.CurrentPresetName = ReadName(CurrentNameAddress);
+
+    ReadCurrentSettings();
+
+    FillEditorSuppressed();
+    state_.SendSuppressed = false;
+    SendSettingsAfterDump();
+    display_.SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
+    FinishFill();
+}
+
+void PresetMemory::ReadCurrentSettings()
+{
+    link_.SetReceiveSize(BlockBytes);
+    const bool read = link_.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0});
+    link_.SetReceiveSize(ReplyBytes);
+    if (read) {
+        std::copy_n(state_.RxBuffer.begin(), BlockBytes, state_.PresetImage.begin());
+    } else if (!state_.ProgramEnding) {
+        // The receive buffer holds nothing of the block: keep the image.
+        dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
+                              QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
+    }
+}
+
+void PresetMemory::FillEditorSuppressed()
+{
+    display_.SetEditorVisible(false);
+    state_.LinkFlag = 0;
+    state_.SendSuppressed = true;
+    ApplyPresetImage(state_, controls_, sender_, graph_);
+    display_.SetEditorVisible(true);
+}
+
+void PresetMemory::SendSettingsAfterDump()
+{
+    const auto &image = state_.PresetImage;
+    const auto settings = [&](int c, std::uint8_t selector) {
+        const auto o = static_cast<std::size_t>(AutoCountOffset[static_cast<std::size_t>(c)]);
+        return FrameArgs{AutoSearchCommand, selector, image[o], image[o + 1], image[o + 2], image[o + 3], 0};
+    };
+    link_.ExchangeCommand(settings(0, 0)); // both channels
+    link_.ExchangeCommand(settings(0, 1)); // Left
+    link_.ExchangeCommand(settings(1, 2)); // Right
+}
+
+void PresetMemory::FillDemoPresets()
+{
+    display_.SetSplashLabel(DumpingText);
+    for (int e = 0; e < DirectoryEntries; ++e) {
+        const auto i = static_cast<std::size_t>(e);
+        state_.PresetUsed[i] = e < FixedPresetCount;
+        state_.PresetNames[i] = e < FixedPresetCount ? DefaultPresetNames[i] : EmptyPresetName;
+    }
+    state_.CurrentPresetName = FlatPresetName;
+    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
+    // Sending stays suppressed until start-up has finished.
+    FillEditorSuppressed();
+    display_.SetMainCaption(QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
+    FinishFill();
+}
+
+void PresetMemory::FinishFill()
+{
+    display_.RestoreMainPointer();
+    graph_.RedrawBothChannels();
+}
+
+void PresetMemory::ShowPresetTitle()
+{
+    controls_.SetLabel8Caption(state_.PresetTitle);
+}
+
+} // namespace ksr

@@ -1,0 +1,62 @@
+#pragma once
+// The device's preset directory and current settings: read once at start-up
+// from the device (the memory dump), or filled with the flat preset in demo
+// mode; and the preset title the editor shows.
+
+#include "link/SerialLink.h"
+#include "link/UserDialogs.h"
+#include "model/EditorControls.h"
+#include "model/ParameterSending.h"
+#include "presets/DumpDisplay.h"
+
+namespace ksr {
+
+class ResponseGraph;
+
+// Device memory map.
+inline constexpr int UsedMarkerAddress = 0x0030; // + user slot 0..15
+inline constexpr int CurrentNameAddress = 0x0070;
+inline constexpr int SlotPresetAddress = 0x0120; // + 160 * user slot
+inline constexpr int SlotNameAddress = 0x0F20;   // + 8 * user slot
+inline constexpr std::uint8_t UsedMarker = 0x55;
+inline constexpr int NameLength = 8;
+inline constexpr int FixedPresetCount = 4;
+inline constexpr int UserSlotCount = 16;
+
+inline const QString EmptyPresetName = QStringLiteral(" Empty  ");
+inline const QString FlatPresetName = QStringLiteral("  Flat  ");
+
+class PresetMemory {
+public:
+    PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                 ResponseGraph &graph, DumpDisplay &display, UserDialogs &dialogs);
+
+    // Reads the directory and the current settings into the editor; in demo
+    // mode only restores the pointer and redraws both curves.
+    void DumpDeviceMemory();
+    // Demo mode: flat preset, empty user slots, the demo caption.
+    void FillDemoPresets();
+    // Shows PresetTitle in the editor's Label8.
+    void ShowPresetTitle();
+
+private:
+    // The byte at `address`, read with one command exchange.
+    std::uint8_t ReadMemoryByte(int address);
+    QString ReadName(int address);
+    // Reads the current settings into PresetImage; when the block cannot be
+    // read the image stays as it was and the user is told.
+    void ReadCurrentSettings();
+    void FillEditorSuppressed();
+    void SendSettingsAfterDump();
+    void FinishFill();
+
+    AppState &state_;
+    SerialLink &link_;
+    EditorControls &controls_;
+    ParameterSender &sender_;
+    ResponseGraph &graph_;
+    DumpDisplay &display_;
+    UserDialogs &dialogs_;
+};
+
+} // namespace ksr

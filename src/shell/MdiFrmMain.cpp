@@ -1,0 +1,107 @@
+#include "shell/MdiFrmMain.h"
+
+#include "editor/EditorLayout.h"
+#include "editor/FrmEq.h"
+#include "model/Tables.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+namespace ksr {
+
+namespace {
+
+using layout::Px;
+
+constexpr int ButtonSide = 615;
+constexpr int ButtonTop = 60;
+constexpr int ToolbarHeight = ButtonTop + ButtonSide + 60;
+
+struct CommandButton {
+    int index;
+    int left;
+    const char *toolTip;
+    QStyle::StandardPixmap icon;
+};
+
+constexpr std::array<CommandButton, 6> CommandButtons = {{
+    {0, 120, "Load Preset from PC", QStyle::SP_DialogOpenButton},
+    {1, 840, "Save Preset to PC", QStyle::SP_DialogSaveButton},
+    {2, 1560, "Store Preset to device", QStyle::SP_ArrowDown},
+    {3, 2280, "Read Preset from device", QStyle::SP_ArrowUp},
+    {7, 3000, "Copy Left to Right", QStyle::SP_ArrowRight},
+    {8, 3720, "Copy Right to Left", QStyle::SP_ArrowLeft},
+}};
+
+// The editor's window inside the area: a title bar without buttons (Qt
+// gives a window with minimize or maximize buttons a system menu, and the
+// styles draw a close button with that menu) that refuses every close.
+class EditorSubWindow : public QMdiSubWindow {
+public:
+    EditorSubWindow()
+        : QMdiSubWindow(nullptr, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    {
+        setObjectName(QStringLiteral("FrmEqWindow"));
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+} // namespace
+
+MdiFrmMain::MdiFrmMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MDIFrmMain"));
+    setWindowTitle(QString::fromLatin1(ApplicationTitle));
+
+    Toolbar1 = new QWidget(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setFixedHeight(Px(ToolbarHeight));
+    for (const CommandButton &spec : CommandButtons) {
+        auto *button = new QToolButton(Toolbar1);
+        button->setObjectName(layout::ArrayName("Command1", spec.index));
+        button->setToolTip(QString::fromLatin1(spec.toolTip));
+        button->setIcon(style()->standardIcon(spec.icon, nullptr, button));
+        button->setIconSize(QSize(Px(ButtonSide) - 12, Px(ButtonSide) - 12));
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setGeometry(Px(spec.left), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
+        Command1[static_cast<std::size_t>(spec.index)] = button;
+    }
+    setMenuWidget(Toolbar1);
+
+    MdiArea = new QMdiArea(this);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    setCentralWidget(MdiArea);
+
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+}
+
+FrmEq *MdiFrmMain::AddEditor(FrmEq *editor)
+{
+    auto *window = new EditorSubWindow;
+    window->setWidget(editor);
+    window->setWindowTitle(editor->windowTitle());
+    MdiArea->addSubWindow(window);
+    window->resize(window->sizeHint());
+    EditorWindow = window;
+    return editor;
+}
+
+void MdiFrmMain::closeEvent(QCloseEvent *event)
+{
+    if (!closeRequested || closeRequested())
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace ksr

@@ -1,0 +1,45 @@
+#pragma once
+// The main window: a multiple-document area holding the editor, with the
+// command buttons in a bar along its top edge. The commands, the timer
+// handling and the exit question connect to the public members from outside.
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QTimer;
+class QToolButton;
+
+namespace ksr {
+
+class FrmEq;
+
+class MdiFrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MdiFrmMain(QWidget *parent = nullptr);
+
+    // Puts `editor` into a sub-window that cannot be closed, sized to the
+    // editor's client area, and returns the editor.
+    FrmEq *AddEditor(FrmEq *editor);
+
+    QMdiArea *MdiArea = nullptr;
+    QMdiSubWindow *EditorWindow = nullptr; // set by AddEditor
+    QWidget *Toolbar1 = nullptr;
+    // Command buttons: 0-3 and 7-8 exist, 4-6 are null.
+    std::array<QToolButton *, 9> Command1{};
+    QTimer *Timer3 = nullptr; // channel comparison, not started here
+    QTimer *Timer1 = nullptr; // present but never used
+
+    // Asked on every close request of the window: the close goes ahead only
+    // when it returns true. Unset, every close goes ahead.
+    std::function<bool()> closeRequested;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+};
+
+} // namespace ksr

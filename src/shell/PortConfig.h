@@ -1,0 +1,28 @@
+#pragma once
+// init.cfg: a 14-byte record whose first two bytes are the serial port
+// number (little-endian, signed); the other twelve are kept as they were.
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace ksr {
+
+struct PortConfigRecord {
+    std::array<std::uint8_t, 14> bytes{};
+
+    std::int16_t PortNumber() const;
+    void SetPortNumber(std::int16_t number);
+};
+
+// The record in `path`. A file that is missing, short or unreadable counts
+// as zeros where it has no bytes (port 0 opens nothing, so the search runs).
+// The file is opened for reading and writing, which creates it empty where
+// there was none.
+PortConfigRecord ReadPortConfig(const QString &path);
+// Writes the record at the start of `path`, keeping any bytes after it;
+// false when the file cannot be written (start-up goes on regardless).
+bool WritePortConfig(const QString &path, const PortConfigRecord &record);
+
+} // namespace ksr

@@ -1,0 +1,85 @@
+#pragma once
+// The running program: its state, the link, the windows and the operations,
+// wired together, with start-up, the close request and the timer. The seams
+// (serial port, clock, dialogs, program end) come from outside: the real ones
+// from main(), test doubles from the tests.
+
+#include "editor/AutoSettingsEditing.h"
+#include "editor/EditorCommands.h"
+#include "editor/FeedbackSearch.h"
+#include "editor/FrmEq.h"
+#include "editor/NotchRowEditing.h"
+#include "graph/ResponseGraph.h"
+#include "link/SerialLink.h"
+#include "model/ChannelOperations.h"
+#include "model/ParameterSending.h"
+#include "model/State.h"
+#include "presets/DumpDisplay.h"
+#include "presets/PresetMemory.h"
+#include "shell/FrmSplash.h"
+#include "shell/MainCommands.h"
+#include "shell/MdiFrmMain.h"
+
+#include <QSize>
+#include <QTimer>
+
+namespace ksr {
+
+inline constexpr int SplashMilliseconds = 2000;
+inline constexpr int CompareMilliseconds = 3000;
+// How often the device's reports are looked for while a search runs.
+inline constexpr int NotificationPollMilliseconds = 20;
+
+class Program final : public DumpDisplay {
+public:
+    Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
+
+    // The splash window's load: display check, start folder, the 2 s timer.
+    void SplashForm_Load();
+    // The splash timer: shows the main window, whose load runs start-up.
+    void SplashTimer1_Timer();
+    // Start-up: tables, init.cfg, the device search or demo mode, the dump.
+    void MDIForm_Load();
+    // The main window's close request; true when the program ends.
+    bool MDIForm_QueryUnload();
+    void Timer3_Timer();
+    // While a search runs: takes in one report of the device and acknowledges it.
+    void PollNotifications();
+
+    // DumpDisplay
+    void SetSplashLabel(const QString &text) override;
+    void SetEditorVisible(bool visible) override;
+    void SetMainCaption(const QString &text) override;
+    void RestoreMainPointer() override;
+
+    AppState state;
+    SerialLink link;
+    ResponseGraph graph;
+    FrmSplash splash;
+    MdiFrmMain mainWindow;
+    FrmEq &editor;
+    ParameterSender sender;
+    NotchRowEditing rowEditing;
+    ChannelOperations channels;
+    AutoSettingsEditing autoEditing;
+    EditorCommands editorCommands;
+    FeedbackSearch search;
+    MainCommands mainCommands;
+    PresetMemory presets;
+    QTimer notificationPoll;
+
+private:
+    QString ConfigPath() const;
+    // Probes the saved port, searches the others, asks about demo mode.
+    // False when the user declined demo mode and the program is ending.
+    bool FindDeviceOrDemo();
+    void CompleteStartup();
+
+    UserDialogs &dialogs_;
+    ProgramEnd &end_;
+};
+
+// Whether a screen of `pixels` is too small in both directions.
+bool DisplayTooSmall(QSize pixels);
+
+} // namespace ksr

@@ -1,0 +1,208 @@
+// Editing the automatic-search settings through the real editor: the frames
+// of each change, the labels, the automatic rows, the typed sensitivity and
+// the linked channel.
+
+#include "support/ProgramRig.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTest>
+
+using namespace ksr;
+using namespace ksr::test;
+
+Q_DECLARE_METATYPE(ksr::SettingControl)
+
+class AutoSettingsTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ProgramRig> rig_;
+    FrmEq &Editor() { return rig_->program.editor; }
+    AppState &State() { return rig_->program.state; }
+
+    void StartWith(const sim::Preset &preset)
+    {
+        rig_ = std::make_unique<ProgramRig>();
+        rig_->device.SetCurrentSettings(preset);
+        rig_->StartWithDevice();
+    }
+
+private slots:
+    void init() { StartWith(FlatPresetWithAutoCounts(10, 3)); }
+    void cleanup() { rig_.reset(); }
+
+    void eachSettingSendsItsCommand_data()
+    {
+        QTest::addColumn<SettingControl>("control");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("shown");
+        // Flat settings: count 10 Left / 3 Right, width 1/10, "Fixed", sensitivity step 6.
+        QTest::newRow("count Left to 12") << SettingControl::HScroll1 << 0 << 11
+                                          << QByteArray::fromHex("F05B0A010C02000600F7") << "12";
+        QTest::newRow("count Left to 1") << SettingControl::HScroll1 << 0 << 0
+                                         << QByteArray::fromHex("F05B0A010102000600F7") << "1";
+        QTest::newRow("width Right 1/5") << SettingControl::HScroll2 << 1 << 3
+                                         << QByteArray::fromHex("F05B0A020303000600F7") << "1/5";
+        QTest::newRow("attenuation Left") << SettingControl::HScroll3 << 0 << 1
+                                          << QByteArray::fromHex("F05B0A010A02010600F7") << "Variable";
+        QTest::newRow("release Left") << SettingControl::HScroll4 << 0 << 1
+                                      << QByteArray::fromHex("F05B31000000010000F7") << "Fast";
+        QTest::newRow("search mode Right") << SettingControl::HScroll5 << 1 << 1
+                                           << QByteArray::fromHex("F05B31010000000100F7") << "Fast";
+        QTest::newRow("sensitivity Right top") << SettingControl::Slider1 << 1 << 15
+                                               << QByteArray::fromHex("F05B0A020302000F00F7") << "16";
+    }
+    void eachSettingSendsItsCommand()
+    {
+        QFETCH(SettingControl, control);
+        QFETCH(int, channel);
+        QFETCH(int, value);
+        QFETCH(QByteArray, frame);
+        QFETCH(QString, shown);
+        Editor().SetSettingValue(control, channel, value);
+        QCOMPARE(rig_->Writes(), QList<QByteArray>{frame});
+        QCOMPARE(Editor().SettingText(control, channel), shown);
+    }
+
+    void countDecidesWhichRowsAreEditable()
+    {
+        Editor().HScroll1[0]->setValue(11);
+        for (int f = 0; f < 12; ++f)
+            QVERIFY(!Editor().HScroll20[static_cast<std::size_t>(f)]->isEnabled());
+        Editor().HScroll1[0]->setValue(0);
+        QVERIFY(!Editor().Text2[0]->isEnabled());
+        for (int f = 1; f < 12; ++f)
+            QVERIFY(Editor().Text2[static_cast<std::size_t>(f)]->isEnabled());
+        QCOMPARE(State().ChannelSettings[SettingIndex(AutoCountSlot, 0)], std::int16_t{1});
+        QCOMPARE(State().PresetImage[76], std::uint8_t{1});
+    }
+
+    void widthGoesToTheAutomaticRowsOnly()
+    {
+        Editor().HScroll2[1]->setValue(3);
+        for (int row = 0; row < 12; ++row) {
+            const int f = 12 + row;
+            QCOMPARE(Editor().Text3Text(f), QString::fromLatin1(row < 3 ? "1/5" : "1/10"));
+            QCOMPARE(Editor().HScroll30[static_cast<std::size_t>(f)]->value(), row < 3 ? 3 : 2);
+            QCOMPARE(State().NotchWidthIndex[static_cast<std::size_t>(f)], row < 3 ? 3.0 : 2.0);
+            QCOMPARE(int(State().PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)]),
+                     row < 3 ? 3 : 2);
+        }
+        // Only the settings frame: no notch filter is sent for the rows.
+        QCOMPARE(rig_->Writes().size(), 1);
+    }
+
+    void linkedSettingGoesToThePartnerSecond_data()
+    {
+        QTest::addColumn<SettingControl>("control");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("byte"); // the frame byte that carries the setting
+        QTest::newRow("count from Left") << SettingControl::HScroll1 << 0 << 11 << 4;
+        QTest::newRow("release from Right") << SettingControl::HScroll4 << 1 << 1 << 6;
+        QTest::newRow("sensitivity from Left") << SettingControl::Slider1 << 0 << 2 << 7;
+    }
+    void linkedSettingGoesToThePartnerSecond()
+    {
+        QFETCH(SettingControl, control);
+        QFETCH(int, channel);
+        QFETCH(int, value);
+        QFETCH(int, byte);
+        State().LinkFlag = 1;
+        Editor().SetSettingValue(control, channel, value);
+        const QList<QByteArray> writes = rig_->Writes();
+        QCOMPARE(writes.size(), 2);
+        const bool modes = control == SettingControl::HScroll4;
+        // The channel byte: 0/1 in the modes frame, 1/2 in the settings frame.
+        QCOMPARE(int(writes[0][3]), channel + (modes ? 0 : 1));
+        QCOMPARE(int(writes[1][3]), 1 - channel + (modes ? 0 : 1));
+        QCOMPARE(Editor().SettingValue(control, 1 - channel), value);
+        QCOMPARE(Editor().SettingText(control, 1 - channel), Editor().SettingText(control, channel));
+        QCOMPARE(int(writes[0][byte]), control == SettingControl::HScroll1 ? value + 1 : value);
+        QCOMPARE(writes[1][byte], writes[0][byte]);
+    }
+
+    void linkedWidthReachesThePartnersAutomaticRows()
+    {
+        State().LinkFlag = 1;
+        Editor().HScroll2[1]->setValue(0); // Right has 3 automatic rows, Left 10
+        // Left's own width send then covers all its automatic rows.
+        QCOMPARE(Editor().Text3Text(9), QStringLiteral("1/70"));
+        QCOMPARE(Editor().Text3Text(10), QStringLiteral("1/10"));
+        QCOMPARE(Editor().Text3Text(14), QStringLiteral("1/70"));
+        QCOMPARE(Editor().Text3Text(15), QStringLiteral("1/10"));
+        QCOMPARE(rig_->Writes().size(), 2);
+    }
+
+    void typedSensitivity_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("position");
+        QTest::newRow("above the range") << "20" << "16" << 15;
+        QTest::newRow("zero") << "0" << "1" << 0;
+        QTest::newRow("in the range") << "9" << "9" << 8;
+    }
+    void typedSensitivity()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, position);
+        QLineEdit *box = Editor().Text4[0];
+        box->clear();
+        QTest::keyClicks(box, typed);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->text(), shown);
+        QCOMPARE(Editor().Slider1[0]->value(), position);
+        QCOMPARE(int(State().PresetImage[79]), position);
+        // Sent once: the slider follows without a send of its own.
+        QCOMPARE(rig_->Writes().size(), 1);
+        QCOMPARE(int(rig_->Writes().front()[7]), position);
+    }
+
+    void typedSensitivityLinked()
+    {
+        State().LinkFlag = 1;
+        QLineEdit *box = Editor().Text4[1];
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("3"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(Editor().Text4[0]->text(), QStringLiteral("3"));
+        QCOMPARE(Editor().Slider1[0]->value(), 2);
+        const QList<QByteArray> writes = rig_->Writes();
+        QCOMPARE(writes.size(), 2);
+        QCOMPARE(int(writes[0][3]), 2);
+        QCOMPARE(int(writes[1][3]), 1);
+    }
+
+    void wrongKeyInSensitivityWarns()
+    {
+        QLineEdit *box = Editor().Text4[0];
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("1-"));
+        QCOMPARE(box->text(), QStringLiteral("1?"));
+        QCOMPARE(rig_->dialogs.Texts(), QStringList{QStringLiteral("  Incorrect value")});
+        QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral("Warning"));
+        QVERIFY(rig_->Writes().isEmpty());
+    }
+
+    void programmaticChangesStoreAndShowButDoNotSend()
+    {
+        State().UpdatingControls = true;
+        Editor().HScroll3[1]->setValue(1);
+        Editor().HScroll1[1]->setValue(5);
+        State().UpdatingControls = false;
+        QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(Editor().Label6[1]->text(), QStringLiteral("Variable"));
+        QCOMPARE(Editor().Label3[1]->text(), QStringLiteral("6"));
+        QCOMPARE(State().PresetImage[158], std::uint8_t{1});
+        QCOMPARE(State().ChannelSettings[SettingIndex(AutoCountSlot, 1)], std::int16_t{6});
+    }
+};
+
+QTEST_MAIN(AutoSettingsTest)
+#include "tst_autosettings.moc"

@@ -1,0 +1,334 @@
+// Start-up through the real windows: init.cfg, the probe of the saved port,
+// the port search, demo mode, and the memory dump that fills the editor.
+
+#include "support/ProgramRig.h"
+
+#include "presets/PresetMemory.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace ksr;
+using namespace ksr::test;
+
+namespace {
+
+const QByteArray ProbeFrame = QByteArray::fromHex("F05B00000000000000F7");
+
+QByteArray ConfigFor(int port)
+{
+    QByteArray bytes(14, '\0');
+    bytes[0] = static_cast<char>(port);
+    return bytes;
+}
+
+int ProbeCount(const QList<QByteArray> &writes)
+{
+    return static_cast<int>(std::count(writes.begin(), writes.end(), ProbeFrame));
+}
+
+// A preset of the device's own choosing that is not flat: every Left filter
+// at its own frequency and gain, Right with other counts and modes.
+sim::Preset DistinctPreset()
+{
+    sim::Preset p{};
+    std::copy_n(FlatPresetImage.begin(), PresetBytes, p.begin());
+    for (int f = 0; f < FilterCount; ++f) {
+        const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
+        const int index = 100 + 25 * f;
+        p[o] = static_cast<std::uint8_t>(10 + f);
+        p[o + 1] = static_cast<std::uint8_t>(index >> 8);
+        p[o + 2] = static_cast<std::uint8_t>(index & 0xFF);
+        p[o + 3] = static_cast<std::uint8_t>(f < 12 ? (f < 3 ? 1 : f % 4) : (f < 17 ? 3 : f % 4));
+    }
+    p[76] = 3;   // Left: 3 automatic filters, width 1/20
+    p[77] = 1;
+    p[78] = 1;
+    p[79] = 9;
+    p[100] = 1;  // Right: release "Fast", search "Fast"
+    p[101] = 1;
+    p[156] = 5;  // Right: 5 automatic filters, width 1/5
+    p[157] = 3;
+    p[158] = 0;
+    p[159] = 15;
+    return p;
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartSearchesAndSavesThePort()
+    {
+        ProgramRig rig;
+        rig.port.AddSilentPort(1);
+        rig.port.AttachDevice(3, &rig.device);
+        rig.Start();
+
+        // The empty file read at start is written with port 3.
+        QCOMPARE(rig.Config(), ConfigFor(3));
+        QCOMPARE(rig.program.state.PortNumber, std::int16_t{3});
+        QVERIFY(!rig.program.state.DemoMode);
+        // Port 1 was probed in vain, port 2 does not open, port 3 answered.
+        QCOMPARE(ProbeCount(rig.Writes()), 2);
+        QCOMPARE(rig.program.mainWindow.windowTitle(), QStringLiteral("KSR-704 - Remote Control Software"));
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QVERIFY(!rig.end.Ended());
+        QVERIFY(!rig.program.splash.isVisible());
+    }
+
+    void savedPortIsFoundWithoutSearch()
+    {
+        ProgramRig rig;
+        rig.WriteConfig(ConfigFor(3));
+        rig.port.AddSilentPort(1);
+        rig.port.AttachDevice(3, &rig.device);
+        rig.Start();
+        QCOMPARE(ProbeCount(rig.Writes()), 1);
+        QCOMPARE(rig.Config(), ConfigFor(3));
+        // Every frame of start-up reached the device.
+        QCOMPARE(rig.device.ReceivedFrames().size(), std::size_t(rig.Writes().size()));
+    }
+
+    void movedDeviceIsSearchedSkippingTheSavedPort()
+    {
+        ProgramRig rig;
+        QByteArray config = ConfigFor(3);
+        config[5] = 0x42; // the reserved bytes are written back as they were
+        rig.WriteConfig(config);
+        for (int n : {1, 2, 3, 4})
+            rig.port.AddSilentPort(n);
+        rig.port.AttachDevice(5, &rig.device);
+        rig.Start();
+        // Saved port 3, then 1, 2, 4 in vain, then 5.
+        QCOMPARE(ProbeCount(rig.Writes()), 5);
+        config[0] = 5;
+        QCOMPARE(rig.Config(), config);
+    }
+
+    void noDeviceAndDemoMode()
+    {
+        ProgramRig rig;
+        rig.dialogs.answers = {MessageAnswer::Yes};
+        rig.Start();
+
+        QCOMPARE(rig.dialogs.messages.size(), 1);
+        const MessageRequest &question = rig.dialogs.messages.front();
+        QCOMPARE(question.text, QStringLiteral("COM not found, do you want continue in demo mode?"));
+        QCOMPARE(question.title, QStringLiteral("Warning"));
+        QCOMPARE(question.buttons, MessageButtons::YesNo);
+        QCOMPARE(question.icon, MessageIcon::None);
+
+        QVERIFY(rig.program.state.DemoMode);
+        QCOMPARE(rig.program.mainWindow.windowTitle(), QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
+        QCOMPARE(ImageBytes(rig.program.state, 0, PresetBytes),
+                 QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
+        QVERIFY(rig.Writes().isEmpty());
+        QCOMPARE(rig.Config(), ConfigFor(35)); // the last number tried
+        QCOMPARE(rig.program.state.PresetNames[4], QStringLiteral(" Empty  "));
+        QVERIFY(!rig.program.state.SendSuppressed);
+
+        // The flat preset in the editor: 0 dB, 247.9 Hz, 1/10, only row 11 of each channel editable.
+        FrmEq &editor = rig.program.editor;
+        for (int f = 0; f < FilterCount; ++f) {
+            QCOMPARE(editor.Text1Text(f), QStringLiteral("0"));
+            QCOMPARE(editor.Text2Text(f), QStringLiteral("247.9"));
+            QCOMPARE(editor.Text3Text(f), QStringLiteral("1/10"));
+            QCOMPARE(editor.HScroll20[static_cast<std::size_t>(f)]->isEnabled(), f % 12 == 11);
+        }
+        QCOMPARE(editor.Text4[0]->text(), QStringLiteral("7"));
+
+        // Edits in demo mode change the image and send nothing.
+        editor.HScroll20[11]->setValue(20);
+        QCOMPARE(rig.program.state.PresetImage[72], std::uint8_t{20});
+        QVERIFY(rig.Writes().isEmpty());
+    }
+
+    void noDeviceAndNoEndsAtOnce()
+    {
+        ProgramRig rig;
+        rig.dialogs.answers = {MessageAnswer::No};
+        rig.Start();
+        QCOMPARE(rig.end.exitCodes, QList<int>{0});
+        QCOMPARE(rig.dialogs.messages.size(), 1); // no exit question
+        QCOMPARE(rig.Config(), QByteArray());     // created empty, never written
+        QVERIFY(rig.Writes().isEmpty());
+    }
+
+    void unwritableConfigIsTreatedAsAbsent()
+    {
+        ProgramRig rig;
+        QDir(rig.folder.path()).mkdir(QStringLiteral("init.cfg")); // a folder where the file should be
+        rig.port.AttachDevice(2, &rig.device);
+        rig.Start();
+        QCOMPARE(rig.program.state.PortNumber, std::int16_t{2});
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QVERIFY(!rig.end.Ended());
+    }
+
+    void dumpReadsTheDirectoryAndCurrentSettings()
+    {
+        ProgramRig rig;
+        rig.WriteConfig(ConfigFor(1));
+        rig.port.AttachDevice(1, &rig.device);
+        rig.Start();
+
+        // Probe, 16 markers, 8 name bytes for each of the 4 used slots, 8 bytes of the current name.
+        const auto &frames = rig.device.ReceivedFrames();
+        const int reads = 16 + 8 * 4 + 8;
+        QCOMPARE(int(frames.size()), 1 + reads + 1 + 3);
+        for (int k = 0; k < 16; ++k)
+            QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(1 + k)]),
+                     QByteArray::fromHex("F05B10") + QByteArray::fromHex("00") + char(0x30 + k)
+                         + QByteArray::fromHex("00000000F7"));
+        // The first name byte of user slot 0.
+        QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(1 + 16)]), QByteArray::fromHex("F05B100F2000000000F7"));
+        QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(1 + reads)]), QByteArray::fromHex("F05B0BFF0000000000F7"));
+        const auto current = rig.device.CurrentSettings();
+        const QByteArray left = QByteArray(reinterpret_cast<const char *>(current.data()) + 76, 4);
+        const QByteArray right = QByteArray(reinterpret_cast<const char *>(current.data()) + 156, 4);
+        QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(2 + reads)]),
+                 QByteArray::fromHex("F05B0A00") + left + QByteArray::fromHex("00F7"));
+        QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(3 + reads)]),
+                 QByteArray::fromHex("F05B0A01") + left + QByteArray::fromHex("00F7"));
+        QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(4 + reads)]),
+                 QByteArray::fromHex("F05B0A02") + right + QByteArray::fromHex("00F7"));
+
+        const AppState &state = rig.program.state;
+        const QList<bool> used = {true, true, true, true, true, true, false, false, true, false,
+                                  false, false, false, true, false, false, false, false, false, false};
+        for (int e = 0; e < DirectoryEntries; ++e)
+            QCOMPARE(state.PresetUsed[static_cast<std::size_t>(e)], used[e]);
+        QCOMPARE(state.PresetNames[0], QStringLiteral("Preset01"));
+        QCOMPARE(state.PresetNames[3], QStringLiteral("Preset04"));
+        QCOMPARE(state.PresetNames[4], QStringLiteral("  Hall  "));
+        QCOMPARE(state.PresetNames[5], QStringLiteral("  Stage "));
+        QCOMPARE(state.PresetNames[6], QStringLiteral(" Empty  "));
+        QCOMPARE(state.PresetNames[13], QStringLiteral("   Gym  "));
+        QCOMPARE(rig.program.editor.Label7->text(), QStringLiteral("Preset loaded from Device"));
+        QCOMPARE(rig.program.editor.Label8->text(), QString());
+        QCOMPARE(state.PresetImage[160], std::uint8_t{0});
+        QVERIFY(!state.SendSuppressed);
+        QVERIFY(rig.program.mainWindow.Timer3->isActive());
+        QCOMPARE(rig.program.mainWindow.Timer3->interval(), 3000);
+    }
+
+    void editorShowsTheDeviceSettings()
+    {
+        ProgramRig rig;
+        rig.device.SetCurrentSettings(DistinctPreset());
+        rig.port.AttachDevice(1, &rig.device);
+        rig.Start();
+
+        const AppState &state = rig.program.state;
+        FrmEq &editor = rig.program.editor;
+        const sim::Preset device = rig.device.CurrentSettings();
+        // The image is the device's, byte for byte: its automatic filters
+        // already carry their channel's width.
+        QCOMPARE(ImageBytes(state, 0, PresetBytes), QByteArray(reinterpret_cast<const char *>(device.data()), 160));
+        for (int f = 0; f < FilterCount; ++f) {
+            const auto i = static_cast<std::size_t>(f);
+            QCOMPARE(editor.Text1Text(f), QString::number(10 + f - 45));
+            QCOMPARE(editor.Text2Text(f), FrequencyText(FreqTable[static_cast<std::size_t>(100 + 25 * f)]));
+            QCOMPARE(editor.HScroll6[i]->value(), 100 + 25 * f);
+            QCOMPARE(state.NotchFreqHz[i], FreqTable[static_cast<std::size_t>(100 + 25 * f)]);
+            QCOMPARE(state.NotchGainDb[i], double(10 + f - 45));
+        }
+        QCOMPARE(editor.Text3Text(0), QStringLiteral("1/20"));
+        QCOMPARE(editor.Text3Text(12), QStringLiteral("1/5"));
+        QCOMPARE(editor.Label3[0]->text(), QStringLiteral("3"));
+        QCOMPARE(editor.Label3[1]->text(), QStringLiteral("5"));
+        QCOMPARE(editor.Label6[0]->text(), QStringLiteral("Variable"));
+        QCOMPARE(editor.Label1[1]->text(), QStringLiteral("Fast"));
+        QCOMPARE(editor.Label9[1]->text(), QStringLiteral("Fast"));
+        QCOMPARE(editor.Text4[0]->text(), QStringLiteral("10"));
+        QCOMPARE(editor.Text4[1]->text(), QStringLiteral("16"));
+        QVERIFY(!editor.HScroll20[2]->isEnabled());
+        QVERIFY(editor.HScroll20[3]->isEnabled());
+        QVERIFY(!editor.HScroll20[16]->isEnabled());
+        QVERIFY(editor.HScroll20[17]->isEnabled());
+        QCOMPARE(state.ChannelSettings[SettingIndex(AutoCountSlot, 1)], std::int16_t{5});
+    }
+
+    void imageOutOfRangeIsClampedAsTheControlsAreSet()
+    {
+        ProgramRig rig;
+        sim::Preset wild;
+        wild.fill(0xFF);
+        rig.device.SetCurrentSettings(wild);
+        rig.port.AttachDevice(1, &rig.device);
+        rig.Start();
+
+        const AppState &state = rig.program.state;
+        for (int f = 0; f < FilterCount; ++f) {
+            const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
+            QCOMPARE(state.PresetImage[o], std::uint8_t{45});
+            QCOMPARE(state.PresetImage[o + 1] * 256 + state.PresetImage[o + 2], 729);
+            QCOMPARE(state.PresetImage[o + 3], std::uint8_t{3});
+            QCOMPARE(rig.program.editor.Text2Text(f), QStringLiteral("20000"));
+        }
+        for (int c = 0; c < 2; ++c) {
+            const auto i = static_cast<std::size_t>(c);
+            QCOMPARE(state.PresetImage[static_cast<std::size_t>(AutoCountOffset[i])], std::uint8_t{12});
+            QCOMPARE(state.PresetImage[static_cast<std::size_t>(AutoQOffset[i])], std::uint8_t{3});
+            QCOMPARE(state.PresetImage[static_cast<std::size_t>(AttenuationOffset[i])], std::uint8_t{1});
+            QCOMPARE(state.PresetImage[static_cast<std::size_t>(SensitivityOffset[i])], std::uint8_t{15});
+            QCOMPARE(state.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])], std::uint8_t{0});
+            QCOMPARE(state.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])], std::uint8_t{0});
+        }
+        // The uninterpreted bytes are carried as they came.
+        QCOMPARE(state.PresetImage[0], std::uint8_t{0xFF});
+        QCOMPARE(state.PresetImage[22], std::uint8_t{0xFF});
+        QCOMPARE(rig.program.editor.Label1[0]->text(), QStringLiteral("Slow"));
+    }
+
+    void failedBlockReadKeepsTheImage()
+    {
+        ProgramRig rig;
+        rig.port.AttachDevice(1, &rig.device);
+        rig.port.FailWritesWhere([](const QByteArray &bytes) { return bytes.startsWith(QByteArray::fromHex("F05B0B")); });
+        rig.Start();
+        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("The current settings could not be read from the device.")});
+        // No stale reply bytes in the image: its records are still empty.
+        QCOMPARE(ImageBytes(rig.program.state, 0, 20), QByteArray(20, '\0'));
+        QVERIFY(!rig.end.Ended());
+    }
+
+    void silentDeviceDuringTheDumpEndsInTimeOut()
+    {
+        ProgramRig rig;
+        rig.port.AttachDevice(1, &rig.device);
+        sim::Faults faults;
+        faults.onlyCommand = ReadByteCommand;
+        faults.silentReplies = -1;
+        rig.device.SetFaults(faults);
+        rig.Start();
+        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("Time out")});
+        QCOMPARE(rig.end.exitCodes, QList<int>{TimeOutExitCode});
+        // Probe and six sends of the first marker read; nothing after the end.
+        QCOMPARE(rig.Writes().size(), 7);
+    }
+
+    void displayCheckNeedsBothDirectionsSmall_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<bool>("warn");
+        QTest::newRow("640x480") << QSize(640, 480) << true;
+        QTest::newRow("1024x576") << QSize(1024, 576) << false;
+        QTest::newRow("700x900") << QSize(700, 900) << false;
+        QTest::newRow("800x600") << QSize(800, 600) << false;
+    }
+    void displayCheckNeedsBothDirectionsSmall()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(bool, warn);
+        QCOMPARE(DisplayTooSmall(screen), warn);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
