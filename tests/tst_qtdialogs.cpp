@@ -6,6 +6,9 @@
 #include "model/Tables.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -69,6 +72,34 @@ private slots:
         QCOMPARE(dialogs.ShowMessage({QStringLiteral("               Are you sure ? "), QStringLiteral("Exit"),
                                       MessageIcon::None, MessageButtons::YesNo, MessageAnswer::No}),
                  MessageAnswer::Yes);
+    }
+
+    void fileFilterMatchesAnyLetterCase()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"show.Fbk", "loud.FBK", "quiet.fbk", "notes.txt"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, {QStringLiteral("Load Preset from PC"), dir.path(),
+                                     QStringLiteral("file preset (*.Fbk)")},
+                            QFileDialog::AcceptOpen);
+        auto *model = dialog.findChild<QFileSystemModel *>();
+        QVERIFY(model);
+        dialog.show();
+        const QModelIndex root = model->index(dir.path());
+        // The file names the dialog lists once it has read the folder.
+        const auto shown = [&] {
+            QStringList names;
+            for (int r = 0; r < model->rowCount(root); ++r)
+                names << model->index(r, 0, root).data().toString();
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(shown(), (QStringList{QStringLiteral("loud.FBK"), QStringLiteral("quiet.fbk"),
+                                           QStringLiteral("show.Fbk")}));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Load Preset from PC"));
     }
 
     void programEndLeavesTheEventLoop()

@@ -1,13 +1,17 @@
 #include "shell/MainCommands.h"
 
+#include "presets/FrmRead.h"
+#include "presets/FrmStore.h"
 #include "shell/MdiFrmMain.h"
 
 #include <QToolButton>
 
 namespace ksr {
 
-MainCommands::MainCommands(MdiFrmMain &window, ChannelOperations &channels, UserDialogs &dialogs)
-    : window_(window), channels_(channels), dialogs_(dialogs)
+MainCommands::MainCommands(AppState &state, MdiFrmMain &window, ChannelOperations &channels,
+                           DevicePresets &devicePresets, PresetFiles &files, UserDialogs &dialogs)
+    : state_(state), window_(window), channels_(channels), devicePresets_(devicePresets), files_(files),
+      dialogs_(dialogs)
 {
     for (int index = 0; index < int(window.Command1.size()); ++index) {
         if (QToolButton *button = window.Command1[static_cast<std::size_t>(index)])
@@ -18,6 +22,22 @@ MainCommands::MainCommands(MdiFrmMain &window, ChannelOperations &channels, User
 void MainCommands::Command1_Click(int index)
 {
     switch (index) {
+    case 0:
+        files_.LoadPresetFromPc();
+        break;
+    case 1:
+        files_.SavePresetToPc();
+        break;
+    case 2: {
+        FrmStore store(state_, devicePresets_, dialogs_, &window_);
+        store.exec();
+        break;
+    }
+    case 3: {
+        FrmRead read(state_, devicePresets_, dialogs_, &window_);
+        read.exec();
+        break;
+    }
     case 7:
         CopyChannel(true);
         break;

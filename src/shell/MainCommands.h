@@ -3,6 +3,8 @@
 
 #include "link/UserDialogs.h"
 #include "model/ChannelOperations.h"
+#include "presets/DevicePresets.h"
+#include "presets/PresetFiles.h"
 
 namespace ksr {
 
@@ -10,16 +12,22 @@ class MdiFrmMain;
 
 class MainCommands {
 public:
-    MainCommands(MdiFrmMain &window, ChannelOperations &channels, UserDialogs &dialogs);
+    MainCommands(AppState &state, MdiFrmMain &window, ChannelOperations &channels, DevicePresets &devicePresets,
+                 PresetFiles &files, UserDialogs &dialogs);
 
-    // Button `index`: 7 copies Left to Right, 8 Right to Left, each after a question.
+    // Button `index`: 0 loads a preset file, 1 saves one, 2 opens the store
+    // window, 3 the read window (both modal); 7 copies Left to Right, 8
+    // Right to Left, each after a question.
     void Command1_Click(int index);
 
 private:
     void CopyChannel(bool leftToRight);
 
+    AppState &state_;
     MdiFrmMain &window_;
     ChannelOperations &channels_;
+    DevicePresets &devicePresets_;
+    PresetFiles &files_;
     UserDialogs &dialogs_;
 };
 

@@ -32,8 +32,10 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                  else
                      notificationPoll.stop();
              }),
-      mainCommands(mainWindow, channels, dialogs), presets(state, link, editor, sender, graph, *this, dialogs),
-      dialogs_(dialogs), end_(end)
+      presets(state, link, editor, sender, graph, *this, dialogs),
+      devicePresets(state, link, editor, sender, graph, presets, dialogs),
+      presetFiles(state, editor, sender, graph, dialogs),
+      mainCommands(state, mainWindow, channels, devicePresets, presetFiles, dialogs), dialogs_(dialogs), end_(end)
 {
     // Clearing the box from the program runs the link handling as a click does.
     QObject::connect(editor.Check2, &QCheckBox::toggled, &editor, [this] { channels.LinkChannels(); });

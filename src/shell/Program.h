@@ -15,6 +15,8 @@
 #include "model/ParameterSending.h"
 #include "model/State.h"
 #include "presets/DumpDisplay.h"
+#include "presets/DevicePresets.h"
+#include "presets/PresetFiles.h"
 #include "presets/PresetMemory.h"
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
@@ -64,8 +66,10 @@ public:
     AutoSettingsEditing autoEditing;
     EditorCommands editorCommands;
     FeedbackSearch search;
-    MainCommands mainCommands;
     PresetMemory presets;
+    DevicePresets devicePresets;
+    PresetFiles presetFiles;
+    MainCommands mainCommands;
     QTimer notificationPoll;
 
 private:

@@ -27,18 +27,28 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon)
 
 QString FileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, request.title, request.folder, request.filter);
-    // Qt's own dialog on every platform, so that it behaves the same everywhere.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(mode);
-    // The open dialog, too, takes a typed name of a file that does not exist.
-    dialog.setFileMode(QFileDialog::AnyFile);
+    QFileDialog dialog(parent);
+    ConfigureFileDialog(dialog, request, mode);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
+
+void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    // Qt's own dialog on every platform, so that it behaves the same everywhere.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(request.title);
+    dialog.setDirectory(request.folder);
+    dialog.setNameFilter(request.filter);
+    // "*.Fbk" also lists "x.FBK" and "x.fbk" on a case-sensitive file system.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setAcceptMode(mode);
+    // The open dialog, too, takes a typed name of a file that does not exist.
+    dialog.setFileMode(QFileDialog::AnyFile);
+}
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWidget *parent)
 {

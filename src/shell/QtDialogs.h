@@ -3,6 +3,7 @@
 
 #include "link/UserDialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <memory>
@@ -23,6 +24,10 @@ public:
 private:
     QWidget *parent_ = nullptr;
 };
+
+// Sets up Qt's own file dialog for a request: title, folder, filter
+// (matching the extension in any letter case), open or save.
+void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode);
 
 // The message box a request stands for, ready to be shown.
 std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWidget *parent);

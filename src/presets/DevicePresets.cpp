@@ -1,0 +1,81 @@
+#include "presets/DevicePresets.h"
+
+#include "link/Encodings.h"
+#include "model/ApplyPresetImage.h"
+#include "presets/PresetMemory.h"
+#include "presets/PresetNames.h"
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+const QString FromDeviceText = QStringLiteral("Preset loaded from Device");
+
+} // namespace
+
+DevicePresets::DevicePresets(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                             ResponseGraph &graph, PresetMemory &memory, UserDialogs &dialogs)
+    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), memory_(memory),
+      dialogs_(dialogs)
+{
+}
+
+void DevicePresets::ReadDevicePreset(int e)
+{
+    if (e < 0 || e >= DirectoryEntries)
+        return;
+    if (!state_.DemoMode) {
+        link_.SetReceiveSize(BlockBytes);
+        const bool read = link_.ReadBlock({ReadPresetCommand, static_cast<std::uint8_t>(e), 0, 0, 0, 0, 0});
+        link_.SetReceiveSize(ReplyBytes);
+        if (!read) {
+            if (!state_.ProgramEnding)
+                dialogs_.ShowMessage({QStringLiteral("The preset could not be read from the device; the editor "
+                                                     "keeps its settings."),
+                                      QStringLiteral("Read Preset"), MessageIcon::Exclamation});
+            return;
+        }
+        std::copy_n(state_.RxBuffer.begin(), BlockBytes, state_.PresetImage.begin());
+    }
+    state_.LinkFlag = 0;
+    state_.SendSuppressed = true;
+    ApplyPresetImage(state_, controls_, sender_, graph_);
+    state_.SendSuppressed = false;
+    state_.PresetTitle = QStringLiteral("%1: %2").arg(e + 1).arg(state_.PresetNames[static_cast<std::size_t>(e)]);
+    memory_.ShowPresetTitle();
+    controls_.SetLabel7Caption(FromDeviceText);
+}
+
+void DevicePresets::WriteMemoryByte(int address, std::uint8_t value)
+{
+    const auto bytes = SplitToBytes(address);
+    link_.ExchangeCommand({WriteByteCommand, bytes[2], bytes[3], 0, value, 0, 0});
+}
+
+bool DevicePresets::StorePreset(int t, const QString &name, const std::function<void()> &progress)
+{
+    if (t < 0 || t >= UserSlotCount)
+        return false;
+    const auto nameBytes = NameBytes(name);
+    const auto entry = static_cast<std::size_t>(t + FixedPresetCount);
+    state_.PresetNames[entry] = name;
+    for (int m = 0; m < PresetBytes; ++m) {
+        WriteMemoryByte(SlotPresetAddress + PresetBytes * t + m, state_.PresetImage[static_cast<std::size_t>(m)]);
+        progress();
+    }
+    for (int i = 0; i < NameLength; ++i) {
+        WriteMemoryByte(SlotNameAddress + NameLength * t + i, nameBytes[static_cast<std::size_t>(i)]);
+        progress();
+    }
+    state_.PresetUsed[entry] = true;
+    // Written last: a store cut short leaves the slot's marker as it was.
+    WriteMemoryByte(UsedMarkerAddress + t, UsedMarker);
+    state_.PresetTitle = QStringLiteral("%1: %2").arg(t + FixedPresetCount + 1).arg(state_.PresetNames[entry]);
+    memory_.ShowPresetTitle();
+    controls_.SetLabel7Caption(FromDeviceText);
+    return true;
+}
+
+} // namespace ksr

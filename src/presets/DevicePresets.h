@@ -1,0 +1,46 @@
+#pragma once
+// Reading one of the device's twenty presets into the editor, and storing
+// the editor's preset into one of its sixteen user slots.
+
+#include "link/SerialLink.h"
+#include "link/UserDialogs.h"
+#include "model/EditorControls.h"
+#include "model/ParameterSending.h"
+
+#include <functional>
+
+namespace ksr {
+
+class PresetMemory;
+class ResponseGraph;
+
+// A store writes 160 data bytes, 8 name bytes and the used marker.
+inline constexpr int StoreExchanges = PresetBytes + 8 + 1;
+
+class DevicePresets {
+public:
+    DevicePresets(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                  ResponseGraph &graph, PresetMemory &memory, UserDialogs &dialogs);
+
+    // Reads directory entry e (0..19) with one block read and shows it;
+    // nothing is sent back. In demo mode the image stays as it is. When the
+    // block cannot be read, the editor stays as it was and the user is told.
+    void ReadDevicePreset(int e);
+    // Stores PresetImage and `name` into user slot t (0..15), the used
+    // marker last; `progress` is told after each data and name byte.
+    // False, writing nothing, for a slot outside 0..15.
+    bool StorePreset(int t, const QString &name, const std::function<void()> &progress);
+
+private:
+    void WriteMemoryByte(int address, std::uint8_t value);
+
+    AppState &state_;
+    SerialLink &link_;
+    EditorControls &controls_;
+    ParameterSender &sender_;
+    ResponseGraph &graph_;
+    PresetMemory &memory_;
+    UserDialogs &dialogs_;
+};
+
+} // namespace ksr

@@ -1,0 +1,123 @@
+#include "presets/FrmStore.h"
+
+#include "link/UserDialogs.h"
+#include "model/State.h"
+#include "presets/DevicePresets.h"
+#include "presets/PresetMemory.h"
+#include "presets/PresetWindowParts.h"
+
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace ksr {
+
+namespace {
+
+// The bar ends short of its maximum, at 168 of 171.
+constexpr int ProgressMaximum = 171;
+
+} // namespace
+
+FrmStore::FrmStore(AppState &state, DevicePresets &presets, UserDialogs &dialogs, QWidget *parent)
+    : QDialog(parent), state_(state), presets_(presets), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("FrmStore"));
+    setWindowTitle(QStringLiteral("Store preset"));
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    Label3 = new QLabel(QStringLiteral("Memory Preset"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    layout->addWidget(Label3);
+
+    QStringList names;
+    for (int e = FixedPresetCount; e < DirectoryEntries; ++e)
+        names << state.PresetNames[static_cast<std::size_t>(e)];
+    List1 = AddNumberedList(this, layout, names, FixedPresetCount + 1, &Label1);
+    layout->addWidget(new QLabel(QStringLiteral("Double click to select a preset"), this));
+
+    auto *position = new QHBoxLayout;
+    position->addWidget(new QLabel(QStringLiteral("Select position"), this));
+    // A selection-only list: a store always has a valid target.
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(false);
+    for (int e = FixedPresetCount; e < DirectoryEntries; ++e)
+        Combo1->addItem(QStringLiteral("%1").arg(e + 1, 2, 10, QLatin1Char('0')));
+    position->addWidget(Combo1);
+    layout->addLayout(position);
+
+    auto *name = new QHBoxLayout;
+    name->addWidget(new QLabel(QStringLiteral("Edit Name"), this));
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setMaxLength(NameLength);
+    name->addWidget(Text1);
+    layout->addLayout(name);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setTextVisible(false);
+    layout->addWidget(ProgressBar1);
+
+    auto *buttons = new QHBoxLayout;
+    Command1[0] = AddButton(this, buttons, QStringLiteral("Cancel"), QStringLiteral("Command1_0"));
+    Command1[1] = AddButton(this, buttons, QStringLiteral("Store"), QStringLiteral("Command1_1"));
+    layout->addLayout(buttons);
+
+    connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
+    connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
+
+    // Form load: bar hidden at 0, row 0 selected, its name and position taken.
+    ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+    List1->setCurrentRow(0);
+    List1_DblClick();
+}
+
+void FrmStore::List1_DblClick()
+{
+    const int row = List1->currentRow();
+    if (row < 0)
+        return;
+    Text1->setText(List1->item(row)->text());
+    Combo1->setCurrentIndex(row);
+}
+
+void FrmStore::Command1_Click(int index)
+{
+    if (index == 0) {
+        reject();
+        return;
+    }
+    if (index != 1)
+        return;
+    if (dialogs_.ShowMessage({QStringLiteral("               Are you sure ? "), QStringLiteral("Store Preset"),
+                              MessageIcon::None, MessageButtons::YesNo, MessageAnswer::Yes})
+        != MessageAnswer::Yes)
+        return;
+    setCursor(Qt::BusyCursor);
+    Memorize_eep();
+    unsetCursor();
+    accept();
+}
+
+void FrmStore::Memorize_eep()
+{
+    ProgressBar1->show();
+    ProgressBar1->setMaximum(ProgressMaximum);
+    ProgressBar1->setValue(0);
+    presets_.StorePreset(Combo1->currentIndex(), Text1->text(), [this] {
+        ProgressBar1->setValue(ProgressBar1->value() + 1);
+        ProgressBar1->repaint();
+    });
+    ProgressBar1->setValue(0);
+    ProgressBar1->hide();
+}
+
+} // namespace ksr

@@ -1,0 +1,88 @@
+#include "presets/PresetFiles.h"
+
+#include "model/ApplyPresetImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+const QString ErrorTitle = QStringLiteral(" Error");
+
+} // namespace
+
+QString PresetFolder(const QString &startDirectory)
+{
+    const QDir start(startDirectory);
+    const QString upper = start.filePath(QStringLiteral("Preset"));
+    const QString lower = start.filePath(QStringLiteral("preset"));
+    // On a case-blind file system both names are the same folder.
+    return QFileInfo(lower).isDir() && !QFileInfo(upper).isDir() ? lower : upper;
+}
+
+PresetFiles::PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph,
+                         UserDialogs &dialogs)
+    : state_(state), controls_(controls), sender_(sender), graph_(graph), dialogs_(dialogs)
+{
+}
+
+void PresetFiles::ShowError(const QString &text)
+{
+    dialogs_.ShowMessage({text, ErrorTitle, MessageIcon::Exclamation});
+}
+
+void PresetFiles::LoadPresetFromPc()
+{
+    const QString path = dialogs_.GetOpenFileName({QStringLiteral("Load Preset from PC"),
+                                                   PresetFolder(state_.StartDirectory),
+                                                   QString::fromLatin1(PresetFileFilter)});
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo(path).isFile()) {
+        ShowError(QStringLiteral(" File not found. Try again."));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowError(QStringLiteral(" The file could not be read: %1").arg(file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.read(PresetImageBytes);
+    if (bytes.size() < PresetImageBytes) {
+        ShowError(QStringLiteral(" Not a preset file: it holds %1 bytes, a preset file holds %2.")
+                      .arg(bytes.size())
+                      .arg(PresetImageBytes));
+        return;
+    }
+    std::copy(bytes.begin(), bytes.end(), state_.PresetImage.begin());
+
+    controls_.SetEditorBusy(true);
+    ApplyPresetImage(state_, controls_, sender_, graph_);
+    controls_.SetEditorBusy(false);
+    controls_.SetLabel7Caption(QStringLiteral("Preset loaded from PC"));
+    controls_.SetLabel8Caption(QFileInfo(path).fileName());
+}
+
+void PresetFiles::SavePresetToPc()
+{
+    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save Preset to PC"),
+                                                   PresetFolder(state_.StartDirectory),
+                                                   QString::fromLatin1(PresetFileFilter)});
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const auto *data = reinterpret_cast<const char *>(state_.PresetImage.data());
+    if (!file.open(QIODevice::WriteOnly) || file.write(data, PresetImageBytes) != PresetImageBytes
+        || !file.commit()) {
+        ShowError(QStringLiteral(" The preset could not be saved to %1: %2")
+                      .arg(QFileInfo(path).fileName(), file.errorString()));
+    }
+}
+
+} // namespace ksr

@@ -1,0 +1,39 @@
+#pragma once
+// Preset files on the PC: *.Fbk, exactly the 161 bytes of PresetImage.
+
+#include "link/UserDialogs.h"
+#include "model/EditorControls.h"
+#include "model/ParameterSending.h"
+
+namespace ksr {
+
+class ResponseGraph;
+
+inline constexpr const char *PresetFileFilter = "file preset (*.Fbk)";
+
+// The folder both file dialogs open: "Preset" or "preset" under the start
+// folder, whichever exists; "Preset" when neither or both do.
+QString PresetFolder(const QString &startDirectory);
+
+class PresetFiles {
+public:
+    PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph,
+                UserDialogs &dialogs);
+
+    // Reads a chosen file into PresetImage, shows it and sends all of it.
+    void LoadPresetFromPc();
+    // Writes PresetImage to a chosen file; the file is replaced only once
+    // the new one is complete, and a failure is reported.
+    void SavePresetToPc();
+
+private:
+    void ShowError(const QString &text);
+
+    AppState &state_;
+    EditorControls &controls_;
+    ParameterSender &sender_;
+    ResponseGraph &graph_;
+    UserDialogs &dialogs_;
+};
+
+} // namespace ksr

@@ -1,0 +1,488 @@
+// Presets through the real windows: reading a device preset, storing one
+// into a user slot, and the preset files on the PC.
+
+#include "support/ProgramRig.h"
+
+#include "presets/FrmRead.h"
+#include "presets/FrmStore.h"
+#include "presets/PresetFiles.h"
+#include "presets/PresetMemory.h"
+#include "presets/PresetNames.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace ksr;
+using namespace ksr::test;
+
+namespace {
+
+QByteArray SlotBytes(const sim::SimDevice &device, int slot)
+{
+    QByteArray bytes;
+    for (int i = 0; i < PresetBytes; ++i)
+        bytes += char(device.MemoryByte(SlotPresetAddress + PresetBytes * slot + i));
+    return bytes;
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A recognisable image: byte i holds i * 7 + 3, byte 160 holds 0xA5.
+QByteArray PatternImage()
+{
+    QByteArray bytes(PresetImageBytes, '\0');
+    for (int i = 0; i < PresetImageBytes; ++i)
+        bytes[i] = char(i * 7 + 3);
+    bytes[160] = char(0xA5);
+    return bytes;
+}
+
+// Makes `folder` refuse new files, also for root; false when it cannot.
+bool MakeReadOnly(const QString &folder)
+{
+    if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder}) != 0)
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile probe(folder + QStringLiteral("/probe"));
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        return false;
+    }
+    return true;
+}
+
+void MakeWritable(const QString &folder)
+{
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+} // namespace
+
+class PresetsTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ProgramRig> rig_;
+    AppState &State() { return rig_->program.state; }
+    FrmEq &Editor() { return rig_->program.editor; }
+
+    void StartWithDevice()
+    {
+        rig_ = std::make_unique<ProgramRig>();
+        rig_->StartWithDevice();
+    }
+    void StartInDemoMode()
+    {
+        rig_ = std::make_unique<ProgramRig>();
+        rig_->dialogs.answers = {MessageAnswer::Yes};
+        rig_->Start();
+        rig_->dialogs.messages.clear();
+    }
+
+private slots:
+    void cleanup() { rig_.reset(); }
+
+    void readingAUsedEntry()
+    {
+        StartWithDevice();
+        FrmRead read(State(), rig_->program.devicePresets, rig_->dialogs);
+        QCOMPARE(read.windowTitle(), QStringLiteral("Read Preset"));
+        QCOMPARE(read.List1->count(), 20);
+        QCOMPARE(read.List1->currentRow(), 0);
+        QCOMPARE(read.List1->item(5)->text(), QStringLiteral("  Stage "));
+        QVERIFY(read.Label1->text().startsWith(QStringLiteral("01\n02\n")));
+
+        read.List1->setCurrentRow(5);
+        rig_->dialogs.answers = {MessageAnswer::Yes};
+        read.Command1_Click(1);
+        QCOMPARE(rig_->dialogs.messages.front().text,
+                 QStringLiteral("Overwrite current editing with the preset 6, are you sure ? "));
+        QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral("Read Preset"));
+        // One block read and nothing sent back.
+        QCOMPARE(rig_->Writes(), QList<QByteArray>{QByteArray::fromHex("F05B0B050000000000F7")});
+        // The slot's bytes, but for the widths of the automatic filters,
+        // which take their channel's automatic width.
+        QByteArray expected = SlotBytes(rig_->device, 1);
+        for (int f = 0; f < FilterCount; ++f) {
+            const int c = f / 12;
+            if (f % 12 < expected[AutoCountOffset[static_cast<std::size_t>(c)]])
+                expected[NotchOffset[static_cast<std::size_t>(f)] + 3] = expected[AutoQOffset[static_cast<std::size_t>(c)]];
+        }
+        QCOMPARE(ImageBytes(State(), 0, 160), expected);
+        QCOMPARE(Editor().Label8->text(), QStringLiteral("6:   Stage "));
+        QCOMPARE(Editor().Label7->text(), QStringLiteral("Preset loaded from Device"));
+        QCOMPARE(read.result(), int(QDialog::Accepted));
+    }
+
+    void readingAnEmptyEntryRefuses()
+    {
+        StartWithDevice();
+        FrmRead read(State(), rig_->program.devicePresets, rig_->dialogs);
+        read.List1->setCurrentRow(6);
+        read.List1_DblClick();
+        QCOMPARE(rig_->dialogs.messages.size(), 1);
+        QCOMPARE(rig_->dialogs.messages.front().text, QStringLiteral("Preset empty"));
+        QCOMPARE(rig_->dialogs.messages.front().icon, MessageIcon::Critical);
+        QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(read.result(), 0);
+    }
+
+    void readingAnsweredNoKeepsTheWindow()
+    {
+        StartWithDevice();
+        FrmRead read(State(), rig_->program.devicePresets, rig_->dialogs);
+        read.List1->setCurrentRow(19 - 10); // entry 9: user slot 5, empty in the default device
+        read.List1->setCurrentRow(8);       // entry 8: user slot 4, used
+        rig_->dialogs.answers = {MessageAnswer::No};
+        read.Command1_Click(1);
+        QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(read.List1->currentRow(), 8);
+        QCOMPARE(read.result(), 0);
+    }
+
+    void readingUnlinksTheChannels()
+    {
+        StartWithDevice();
+        Editor().Check2->setChecked(true);
+        rig_->port.ClearWrites();
+        rig_->dialogs.answers = {MessageAnswer::Yes};
+        rig_->program.devicePresets.ReadDevicePreset(0);
+        QCOMPARE(State().LinkFlag, 0);
+        QVERIFY(!Editor().Check2->isChecked());
+    }
+
+    void readingInDemoModeChangesOnlyTheTitle()
+    {
+        StartInDemoMode();
+        Editor().HScroll20[11]->setValue(10);
+        const QByteArray image = ImageBytes(State(), 0, 161);
+        rig_->program.devicePresets.ReadDevicePreset(2);
+        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QCOMPARE(Editor().Label8->text(), QStringLiteral("3: Preset03"));
+        QVERIFY(rig_->Writes().isEmpty());
+    }
+
+    void failedBlockReadKeepsTheEditor()
+    {
+        StartWithDevice();
+        Editor().HScroll20[11]->setValue(10);
+        rig_->port.FailWritesWhere([](const QByteArray &b) { return b.startsWith(QByteArray::fromHex("F05B0B")); });
+        const QByteArray image = ImageBytes(State(), 0, 161);
+        rig_->program.devicePresets.ReadDevicePreset(4);
+        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QCOMPARE(Editor().Text1Text(11), QStringLiteral("-35"));
+        QCOMPARE(rig_->dialogs.messages.size(), 1);
+        QCOMPARE(Editor().Label8->text(), QString());
+    }
+
+    void storeWritesDataNameAndMarkerLast_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("dataAddress");
+        QTest::addColumn<int>("nameAddress");
+        QTest::addColumn<int>("markerAddress");
+        QTest::newRow("05") << 0 << 0x0120 << 0x0F20 << 0x0030;
+        QTest::newRow("20") << 15 << 0x0A80 << 0x0F98 << 0x003F;
+    }
+    void storeWritesDataNameAndMarkerLast()
+    {
+        QFETCH(int, position);
+        QFETCH(int, dataAddress);
+        QFETCH(int, nameAddress);
+        QFETCH(int, markerAddress);
+        StartWithDevice();
+        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        QCOMPARE(store.windowTitle(), QStringLiteral("Store preset"));
+        QCOMPARE(store.Combo1->count(), 16);
+        QCOMPARE(store.Combo1->itemText(15), QStringLiteral("20"));
+        QCOMPARE(store.Text1->text(), QStringLiteral("  Hall  "));
+        QVERIFY(store.ProgressBar1->isHidden());
+        store.Combo1->setCurrentIndex(position);
+        store.Text1->setText(QStringLiteral("Gig"));
+        rig_->dialogs.answers = {MessageAnswer::Yes};
+        store.Command1_Click(1);
+        QCOMPARE(rig_->dialogs.messages.front().text, QStringLiteral("               Are you sure ? "));
+        QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral("Store Preset"));
+
+        const QList<QByteArray> writes = rig_->Writes();
+        QCOMPARE(writes.size(), 169);
+        const auto frame = [](int address, int value) {
+            QByteArray f = QByteArray::fromHex("F05B11000000000000F7");
+            f[3] = char(address >> 8);
+            f[4] = char(address & 0xFF);
+            f[6] = char(value);
+            return f;
+        };
+        for (int m = 0; m < 160; ++m)
+            QCOMPARE(writes[m], frame(dataAddress + m, State().PresetImage[static_cast<std::size_t>(m)]));
+        const QByteArray name = "   Gig  ";
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(writes[160 + i], frame(nameAddress + i, name[i]));
+        QCOMPARE(writes[168], frame(markerAddress, 0x55));
+
+        const auto entry = static_cast<std::size_t>(position + 4);
+        QVERIFY(State().PresetUsed[entry]);
+        QCOMPARE(State().PresetNames[entry], QStringLiteral("Gig"));
+        QCOMPARE(Editor().Label8->text(), QStringLiteral("%1: Gig").arg(position + 5));
+        QCOMPARE(Editor().Label7->text(), QStringLiteral("Preset loaded from Device"));
+        QVERIFY(store.ProgressBar1->isHidden());
+        QCOMPARE(store.result(), int(QDialog::Accepted));
+    }
+
+    void storeProgressEndsShortOfItsMaximum()
+    {
+        StartInDemoMode();
+        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        int highest = 0;
+        QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
+        store.Memorize_eep();
+        QCOMPARE(highest, 168);
+        QCOMPARE(store.ProgressBar1->maximum(), 171);
+        // Demo mode: nothing sent, the directory follows all the same.
+        QVERIFY(rig_->Writes().isEmpty());
+        QVERIFY(State().PresetUsed[4]);
+        QCOMPARE(State().PresetNames[4], QStringLiteral(" Empty  "));
+    }
+
+    void doubleClickTakesNameAndPosition()
+    {
+        StartWithDevice();
+        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        store.List1->setCurrentRow(9);
+        QCOMPARE(store.Text1->text(), QStringLiteral("  Hall  ")); // a single click changes neither
+        store.List1_DblClick();
+        QCOMPARE(store.Text1->text(), QStringLiteral("   Gym  "));
+        QCOMPARE(store.Combo1->currentText(), QStringLiteral("14"));
+        QCOMPARE(store.Text1->maxLength(), 8);
+    }
+
+    void storeAnsweredNoSendsNothing()
+    {
+        StartWithDevice();
+        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        rig_->dialogs.answers = {MessageAnswer::No};
+        store.Command1_Click(1);
+        QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(store.result(), 0);
+    }
+
+    void interruptedStoreLeavesTheMarker()
+    {
+        StartWithDevice();
+        // Slot 2 is empty; the device stops answering half-way.
+        sim::Faults faults;
+        faults.silentReplies = 0;
+        rig_->device.SetFaults(faults);
+        int sent = 0;
+        rig_->port.FailWritesWhere([&sent](const QByteArray &) { return ++sent > 80; });
+        QVERIFY(rig_->program.devicePresets.StorePreset(2, QStringLiteral("Cut"), [] {}));
+        QCOMPARE(rig_->dialogs.Texts().last(), QStringLiteral("Time out"));
+        QVERIFY(rig_->end.Ended());
+        QCOMPARE(int(rig_->device.MemoryByte(UsedMarkerAddress + 2)), 0x00);
+        QCOMPARE(rig_->Writes().size(), 80);
+    }
+
+    void storeOutsideTheSlotsWritesNothing()
+    {
+        StartWithDevice();
+        QVERIFY(!rig_->program.devicePresets.StorePreset(-1, QStringLiteral("x"), [] {}));
+        QVERIFY(!rig_->program.devicePresets.StorePreset(16, QStringLiteral("x"), [] {}));
+        QVERIFY(rig_->Writes().isEmpty());
+    }
+
+    void toolbarOpensTheReadWindow()
+    {
+        StartWithDevice();
+        bool seen = false;
+        QTimer::singleShot(0, [&seen] {
+            auto *read = qobject_cast<FrmRead *>(QApplication::activeModalWidget());
+            seen = read != nullptr;
+            if (read)
+                read->Command1_Click(0);
+        });
+        rig_->program.mainWindow.Command1[3]->click();
+        QVERIFY(seen);
+        QVERIFY(rig_->Writes().isEmpty());
+    }
+
+    void saveAndLoadRoundTripAll161Bytes()
+    {
+        StartWithDevice();
+        const QString path = rig_->folder.filePath(QStringLiteral("MyShow.Fbk"));
+        const QByteArray pattern = PatternImage();
+        WriteFile(path, pattern);
+        rig_->dialogs.openFileNames = {path};
+        rig_->program.presetFiles.LoadPresetFromPc();
+        // All 36 frames: 24 notch filters, then per channel 4 settings and 2 modes.
+        const QList<QByteArray> writes = rig_->Writes();
+        QCOMPARE(writes.size(), 36);
+        for (int i = 0; i < 24; ++i)
+            QCOMPARE(int(writes[i][2]), 0x07);
+        QCOMPARE(int(writes[24][2]), 0x0A);
+        QCOMPARE(int(writes[28][2]), 0x31);
+        QCOMPARE(int(writes[30][3]), 2);
+        QCOMPARE(int(writes[35][2]), 0x31);
+        QCOMPARE(Editor().Label7->text(), QStringLiteral("Preset loaded from PC"));
+        QCOMPARE(Editor().Label8->text(), QStringLiteral("MyShow.Fbk"));
+        QCOMPARE(State().PresetImage[160], std::uint8_t{0xA5});
+
+        const QByteArray loaded = ImageBytes(State(), 0, 161);
+        const QString saved = rig_->folder.filePath(QStringLiteral("again"));
+        rig_->dialogs.saveFileNames = {saved};
+        rig_->program.presetFiles.SavePresetToPc();
+        QCOMPARE(ReadFile(saved), loaded); // no extension added either
+        QVERIFY(rig_->dialogs.messages.isEmpty());
+    }
+
+    void demoFlatPresetFile()
+    {
+        StartInDemoMode();
+        const QString path = rig_->folder.filePath(QStringLiteral("flat.Fbk"));
+        rig_->dialogs.saveFileNames = {path};
+        rig_->program.presetFiles.SavePresetToPc();
+        QCOMPARE(ReadFile(path),
+                 QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), 160) + QByteArray(1, '\0'));
+        // Loading in demo mode sends nothing.
+        rig_->dialogs.openFileNames = {path};
+        rig_->program.presetFiles.LoadPresetFromPc();
+        QVERIFY(rig_->Writes().isEmpty());
+    }
+
+    void refusedFilesChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // empty: no file at all
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << QByteArray() << " File not found. Try again.";
+        QTest::newRow("short") << QByteArray(160, '\x01') << " Not a preset file: it holds 160 bytes, a preset file holds 161.";
+    }
+    void refusedFilesChangeNothing()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, message);
+        StartWithDevice();
+        const QString path = rig_->folder.filePath(QStringLiteral("bad.Fbk"));
+        if (!contents.isEmpty())
+            WriteFile(path, contents);
+        const QByteArray image = ImageBytes(State(), 0, 161);
+        rig_->dialogs.openFileNames = {path};
+        rig_->program.presetFiles.LoadPresetFromPc();
+        QCOMPARE(rig_->dialogs.Texts(), QStringList{message});
+        QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral(" Error"));
+        QCOMPARE(rig_->dialogs.messages.front().icon, MessageIcon::Exclamation);
+        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QVERIFY(rig_->Writes().isEmpty());
+    }
+
+    void longerFileGivesItsFirst161Bytes()
+    {
+        StartInDemoMode();
+        const QString path = rig_->folder.filePath(QStringLiteral("long.Fbk"));
+        QByteArray flat(reinterpret_cast<const char *>(FlatPresetImage.data()), 160);
+        WriteFile(path, flat + QByteArray(1, '\x07') + QByteArray(50, '\x99'));
+        rig_->dialogs.openFileNames = {path};
+        rig_->program.presetFiles.LoadPresetFromPc();
+        QCOMPARE(State().PresetImage[160], std::uint8_t{7});
+        QVERIFY(rig_->dialogs.messages.isEmpty());
+    }
+
+    void cancelledDialogsAreSilent()
+    {
+        StartWithDevice();
+        rig_->program.presetFiles.LoadPresetFromPc();
+        rig_->program.presetFiles.SavePresetToPc();
+        QVERIFY(rig_->dialogs.messages.isEmpty());
+        QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(rig_->dialogs.fileDialogs.size(), 2);
+        QCOMPARE(rig_->dialogs.fileDialogs.front().filter, QStringLiteral("file preset (*.Fbk)"));
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        StartWithDevice();
+        const QString folder = rig_->folder.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString path = folder + QStringLiteral("/show.Fbk");
+        WriteFile(path, PatternImage());
+        if (!MakeReadOnly(folder))
+            QSKIP("this machine cannot make a folder read-only");
+        rig_->dialogs.saveFileNames = {path};
+        rig_->program.presetFiles.SavePresetToPc();
+        MakeWritable(folder);
+        QCOMPARE(ReadFile(path), PatternImage());
+        QCOMPARE(rig_->dialogs.messages.size(), 1);
+        QVERIFY(rig_->dialogs.messages.front().text.startsWith(QStringLiteral(" The preset could not be saved to show.Fbk")));
+    }
+
+    void bothDialogsOpenTheSameFolder_data()
+    {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("neither") << QStringList() << "Preset";
+        QTest::newRow("lower only") << QStringList{"preset"} << "preset";
+        QTest::newRow("upper only") << QStringList{"Preset"} << "Preset";
+        QTest::newRow("both") << QStringList{"Preset", "preset"} << "Preset";
+    }
+    void bothDialogsOpenTheSameFolder()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, chosen);
+        QTemporaryDir start;
+        for (const QString &name : existing)
+            QDir(start.path()).mkdir(name);
+        QCOMPARE(PresetFolder(start.path()), QDir(start.path()).filePath(chosen));
+    }
+
+    void presetNamesAreCentred_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("padded");
+        QTest::newRow("0") << "" << "        ";
+        QTest::newRow("1") << "A" << "    A   ";
+        QTest::newRow("2") << "AB" << "   AB   ";
+        QTest::newRow("3") << "ABC" << "   ABC  ";
+        QTest::newRow("4") << "ABCD" << "  ABCD  ";
+        QTest::newRow("5") << "ABCDE" << "  ABCDE ";
+        QTest::newRow("6") << "ABCDEF" << " ABCDEF ";
+        QTest::newRow("7") << "ABCDEFG" << " ABCDEFG";
+        QTest::newRow("8") << "ABCDEFGH" << "ABCDEFGH";
+        QTest::newRow("9") << "ABCDEFGHI" << "ABCDEFGHI";
+    }
+    void presetNamesAreCentred()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, padded);
+        QCOMPARE(PadPresetName(name), padded);
+        const auto bytes = NameBytes(name);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 8), padded.left(8).toLatin1());
+    }
+
+    void nameBytesAreWindows1252()
+    {
+        const auto bytes = NameBytes(QStringLiteral("\u20AC\u00E9\u4E2D\u0153"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 8), QByteArray("  \x80\xE9?\x9C  "));
+    }
+};
+
+QTEST_MAIN(PresetsTest)
+#include "tst_presets.moc"

@@ -1,0 +1,85 @@
+// A preset stored through QSerialPort into ksr704-sim survives restarts of
+// both programs: the directory shows its name, and it reads back byte for byte.
+
+#include "support/ScriptedDialogs.h"
+
+#include "link/PortNames.h"
+#include "link/SystemSerialPort.h"
+#include "shell/Program.h"
+#include "sim/SimProcess.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ksr;
+using namespace ksr::test;
+
+namespace {
+
+// The whole program, started in `folder`, on the real serial port path.
+struct PtyProgram {
+    SteadyClock clock;
+    SystemSerialPort port{clock, SystemPortDevicePath};
+    ScriptedDialogs dialogs;
+    RecordingProgramEnd end;
+    Program program{port, clock, dialogs, end};
+
+    explicit PtyProgram(const QString &folder)
+    {
+        QDir::setCurrent(folder);
+        program.SplashForm_Load();
+        program.SplashTimer1_Timer();
+    }
+};
+
+QByteArray Image(const AppState &state)
+{
+    return QByteArray(reinterpret_cast<const char *>(state.PresetImage.data()), PresetBytes);
+}
+
+} // namespace
+
+class PresetsPtyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void storedPresetSurvivesRestarts()
+    {
+        QTemporaryDir folder;
+        const QString state = folder.filePath(QStringLiteral("sim-state"));
+        const QStringList args = {QStringLiteral("--fast"), QStringLiteral("--state"), state};
+        QByteArray stored;
+        {
+            sim::SimProcess sim;
+            QVERIFY(sim.Start(args));
+            qputenv("KSR704_PORTS", sim.DevicePath().toLocal8Bit());
+            PtyProgram remote(folder.path());
+            QVERIFY(!remote.program.state.DemoMode);
+            QVERIFY(!remote.program.state.PresetUsed[7]);
+            remote.program.editor.HScroll20[11]->setValue(7);
+            remote.program.editor.HScroll6[23]->setValue(500);
+            QVERIFY(remote.program.devicePresets.StorePreset(3, QStringLiteral("Tour"), [] {}));
+            stored = Image(remote.program.state);
+            QVERIFY(remote.dialogs.messages.isEmpty());
+            QVERIFY(sim.Stop());
+        }
+        sim::SimProcess sim;
+        QVERIFY(sim.Start(args));
+        qputenv("KSR704_PORTS", sim.DevicePath().toLocal8Bit());
+        PtyProgram remote(folder.path());
+        const AppState &after = remote.program.state;
+        QVERIFY(after.PresetUsed[7]);
+        QCOMPARE(after.PresetNames[7], QStringLiteral("  Tour  "));
+        remote.program.devicePresets.ReadDevicePreset(7);
+        QCOMPARE(Image(after), stored);
+        QCOMPARE(remote.program.editor.Label8->text(), QStringLiteral("8:   Tour  "));
+        QVERIFY(remote.dialogs.messages.isEmpty());
+        QVERIFY(!remote.end.Ended());
+        qunsetenv("KSR704_PORTS");
+    }
+};
+
+QTEST_MAIN(PresetsPtyTest)
+#include "tst_presets_pty.moc"
