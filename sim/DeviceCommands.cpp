@@ -25,6 +25,7 @@ void SimDevice::Handle(const Frame &frame, double now)
     Frame reply = frame;
     switch (code) {
     case NotificationAck:
+        search_.Acknowledged(now);
         return;
     case ReadPresetCommand:
         Answer(frame, PresetBlock(frame[3]), true, now);

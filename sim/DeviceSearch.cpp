@@ -28,11 +28,9 @@ void SimDevice::HandleAutoSearch(const Frame &frame, double now)
     SetSearchRunning(channel, start, now);
 }
 
-void SimDevice::SetSearchRunning(int channel, bool running, double /*now*/)
+void SimDevice::SetSearchRunning(int channel, bool running, double now)
 {
-    // The search itself, and the notifications it sends while it runs, would
-    // start and stop here.
-    searching_[static_cast<std::size_t>(channel)] = running;
+    search_.SetRunning(channel, running, now);
 }
 
 } // namespace ksr::sim

@@ -29,6 +29,10 @@ struct Faults {
     // all faults switch themselves off.
     int count = -1;
 
+    // The next N search reports carry an out-of-range filter number,
+    // frequency index, width or gain, in turn, instead of a real notch.
+    int badReports = 0;
+
     bool AppliesTo(std::uint8_t code) const { return onlyCommand < 0 || onlyCommand == code; }
 };
 

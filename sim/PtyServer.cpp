@@ -3,7 +3,9 @@
 #include "sim/SimDevice.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -29,7 +31,7 @@ PtyServer::PtyServer(SimDevice &device, double byteSeconds, std::function<void()
     clock_.start();
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { WriteDue(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { QueueOutput(); });
 }
 
 PtyServer::~PtyServer()
@@ -100,7 +102,10 @@ void PtyServer::ReadInput()
 
 void PtyServer::QueueOutput()
 {
-    while (const auto due = device_.NextDue()) {
+    // The device's output joins the line when it is due: answers, and the
+    // reports it sends by itself while a search runs.
+    const double now = Now();
+    for (auto due = device_.NextDue(); due && *due <= now; due = device_.NextDue()) {
         for (const char byte : device_.TakeDue(*due))
             pending_.push_back({pacer_.Departure(*due), byte});
     }
@@ -118,10 +123,16 @@ void PtyServer::WriteDue()
     // What the terminal does not take is lost, as on a line nobody reads.
     if (!out.isEmpty() && write(master_, out.constData(), static_cast<size_t>(out.size())) < 0 && errno != EAGAIN)
         qWarning("write to terminal: %s", std::strerror(errno));
-    if (!pending_.empty()) {
-        const double wait = pending_.front().at - now;
-        timer_.start(static_cast<int>(std::ceil(std::max(0.0, wait) * 1000.0)));
-    }
+
+    // Wake up for the next byte on the line or the device's next output;
+    // with neither, nothing runs until the client writes.
+    std::optional<double> next = device_.NextDue();
+    if (!pending_.empty())
+        next = next ? std::min(*next, pending_.front().at) : pending_.front().at;
+    if (next)
+        timer_.start(static_cast<int>(std::ceil(std::max(0.0, *next - now) * 1000.0)));
+    else
+        timer_.stop();
 }
 
 } // namespace ksr::sim

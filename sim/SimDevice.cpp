@@ -20,12 +20,22 @@ void SimDevice::Receive(QByteArrayView bytes, double now)
 
 QByteArray SimDevice::TakeDue(double now)
 {
-    return output_.TakeDue(now);
+    QByteArray out = output_.TakeDue(now);
+    // A report goes out only once every answer has gone.
+    if (output_.IsEmpty()) {
+        Preset settings = current_;
+        const QByteArray report = search_.TakeReport(now, settings, faults_.badReports);
+        SetCurrentSettings(settings);
+        out += report;
+    }
+    return out;
 }
 
 std::optional<double> SimDevice::NextDue() const
 {
-    return output_.NextDue();
+    if (!output_.IsEmpty())
+        return output_.NextDue();
+    return search_.NextReportDue();
 }
 
 std::uint8_t SimDevice::MemoryByte(int address) const
@@ -64,7 +74,7 @@ void SimDevice::StoreCurrent(std::size_t offset, std::uint8_t value)
 
 bool SimDevice::SearchRunning(int channel) const
 {
-    return channel >= 0 && channel < 2 && searching_[static_cast<std::size_t>(channel)];
+    return channel >= 0 && channel < 2 && search_.Running(channel);
 }
 
 } // namespace ksr::sim

@@ -9,6 +9,7 @@
 #include "sim/FrameReceiver.h"
 #include "sim/Preset.h"
 #include "sim/ReplyQueue.h"
+#include "sim/SearchEngine.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -74,7 +75,7 @@ private:
 
     Memory memory_;
     Preset current_;
-    std::array<bool, 2> searching_{};
+    SearchEngine search_;
     bool changed_ = false;
     Faults faults_;
     FrameReceiver receiver_;

@@ -199,6 +199,32 @@ private slots:
         QVERIFY(!rig_->program.notificationPoll.isActive());
     }
 
+    void devicesReportsFillTheAutomaticRows()
+    {
+        // SearchPreset: Left has 4 automatic filters, Right 6.
+        Editor().Check1[0]->setChecked(true);
+        // Reports alternate: after twelve, Left placed 4 and deepened twice, Right placed 6.
+        for (int poll = 0; poll < 12; ++poll) {
+            rig_->clock.Advance(0.35);
+            rig_->program.PollNotifications();
+        }
+        int placed = 0;
+        for (int f = 0; f < FilterCount; ++f) {
+            const bool automatic = f % 12 < (f < 12 ? 4 : 6);
+            if (Editor().Text1Text(f) != QStringLiteral("0")) {
+                QVERIFY2(automatic, qPrintable(QString::number(f)));
+                ++placed;
+            }
+        }
+        QCOMPARE(placed, 10);
+        // The editor's image and the device's settings agree on the notches.
+        const sim::Preset device = rig_->device.CurrentSettings();
+        QCOMPARE(ImageBytes(State(), 28, 48), QByteArray(reinterpret_cast<const char *>(device.data()) + 28, 48));
+        // Only acknowledgements went out.
+        for (const QByteArray &w : rig_->Writes().mid(1))
+            QCOMPARE(w, Ack);
+    }
+
     void closeIsRefusedSilentlyDuringASearch()
     {
         Editor().Check1[2]->setChecked(true);

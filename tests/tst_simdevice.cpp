@@ -26,11 +26,12 @@ std::uint8_t At(const QByteArray &bytes, int i)
     return static_cast<std::uint8_t>(bytes.at(i));
 }
 
-// Sends `frame` at `now` and takes everything the device sends within 0.9 s.
+// Sends `frame` at `now` and takes everything the device sends before a
+// search it may start would report.
 QByteArray Exchange(SimDevice &device, const QByteArray &frame, double now = 10.0)
 {
     device.Receive(frame, now);
-    return device.TakeDue(now + 0.9);
+    return device.TakeDue(now + SearchEngine::ReportInterval / 2);
 }
 
 QByteArray PresetBytesOf(const Preset &p)

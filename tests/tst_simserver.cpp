@@ -56,14 +56,15 @@ public:
     }
     bool IsOpen() const { return fd_ >= 0; }
     // Writes `frame` and reads up to `count` bytes, giving up after a while.
-    QByteArray Exchange(const QByteArray &frame, int count)
+    QByteArray Exchange(const QByteArray &frame, int count) { return ExchangeFor(frame, count, WaitMs); }
+    QByteArray ExchangeFor(const QByteArray &frame, int count, int waitMs)
     {
         if (::write(fd_, frame.constData(), static_cast<size_t>(frame.size())) != frame.size())
             return {};
         QByteArray got;
         while (got.size() < count) {
             pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, WaitMs) <= 0)
+            if (poll(&p, 1, waitMs) <= 0)
                 break;
             char buffer[256];
             const ssize_t n = ::read(fd_, buffer, sizeof buffer);
@@ -85,6 +86,28 @@ class TestSimServer : public QObject {
     Q_OBJECT
 
 private slots:
+    void searchReportsArriveByThemselves()
+    {
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast")}));
+        Terminal terminal(sim.DevicePath());
+        QVERIFY(terminal.IsOpen());
+        // Start the search on Left (b8 = 1): the reply, then a report with no further write.
+        QByteArray start = QByteArray::fromHex("F05B0A010401000501F7");
+        QCOMPARE(terminal.Exchange(start, 10).size(), 10);
+        const QByteArray first = terminal.Exchange(QByteArray(), 10);
+        QCOMPARE(first.size(), 10);
+        QCOMPARE(std::uint8_t(first[0]), std::uint8_t{0xFE});
+        // The acknowledgement brings the next one.
+        const QByteArray second = terminal.Exchange(F(0x30), 10);
+        QCOMPARE(second.size(), 10);
+        QVERIFY(std::uint8_t(second[0]) == 0xFE || std::uint8_t(second[0]) == 0xFD);
+        // A stop frame: its answer, and no report after the acknowledgement.
+        terminal.Exchange(F(0x30), 0);
+        QCOMPARE(terminal.Exchange(QByteArray::fromHex("F05B0A000401000500F7"), 10).size(), 10);
+        QVERIFY(terminal.ExchangeFor(QByteArray(), 10, 1000).isEmpty());
+    }
+
     void servesAndKeepsState()
     {
         QTemporaryDir dir;
