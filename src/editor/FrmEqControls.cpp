@@ -4,6 +4,9 @@
 #include "editor/FrmEq.h"
 
 #include <QCheckBox>
+
+#include <algorithm>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -49,13 +52,29 @@ QLabel *SettingLabel(const FrmEq &editor, SettingControl control, int c)
     return nullptr;
 }
 
-void SetTextNow(QLineEdit *box, const QString &text)
+} // namespace
+
+// Sets the text and has the control painted at the latest while the next
+// device exchange waits for its answer (PaintPending), else by the event
+// loop; a text already shown costs nothing.
+template <typename Control>
+void FrmEq::SetTextNow(Control *control, const QString &text)
 {
-    box->setText(text);
-    box->repaint();
+    if (control->text() == text)
+        return;
+    control->setText(text);
+    if (std::find(pendingPaint_.begin(), pendingPaint_.end(), control) == pendingPaint_.end())
+        pendingPaint_.push_back(control);
 }
 
-} // namespace
+void FrmEq::PaintPending()
+{
+    for (const QPointer<QWidget> &widget : pendingPaint_) {
+        if (widget)
+            widget->repaint();
+    }
+    pendingPaint_.clear();
+}
 
 int FrmEq::HScroll20Value(int f) const { return Item(HScroll20, f)->value(); }
 void FrmEq::SetHScroll20Value(int f, int value) { Item(HScroll20, f)->setValue(value); }
@@ -101,8 +120,7 @@ QString FrmEq::SettingText(SettingControl control, int c) const
 void FrmEq::SetSettingText(SettingControl control, int c, const QString &text)
 {
     if (QLabel *label = SettingLabel(*this, control, c)) {
-        label->setText(text);
-        label->repaint();
+        SetTextNow(label, text);
         return;
     }
     SetTextNow(Item(Text4, c), text);
@@ -122,14 +140,12 @@ void FrmEq::SetEditorBusy(bool busy)
 // The labels show at once, also while a device exchange blocks the window.
 void FrmEq::SetLabel7Caption(const QString &text)
 {
-    Label7->setText(text);
-    Label7->repaint();
+    SetTextNow(Label7, text);
 }
 
 void FrmEq::SetLabel8Caption(const QString &text)
 {
-    Label8->setText(text);
-    Label8->repaint();
+    SetTextNow(Label8, text);
 }
 
 } // namespace ksr

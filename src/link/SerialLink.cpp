@@ -35,7 +35,10 @@ bool SerialLink::WriteFrame(const FrameArgs &args)
     state_.TxFrame = BuildFrame(args);
     QByteArray bytes(TxFrameBytes, Qt::Uninitialized);
     std::copy(state_.TxFrame.begin(), state_.TxFrame.end(), bytes.begin());
-    return port_.Write(bytes);
+    const bool written = port_.Write(bytes);
+    if (afterWrite_)
+        afterWrite_();
+    return written;
 }
 
 void SerialLink::TakeReply(int count)

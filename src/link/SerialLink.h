@@ -11,6 +11,8 @@
 #include "model/Frames.h"
 #include "model/State.h"
 
+#include <functional>
+
 namespace ksr {
 
 // A reply or probe answer is missing after 3.168 s, a block after 18.144 s.
@@ -23,6 +25,10 @@ inline constexpr int TimeOutExitCode = 1;
 class SerialLink {
 public:
     SerialLink(AppState &state, SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
+
+    // Runs after each frame has been written, before its answer is awaited:
+    // the windows paint what changed while the line is busy.
+    void SetAfterWrite(std::function<void()> afterWrite) { afterWrite_ = std::move(afterWrite); }
 
     // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
     void OpenPort();
@@ -66,6 +72,7 @@ private:
     Clock &clock_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;
+    std::function<void()> afterWrite_;
 };
 
 } // namespace ksr

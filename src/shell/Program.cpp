@@ -41,6 +41,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     QObject::connect(editor.Check2, &QCheckBox::toggled, &editor, [this] { channels.LinkChannels(); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands.outside << mainWindow.Command1[static_cast<std::size_t>(index)];
+    link.SetAfterWrite([this] { editor.PaintPending(); });
     QObject::connect(&notificationPoll, &QTimer::timeout, &mainWindow, [this] { PollNotifications(); });
 
     splash.Timer1->setSingleShot(true);

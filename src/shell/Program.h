@@ -30,7 +30,7 @@ namespace ksr {
 inline constexpr int SplashMilliseconds = 2000;
 inline constexpr int CompareMilliseconds = 3000;
 // How often the device's reports are looked for while a search runs.
-inline constexpr int NotificationPollMilliseconds = 20;
+inline constexpr int NotificationPollMilliseconds = 50;
 
 class Program final : public DumpDisplay {
 public:

@@ -1,0 +1,84 @@
+#pragma once
+// What the benchmark needs around the program: dialogs that answer by
+// themselves, a port that notes when each write has left, the process's CPU
+// time, and medians.
+
+#include "link/Clock.h"
+#include "link/ProgramEnd.h"
+#include "link/SerialPort.h"
+#include "link/UserDialogs.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <sys/resource.h>
+#include <vector>
+
+namespace ksr::bench {
+
+class AutoDialogs final : public UserDialogs {
+public:
+    QStringList texts;
+    QString openFileName;
+    MessageAnswer ShowMessage(const MessageRequest &request) override
+    {
+        texts << request.text;
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    QString GetOpenFileName(const FileDialogRequest &) override { return openFileName; }
+    QString GetSaveFileName(const FileDialogRequest &) override { return {}; }
+};
+
+class NoteEnd final : public ProgramEnd {
+public:
+    bool ended = false;
+    void EndProgram(int) override { ended = true; }
+};
+
+// Forwards to a port and notes the clock time at which each write returned.
+class TimingPort final : public SerialPort {
+public:
+    TimingPort(SerialPort &port, Clock &clock) : port_(port), clock_(clock) {}
+    double lastWriteDone = 0;
+
+    bool Open(int number) override { return port_.Open(number); }
+    void Close() override { port_.Close(); }
+    bool IsOpen() const override { return port_.IsOpen(); }
+    bool SetReceiveSize(int bytes) override { return port_.SetReceiveSize(bytes); }
+    bool Write(const QByteArray &bytes) override
+    {
+        const bool ok = port_.Write(bytes);
+        lastWriteDone = clock_.NowSeconds();
+        return ok;
+    }
+    int BytesWaiting() override { return port_.BytesWaiting(); }
+    QByteArray Read(int count) override { return port_.Read(count); }
+    void DiscardInput() override { port_.DiscardInput(); }
+    bool WaitForBytes(int count, double deadline) override { return port_.WaitForBytes(count, deadline); }
+
+private:
+    SerialPort &port_;
+    Clock &clock_;
+};
+
+// User and system CPU time of this process, in seconds.
+inline double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+inline double Worst(const std::vector<double> &values)
+{
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+}
+
+} // namespace ksr::bench

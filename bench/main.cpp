@@ -1,0 +1,231 @@
+// ksr704-bench: the program's work with ksr704-sim at 4800 baud over a
+// pseudo-terminal, through the real QSerialPort path, against the line's own
+// limit; its CPU use while working and while idle; the time of one edit and
+// of one curve; its resident memory. Prints a table of medians.
+
+#include "BenchSupport.h"
+
+#include "link/PortNames.h"
+#include "link/SystemSerialPort.h"
+#include "presets/PresetMemory.h"
+#include "shell/Program.h"
+#include "sim/SimDevice.h"
+#include "sim/SimProcess.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace ksr;
+using namespace ksr::bench;
+
+namespace {
+
+// 10 bits a byte at 4800 baud.
+constexpr double ByteSeconds = 10.0 / 4800.0;
+constexpr int Runs = 3;
+
+// Wire time of one exchange: `out` bytes to the device, `in` back, plus the
+// simulator's stated turnaround.
+double LineSeconds(int exchanges, int out, int in)
+{
+    return exchanges * ((out + in) * ByteSeconds + sim::SimDevice::ReplyTurnaround);
+}
+
+void Row(const char *figure, const QString &value, const QString &goal)
+{
+    std::printf("%-44s %16s   %s\n", figure, qPrintable(value), qPrintable(goal));
+    std::fflush(stdout);
+}
+
+struct Ratios {
+    double wall = 0; // wall time / line lower bound
+    double cpu = 0;  // CPU time / wall time
+};
+
+// Runs `work` `runs` times; medians of wall / line and CPU / wall.
+Ratios Measure(const SteadyClock &clock, double lineSeconds, int runs, const std::function<void()> &work)
+{
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (int i = 0; i < runs; ++i) {
+        const double c0 = CpuSeconds();
+        const double t0 = clock.NowSeconds();
+        work();
+        const double elapsed = clock.NowSeconds() - t0;
+        wall.push_back(elapsed / lineSeconds);
+        cpu.push_back((CpuSeconds() - c0) / elapsed);
+    }
+    return {Median(wall), Median(cpu)};
+}
+
+// Lets Qt's event loop run for `seconds`; the CPU share it took.
+double IdleCpu(double seconds)
+{
+    const SteadyClock clock;
+    const double c0 = CpuSeconds();
+    const double t0 = clock.NowSeconds();
+    QTimer::singleShot(int(seconds * 1000), qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    return (CpuSeconds() - c0) / (clock.NowSeconds() - t0);
+}
+
+// A device state with all sixteen user slots used.
+QByteArray FullDeviceState()
+{
+    sim::SimDevice device;
+    for (int n = 0; n < sim::UserSlots; ++n) {
+        device.SetMemoryByte(sim::UsedMarkerBase + n, sim::UsedMarker);
+        const sim::Name name = sim::CentredName(QByteArray("Slot") + QByteArray::number(n + 1));
+        for (int i = 0; i < sim::NameBytes; ++i)
+            device.SetMemoryByte(sim::SlotNameAddress(n) + i, name[static_cast<std::size_t>(i)]);
+    }
+    return device.SaveState();
+}
+
+QString Ratio(double r)
+{
+    return QString::number(r, 'f', 4);
+}
+
+QString Percent(double share)
+{
+    return QString::number(share * 100.0, 'f', 3) + QStringLiteral(" %");
+}
+
+// Peak resident memory of ksr704-remote after its start-up, in MiB.
+double RemotePeakMiB(const QString &devicePath, const QString &folder)
+{
+    QProcess remote;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KSR704_PORTS"), devicePath);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    remote.setProcessEnvironment(env);
+    remote.setWorkingDirectory(folder);
+    remote.start(QStringLiteral(KSR704_REMOTE_PATH), {});
+    if (!remote.waitForStarted(5000))
+        return -1;
+    // Splash 2 s, then the search and the dump at 4800 baud.
+    QThread::sleep(15);
+    QFile status(QStringLiteral("/proc/%1/status").arg(remote.processId()));
+    double mib = -1;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                mib = line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+        }
+    }
+    remote.kill();
+    remote.waitForFinished(5000);
+    return mib;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    const QString statePath = folder.filePath(QStringLiteral("sim-state"));
+    {
+        QFile state(statePath);
+        if (!state.open(QIODevice::WriteOnly) || state.write(FullDeviceState()) < 0)
+            return 1;
+    }
+    sim::SimProcess sim;
+    if (!sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--state"), statePath})) {
+        std::fprintf(stderr, "ksr704-sim did not start\n");
+        return 1;
+    }
+    qputenv("KSR704_PORTS", sim.DevicePath().toLocal8Bit());
+    QDir::setCurrent(folder.path());
+
+    SteadyClock clock;
+    SystemSerialPort systemPort(clock, SystemPortDevicePath);
+    TimingPort port(systemPort, clock);
+    AutoDialogs dialogs;
+    NoteEnd end;
+    auto program = std::make_unique<Program>(port, clock, dialogs, end);
+    program->SplashForm_Load();
+    program->SplashTimer1_Timer();
+    if (program->state.DemoMode || end.ended) {
+        std::fprintf(stderr, "no device on %s\n", qPrintable(sim.DevicePath()));
+        return 1;
+    }
+
+    std::printf("%-44s %16s   %s\n", "figure", "median", "goal");
+    // 16 markers, 8 name bytes of each of 16 slots, 8 of the current name,
+    // 3 settings frames; one block of 160 bytes.
+    const int dumpExchanges = 16 + 8 * 16 + 8 + 3;
+    const double dumpLine = LineSeconds(dumpExchanges, 10, 10) + LineSeconds(1, 10, 160);
+    const Ratios dump = Measure(clock, dumpLine, Runs, [&] { program->presets.DumpDeviceMemory(); });
+    Row("dump, full device: wall / line", Ratio(dump.wall), QStringLiteral("<= 1.03"));
+    Row("dump: CPU / wall", Percent(dump.cpu), QStringLiteral("<= 2 %"));
+
+    const Ratios store = Measure(clock, LineSeconds(StoreExchanges, 10, 10), Runs, [&] {
+        program->devicePresets.StorePreset(5, QStringLiteral("Bench"), [] {});
+    });
+    Row("store (169 exchanges): wall / line", Ratio(store.wall), QStringLiteral("<= 1.03"));
+    Row("store: CPU / wall", Percent(store.cpu), QStringLiteral("<= 2 %"));
+
+    dialogs.openFileName = folder.filePath(QStringLiteral("bench.Fbk"));
+    {
+        QFile file(dialogs.openFileName);
+        file.open(QIODevice::WriteOnly);
+        file.write(reinterpret_cast<const char *>(program->state.PresetImage.data()), PresetImageBytes);
+    }
+    const Ratios load = Measure(clock, LineSeconds(36, 10, 10), Runs + 2,
+                                [&] { program->presetFiles.LoadPresetFromPc(); });
+    Row("file load (36 frames): wall / line", Ratio(load.wall), QStringLiteral("<= 1.03"));
+    Row("file load: CPU / wall", Percent(load.cpu), QStringLiteral("<= 2 %"));
+
+    Row("idle 10 s, no search: CPU / wall", Percent(IdleCpu(10.0)), QStringLiteral("<= 0.5 %"));
+    // A search that reports nothing: the poll runs, the device stays quiet.
+    program->state.SearchActive = true;
+    program->notificationPoll.start(NotificationPollMilliseconds);
+    Row("idle 10 s, search running: CPU / wall", Percent(IdleCpu(10.0)), QStringLiteral("<= 0.5 %"));
+    program->notificationPoll.stop();
+    program->state.SearchActive = false;
+
+    // One gain step on a manual row, to the frame's last byte handed to the port.
+    int row = 11;
+    while (row > 0 && !program->editor.HScroll20[static_cast<std::size_t>(row)]->isEnabled())
+        --row;
+    std::vector<double> edit;
+    for (int i = 0; i < 50; ++i) {
+        QScrollBar *gain = program->editor.HScroll20[static_cast<std::size_t>(row)];
+        const double t0 = clock.NowSeconds();
+        gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
+        edit.push_back((port.lastWriteDone - t0) * 1e6);
+    }
+    Row("one edit, step to frame written: median us", QString::number(Median(edit), 'f', 0), QStringLiteral("<= 1000"));
+    Row("one edit: worst us", QString::number(Worst(edit), 'f', 0), QStringLiteral("<= 1000"));
+
+    std::vector<double> redraw;
+    for (int i = 0; i < 1000; ++i) {
+        const double t0 = clock.NowSeconds();
+        program->graph.RedrawChannel(i % FilterCount);
+        redraw.push_back((clock.NowSeconds() - t0) * 1e6);
+    }
+    Row("RedrawChannel (730 points): median us", QString::number(Median(redraw), 'f', 0), QStringLiteral("well under 1000"));
+    Row("RedrawChannel: worst us", QString::number(Worst(redraw), 'f', 0), QStringLiteral("well under 1000"));
+    if (!dialogs.texts.isEmpty() || end.ended) {
+        std::fprintf(stderr, "unexpected messages: %s\n", qPrintable(dialogs.texts.join(QLatin1Char('|'))));
+        return 1;
+    }
+
+    program.reset();
+    const double mib = RemotePeakMiB(sim.DevicePath(), folder.path());
+    Row("ksr704-remote peak resident after start-up", QString::number(mib, 'f', 1) + QStringLiteral(" MiB"), QString());
+    return 0;
+}
