@@ -55,9 +55,11 @@ AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, Paramet
             {editor.HScroll5[i], SettingControl::HScroll5},
             {editor.Slider1[i], SettingControl::Slider1},
         }};
-        for (const auto &[widget, control] : controls)
-            QObject::connect(widget, &QAbstractSlider::valueChanged, widget,
+        for (const auto &entry : controls) {
+            const SettingControl control = entry.second;
+            QObject::connect(entry.first, &QAbstractSlider::valueChanged, entry.first,
                              [this, control, c](int v) { SettingChanged(control, c, v); });
+        }
         new KeyPressFilter(editor.Text4[i], [this, c](int key) { return Text4_KeyPress(c, key); });
     }
 }

@@ -1,0 +1,77 @@
+#pragma once
+// The whole program on the offscreen platform, for the fuzz targets: one
+// instance for the fuzzer's process, started in demo mode or against a
+// device, with dialogs that answer by themselves.
+
+#include "shell/Program.h"
+#include "sim/InProcessPort.h"
+#include "sim/SimDevice.h"
+#include "sim/VirtualClock.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace ksr::fuzz {
+
+class QuietDialogs final : public UserDialogs {
+public:
+    QString openFileName;
+    MessageAnswer ShowMessage(const MessageRequest &request) override
+    {
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    QString GetOpenFileName(const FileDialogRequest &) override { return openFileName; }
+    QString GetSaveFileName(const FileDialogRequest &) override { return {}; }
+};
+
+class NoEnd final : public ProgramEnd {
+public:
+    void EndProgram(int) override {}
+};
+
+struct FuzzProgram {
+    QTemporaryDir &folder;
+    sim::VirtualClock clock;
+    sim::SimDevice device;
+    sim::InProcessPort port{clock};
+    QuietDialogs dialogs;
+    NoEnd end;
+    Program program{port, clock, dialogs, end};
+
+    explicit FuzzProgram(QTemporaryDir &startFolder) : folder(startFolder)
+    {
+        // Start-up takes the current folder as its own; the fuzzer's paths
+        // stay relative to the one it was started in.
+        const QString fuzzerFolder = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        port.AttachDevice(1, &device);
+        program.SplashForm_Load();
+        program.SplashTimer1_Timer();
+        QDir::setCurrent(fuzzerFolder);
+    }
+};
+
+// The application and program every run of a target uses. They live until
+// the process ends: Qt's GUI objects must not be destroyed by exit handlers.
+inline FuzzProgram &SharedProgram()
+{
+    static QTemporaryDir folder;
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    static auto *app = new QApplication(argc, argv);
+    static auto *program = new FuzzProgram(folder);
+    Q_UNUSED(app);
+    return *program;
+}
+
+} // namespace ksr::fuzz
+
+// Builds the program before the first input, so that start-up does not
+// count as what an input reached.
+extern "C" inline int LLVMFuzzerInitialize(int *, char ***)
+{
+    ksr::fuzz::SharedProgram();
+    return 0;
+}

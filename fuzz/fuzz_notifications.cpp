@@ -1,0 +1,20 @@
+// A device notification of any content while a search runs.
+
+#include "FuzzProgram.h"
+
+#include "model/Notifications.h"
+
+#include <cstdint>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
+    p.program.state.SearchActive = true;
+    p.port.InjectBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<std::size_t>(size, 64))),
+                       p.clock.NowSeconds());
+    p.program.PollNotifications();
+    p.program.state.SearchActive = false;
+    p.port.DiscardInput();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// Applying an arbitrary 161-byte preset image to the editor.
+
+#include "FuzzProgram.h"
+
+#include "model/ApplyPresetImage.h"
+
+#include <algorithm>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
+    auto &image = p.program.state.PresetImage;
+    image.fill(0);
+    std::copy_n(data, std::min(size, image.size()), image.begin());
+    p.program.state.SendSuppressed = true;
+    ksr::ApplyPresetImage(p.program.state, p.program.editor, p.program.sender, p.program.graph);
+    p.program.state.SendSuppressed = false;
+    return 0;
+}
