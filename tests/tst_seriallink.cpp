@@ -317,6 +317,31 @@ private slots:
         QCOMPARE(rig.Writes().size(), 1);
     }
 
+    void truncatedBlockIsNotToppedUpByTheNextOne()
+    {
+        LinkRig rig;
+        rig.link.SetReceiveSize(BlockBytes);
+        sim::Faults faults;
+        faults.truncateBlock = 100;
+        faults.count = 1;
+        rig.device.SetFaults(faults);
+        QVERIFY(rig.link.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0}));
+        // The resend's whole block, not 100 bytes of the first and 60 of the second.
+        QCOMPARE(rig.Writes().size(), 2);
+        const auto current = rig.device.CurrentSettings();
+        QCOMPARE(Rx(rig.state, BlockBytes), QByteArray(reinterpret_cast<const char *>(current.data()), BlockBytes));
+    }
+
+    void alwaysTruncatedBlockEndsInTimeOut()
+    {
+        LinkRig rig;
+        rig.link.SetReceiveSize(BlockBytes);
+        rig.device.SetFaults(FaultsWith(&sim::Faults::truncateBlock, 159));
+        QVERIFY(!rig.link.ReadBlock({ReadPresetCommand, 2, 0, 0, 0, 0, 0}));
+        QCOMPARE(rig.Writes().size(), 6);
+        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("Time out")});
+    }
+
     void failedWritesCountAsMissingReplies()
     {
         LinkRig rig;

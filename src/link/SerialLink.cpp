@@ -70,12 +70,16 @@ bool SerialLink::WaitForReply(int count, double limit)
 }
 
 SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int count, double limit,
-                                                  bool writeErrorFails)
+                                                  bool isBlock)
 {
     for (int sends = 1; sends <= MaxSends; ++sends) {
-        // Bytes already waiting count towards the reply: the receive buffer
-        // is not emptied before a send.
-        if (!WriteFrame(args) && writeErrorFails)
+        // Bytes already waiting count towards a reply: the receive buffer is
+        // not emptied before a send. A block is the exception on a resend:
+        // the part of a block cut short, topped up by the start of the next
+        // one, would be a corrupt preset.
+        if (isBlock && sends > 1)
+            port_.DiscardInput();
+        if (!WriteFrame(args) && isBlock)
             return SendResult::PortFailed;
         if (WaitForReply(count, limit))
             return SendResult::Answered;

@@ -60,9 +60,10 @@ private:
     bool WaitForReply(int count, double limit);
     enum class SendResult { Answered, PortFailed, TimedOut };
     // Writes the frame until `count` bytes answer it, at most MaxSends times,
-    // then "Time out". A failed write ends it at once when `writeErrorFails`,
-    // otherwise it counts as a send that got no answer.
-    SendResult SendWithResends(const FrameArgs &args, int count, double limit, bool writeErrorFails);
+    // then "Time out". For a block a failed write ends it at once and a
+    // resend starts from an empty buffer; for a reply a failed write counts
+    // as a send that got no answer.
+    SendResult SendWithResends(const FrameArgs &args, int count, double limit, bool isBlock);
     // Takes `count` bytes into RxBuffer and discards the rest.
     void TakeReply(int count);
     void TimeOut();
