@@ -15,13 +15,7 @@ namespace ksr {
 FrmRead::FrmRead(AppState &state, DevicePresets &presets, UserDialogs &dialogs, QWidget *parent)
     : QDialog(parent), state_(state), presets_(presets), dialogs_(dialogs)
 {
-    setObjectName(QStringLiteral("FrmRead"));
-    setWindowTitle(QStringLiteral("Read Preset"));
-    setModal(true);
-    auto *layout = new QVBoxLayout(this);
-    Label3 = new QLabel(QStringLiteral("Memory Preset"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    layout->addWidget(Label3);
+    QVBoxLayout *layout = BeginPresetWindow(this, QStringLiteral("FrmRead"), QStringLiteral("Read Preset"), &Label3);
 
     QStringList names;
     for (const QString &name : state.PresetNames)
@@ -30,10 +24,7 @@ FrmRead::FrmRead(AppState &state, DevicePresets &presets, UserDialogs &dialogs, 
     List1->setCurrentRow(0);
     layout->addWidget(new QLabel(QStringLiteral("Double click to load a preset"), this));
 
-    auto *buttons = new QHBoxLayout;
-    Command1[0] = AddButton(this, buttons, QStringLiteral("Cancel"), QStringLiteral("Command1_0"));
-    Command1[1] = AddButton(this, buttons, QStringLiteral("Read"), QStringLiteral("Command1_1"));
-    layout->addLayout(buttons);
+    AddCommandButtons(this, layout, QStringLiteral("Read"), Command1);
 
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });

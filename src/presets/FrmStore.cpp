@@ -26,13 +26,7 @@ constexpr int ProgressMaximum = 171;
 FrmStore::FrmStore(AppState &state, DevicePresets &presets, UserDialogs &dialogs, QWidget *parent)
     : QDialog(parent), state_(state), presets_(presets), dialogs_(dialogs)
 {
-    setObjectName(QStringLiteral("FrmStore"));
-    setWindowTitle(QStringLiteral("Store preset"));
-    setModal(true);
-    auto *layout = new QVBoxLayout(this);
-    Label3 = new QLabel(QStringLiteral("Memory Preset"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    layout->addWidget(Label3);
+    QVBoxLayout *layout = BeginPresetWindow(this, QStringLiteral("FrmStore"), QStringLiteral("Store preset"), &Label3);
 
     QStringList names;
     for (int e = FixedPresetCount; e < DirectoryEntries; ++e)
@@ -64,10 +58,7 @@ FrmStore::FrmStore(AppState &state, DevicePresets &presets, UserDialogs &dialogs
     ProgressBar1->setTextVisible(false);
     layout->addWidget(ProgressBar1);
 
-    auto *buttons = new QHBoxLayout;
-    Command1[0] = AddButton(this, buttons, QStringLiteral("Cancel"), QStringLiteral("Command1_0"));
-    Command1[1] = AddButton(this, buttons, QStringLiteral("Store"), QStringLiteral("Command1_1"));
-    layout->addLayout(buttons);
+    AddCommandButtons(this, layout, QStringLiteral("Store"), Command1);
 
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });

@@ -1,6 +1,7 @@
 #include "presets/PresetWindowParts.h"
 
 #include <QBoxLayout>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -46,13 +47,30 @@ QListWidget *AddNumberedList(QWidget *owner, QBoxLayout *layout, const QStringLi
     return list;
 }
 
-QPushButton *AddButton(QWidget *owner, QBoxLayout *layout, const QString &text, const QString &objectName)
+QVBoxLayout *BeginPresetWindow(QDialog *dialog, const QString &objectName, const QString &title, QLabel **label3)
 {
-    auto *button = new QPushButton(text, owner);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    layout->addWidget(button);
-    return button;
+    dialog->setObjectName(objectName);
+    dialog->setWindowTitle(title);
+    dialog->setModal(true);
+    auto *layout = new QVBoxLayout(dialog);
+    *label3 = new QLabel(QStringLiteral("Memory Preset"), dialog);
+    (*label3)->setObjectName(QStringLiteral("Label3"));
+    layout->addWidget(*label3);
+    return layout;
+}
+
+void AddCommandButtons(QDialog *dialog, QBoxLayout *layout, const QString &action,
+                       std::array<QPushButton *, 2> &buttons)
+{
+    auto *row = new QHBoxLayout;
+    const std::array<QString, 2> texts = {QStringLiteral("Cancel"), action};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i] = new QPushButton(texts[i], dialog);
+        buttons[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        buttons[i]->setAutoDefault(false);
+        row->addWidget(buttons[i]);
+    }
+    layout->addLayout(row);
 }
 
 } // namespace ksr

@@ -3,7 +3,11 @@
 
 #include <QString>
 
+#include <array>
+
 class QBoxLayout;
+class QDialog;
+class QVBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -17,6 +21,11 @@ QListWidget *AddNumberedList(QWidget *owner, QBoxLayout *layout, const QStringLi
                              QLabel **numbers);
 // The numbers from `first` to `last`, one a line, two digits each.
 QString NumberColumn(int first, int last);
-QPushButton *AddButton(QWidget *owner, QBoxLayout *layout, const QString &text, const QString &objectName);
+// Makes `dialog` a modal window with its title and the "Memory Preset"
+// caption (`label3`) on top; returns the column the rest goes in.
+QVBoxLayout *BeginPresetWindow(QDialog *dialog, const QString &objectName, const QString &title, QLabel **label3);
+// The row of the two buttons: "Cancel" (index 0) and `action` (index 1).
+void AddCommandButtons(QDialog *dialog, QBoxLayout *layout, const QString &action,
+                       std::array<QPushButton *, 2> &buttons);
 
 } // namespace ksr
