@@ -61,8 +61,12 @@ void SimDevice::Answer(const Frame &request, QByteArray bytes, bool isBlock, dou
     } else {
         output_.Push(due, bytes);
     }
-    if (affected && f.count > 0 && --f.count == 0)
+    if (affected && f.count > 0 && --f.count == 0) {
+        // Reports are no answers: their fault outlives the others.
+        const int badReports = f.badReports;
         f = Faults{};
+        f.badReports = badReports;
+    }
 }
 
 } // namespace ksr::sim

@@ -30,7 +30,7 @@ void SimDevice::HandleAutoSearch(const Frame &frame, double now)
 
 void SimDevice::SetSearchRunning(int channel, bool running, double now)
 {
-    search_.SetRunning(channel, running, now);
+    search_.SetRunning(channel, running, now, current_);
 }
 
 } // namespace ksr::sim

@@ -29,8 +29,12 @@ struct Faults {
     // all faults switch themselves off.
     int count = -1;
 
-    // The next N search reports carry an out-of-range filter number,
-    // frequency index, width or gain, in turn, instead of a real notch.
+    // Not an answer fault: the next N reports of a feedback search carry an
+    // out-of-range filter number (12..255), frequency index (> 729), width
+    // (> 3) or gain step (> 45), in turn, on the channel and filter that
+    // was due. The device does not act on such a report; after its
+    // acknowledgement the search goes on as if it had not been sent. The
+    // answer faults' count leaves it alone.
     int badReports = 0;
 
     bool AppliesTo(std::uint8_t code) const { return onlyCommand < 0 || onlyCommand == code; }

@@ -2,12 +2,12 @@
 
 #include "sim/SimDevice.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <optional>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>

@@ -1,5 +1,7 @@
 #include "sim/ReplyQueue.h"
 
+#include <algorithm>
+
 namespace ksr::sim {
 
 void ReplyQueue::Push(double due, const QByteArray &bytes)
@@ -7,6 +9,7 @@ void ReplyQueue::Push(double due, const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     chunks_.push_back({due, bytes});
+    latest_ = latest_ ? std::max(*latest_, due) : due;
 }
 
 QByteArray ReplyQueue::TakeDue(double now)

@@ -18,6 +18,8 @@ public:
     // When the chunk at the head is due.
     std::optional<double> NextDue() const;
     bool IsEmpty() const { return chunks_.empty(); }
+    // The latest due time of any chunk ever pushed, gone or not.
+    std::optional<double> LatestDue() const { return latest_; }
 
 private:
     struct Chunk {
@@ -25,6 +27,7 @@ private:
         QByteArray bytes;
     };
     std::deque<Chunk> chunks_;
+    std::optional<double> latest_;
 };
 
 } // namespace ksr::sim

@@ -2,6 +2,8 @@
 
 #include "sim/FixedPresets.h"
 
+#include <algorithm>
+
 namespace ksr::sim {
 
 SimDevice::SimDevice()
@@ -22,11 +24,11 @@ QByteArray SimDevice::TakeDue(double now)
 {
     QByteArray out = output_.TakeDue(now);
     // A report goes out only once every answer has gone.
-    if (output_.IsEmpty()) {
+    const auto report = output_.IsEmpty() ? ReportDue() : std::nullopt;
+    if (report && *report <= now) {
         Preset settings = current_;
-        const QByteArray report = search_.TakeReport(now, settings, faults_.badReports);
+        out += search_.TakeReport(*report, settings, faults_.badReports);
         SetCurrentSettings(settings);
-        out += report;
     }
     return out;
 }
@@ -35,7 +37,17 @@ std::optional<double> SimDevice::NextDue() const
 {
     if (!output_.IsEmpty())
         return output_.NextDue();
-    return search_.NextReportDue();
+    return ReportDue();
+}
+
+std::optional<double> SimDevice::ReportDue() const
+{
+    auto due = search_.NextReportDue(current_);
+    if (due) {
+        if (const auto last = output_.LatestDue())
+            due = std::max(*due, *last + ReportGap);
+    }
+    return due;
 }
 
 std::uint8_t SimDevice::MemoryByte(int address) const

@@ -26,6 +26,12 @@ public:
     // Time from a frame's last byte to the start of its answer.
     static constexpr double ReplyTurnaround = 0.0005;
     static constexpr int DirectoryEntries = 20;
+    // While a search runs: a report is due this long after the search
+    // started or after the acknowledgement of the previous one arrived.
+    static constexpr double ReportInterval = SearchEngine::ReportInterval;
+    // A report is due no sooner than this after the last answer was due, so
+    // that the two never reach the PC as one chunk.
+    static constexpr double ReportGap = 0.001;
 
     SimDevice();
 
@@ -33,7 +39,9 @@ public:
     void Receive(QByteArrayView bytes, double now);
     // The output due by `now`, in order; removes it.
     QByteArray TakeDue(double now);
-    // When the next pending output is due, if any is pending.
+    // When the next pending output is due, if any is pending: an answer, or
+    // a report of a running search, which never goes before an answer that
+    // is still to go.
     std::optional<double> NextDue() const;
 
     // Outside 0..4095 reads 0xFF; writes there are ignored.
@@ -68,6 +76,7 @@ private:
     QByteArray PresetBlock(std::uint8_t selector);
     void SetSearchRunning(int channel, bool running, double now);
     void StoreCurrent(std::size_t offset, std::uint8_t value);
+    std::optional<double> ReportDue() const;
 
     // Queues the answer to `request`, whose last byte came at `now`, shaped
     // by the faults that apply.

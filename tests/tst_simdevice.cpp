@@ -31,7 +31,7 @@ std::uint8_t At(const QByteArray &bytes, int i)
 QByteArray Exchange(SimDevice &device, const QByteArray &frame, double now = 10.0)
 {
     device.Receive(frame, now);
-    return device.TakeDue(now + SearchEngine::ReportInterval / 2);
+    return device.TakeDue(now + SimDevice::ReportInterval / 2);
 }
 
 QByteArray PresetBytesOf(const Preset &p)

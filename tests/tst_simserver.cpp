@@ -1,4 +1,5 @@
 #include "sim/LinePacer.h"
+#include "sim/SimDevice.h"
 #include "sim/SimOptions.h"
 #include "sim/SimProcess.h"
 
@@ -20,6 +21,7 @@ using namespace ksr::sim;
 namespace {
 
 constexpr int WaitMs = 5000;
+constexpr int ReportMs = static_cast<int>(SimDevice::ReportInterval * 1000);
 
 QByteArray F(std::uint8_t code, std::uint8_t b3 = 0, std::uint8_t b4 = 0, std::uint8_t b6 = 0)
 {
@@ -92,20 +94,47 @@ private slots:
         QVERIFY(sim.Start({QStringLiteral("--fast")}));
         Terminal terminal(sim.DevicePath());
         QVERIFY(terminal.IsOpen());
-        // Start the search on Left (b8 = 1): the reply, then a report with no further write.
-        QByteArray start = QByteArray::fromHex("F05B0A010401000501F7");
-        QCOMPARE(terminal.Exchange(start, 10).size(), 10);
+        // Start the search on Left (4 automatic notches, width 1/20): the
+        // answer, then a report with no further write.
+        const QByteArray start = QByteArray::fromHex("F05B0A010401000501F7");
+        QCOMPARE(terminal.Exchange(start, 10), start);
         const QByteArray first = terminal.Exchange(QByteArray(), 10);
         QCOMPARE(first.size(), 10);
         QCOMPARE(std::uint8_t(first[0]), std::uint8_t{0xFE});
-        // The acknowledgement brings the next one.
+        QCOMPARE(int(first[1]), 0);
+        QCOMPARE(int(first[2]), 0);
+        QCOMPARE(int(first[5]), 1);
+        // Nothing more until it is acknowledged...
+        QVERIFY(terminal.ExchangeFor(QByteArray(), 10, 2 * ReportMs).isEmpty());
+        // ...and the acknowledgement brings the next one.
         const QByteArray second = terminal.Exchange(F(0x30), 10);
         QCOMPARE(second.size(), 10);
-        QVERIFY(std::uint8_t(second[0]) == 0xFE || std::uint8_t(second[0]) == 0xFD);
-        // A stop frame: its answer, and no report after the acknowledgement.
-        terminal.Exchange(F(0x30), 0);
-        QCOMPARE(terminal.Exchange(QByteArray::fromHex("F05B0A000401000500F7"), 10).size(), 10);
+        QCOMPARE(std::uint8_t(second[0]), std::uint8_t{0xFE});
+        QCOMPARE(int(second[2]), 1);
+        // Acknowledged and stopped in one write, well before the next report
+        // is due however loaded the machine: the stop's answer, no report.
+        const QByteArray stop = QByteArray::fromHex("F05B0A000401000500F7");
+        QCOMPARE(terminal.Exchange(F(0x30) + stop, 10), stop);
         QVERIFY(terminal.ExchangeFor(QByteArray(), 10, 1000).isEmpty());
+    }
+
+    void badReportsOption()
+    {
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--bad-reports"), QStringLiteral("1")}));
+        Terminal terminal(sim.DevicePath());
+        QVERIFY(terminal.IsOpen());
+        const QByteArray start = QByteArray::fromHex("F05B0A020401000501F7");
+        QCOMPARE(terminal.Exchange(start, 10), start);
+        // Right's first notch, with a filter number past the twelfth.
+        const QByteArray bad = terminal.Exchange(QByteArray(), 10);
+        QCOMPARE(bad.size(), 10);
+        QCOMPARE(int(bad[1]), 1);
+        QCOMPARE(int(bad[2]), 12);
+        // Then the real one.
+        const QByteArray good = terminal.Exchange(F(0x30), 10);
+        QCOMPARE(good.size(), 10);
+        QCOMPARE(int(good[2]), 0);
     }
 
     void servesAndKeepsState()
@@ -205,14 +234,16 @@ private slots:
         QTest::addColumn<int>("truncate");
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("count");
-        QTest::newRow("none") << QStringList{} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1;
-        QTest::newRow("silent for good") << QStringList{"--silent", "-1"} << -1 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1;
+        QTest::addColumn<int>("badReports");
+        QTest::newRow("none") << QStringList{} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0;
+        QTest::newRow("silent for good") << QStringList{"--silent", "-1"} << -1 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0;
         QTest::newRow("delay and split") << QStringList{"--reply-delay", "250", "--split", "3:40"}
-                                         << 0 << 0.25 << 3 << 0.04 << 0 << -1 << -1 << -1;
+                                         << 0 << 0.25 << 3 << 0.04 << 0 << -1 << -1 << -1 << 0;
         QTest::newRow("extra, truncate") << QStringList{"--extra", "2", "--truncate-block", "80"}
-                                         << 0 << 0.0 << 0 << 0.0 << 2 << 80 << -1 << -1;
+                                         << 0 << 0.0 << 0 << 0.0 << 2 << 80 << -1 << -1 << 0;
         QTest::newRow("hex command, count") << QStringList{"--fault-command", "0x0B", "--fault-count", "3"}
-                                            << 0 << 0.0 << 0 << 0.0 << 0 << -1 << 0x0B << 3;
+                                            << 0 << 0.0 << 0 << 0.0 << 0 << -1 << 0x0B << 3 << 0;
+        QTest::newRow("bad reports") << QStringList{"--bad-reports", "4"} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 4;
     }
     void faultOptions()
     {
@@ -228,6 +259,7 @@ private slots:
         QTEST(f.truncateBlock, "truncate");
         QTEST(f.onlyCommand, "command");
         QTEST(f.count, "count");
+        QTEST(f.badReports, "badReports");
     }
 
     void badOptions_data()
@@ -239,6 +271,8 @@ private slots:
         QTest::newRow("baud 0") << QStringList{"--baud", "0"};
         QTest::newRow("negative delay") << QStringList{"--reply-delay", "-5"};
         QTest::newRow("command too big") << QStringList{"--fault-command", "256"};
+        QTest::newRow("bad reports -1") << QStringList{"--bad-reports", "-1"};
+        QTest::newRow("bad reports without N") << QStringList{"--bad-reports"};
         QTest::newRow("unknown option") << QStringList{"--loud"};
         QTest::newRow("stray argument") << QStringList{"extra"};
     }
