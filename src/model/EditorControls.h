@@ -32,7 +32,7 @@ public:
     virtual int HScroll6Value(int f) const = 0;
     virtual void SetHScroll6Value(int f, int value) = 0;
     // Text boxes: Text1 gain, Text2 frequency, Text3 width. The setters
-    // repaint the box at once, so the value shows during a device exchange.
+    // show the value while the next device exchange waits for its answer.
     virtual QString Text1Text(int f) const = 0;
     virtual void SetText1Text(int f, const QString &text) = 0;
     virtual QString Text2Text(int f) const = 0;
@@ -45,7 +45,8 @@ public:
     // Automatic-search settings of channel c.
     virtual int SettingValue(SettingControl control, int c) const = 0;
     virtual void SetSettingValue(SettingControl control, int c, int value) = 0;
-    // The label (or, for Slider1, the text box Text4) showing the value; repainted at once.
+    // The label (or, for Slider1, the text box Text4) showing the value,
+    // shown as the texts are.
     virtual QString SettingText(SettingControl control, int c) const = 0;
     virtual void SetSettingText(SettingControl control, int c, const QString &text) = 0;
 

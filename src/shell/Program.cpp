@@ -78,7 +78,7 @@ void Program::MDIForm_Load()
 {
     state.DemoMode = false;
     state.ExitWithoutConfirm = false;
-    SetSplashLabel(splash.Label1->text());
+    ShowSplashLabel();
 
     PortConfigRecord config = ReadPortConfig(ConfigPath());
     state.PortNumber = config.PortNumber();
@@ -94,7 +94,7 @@ bool Program::FindDeviceOrDemo()
 {
     if (ProbeSavedPort(state, link))
         return true;
-    SetSplashLabel(splash.Label1->text());
+    ShowSplashLabel();
     if (PortSearch(state, link))
         return true;
 
@@ -176,6 +176,12 @@ void Program::PollNotifications()
 void Program::SetSplashLabel(const QString &text)
 {
     splash.Label1->setText(text);
+    ShowSplashLabel();
+}
+
+void Program::ShowSplashLabel()
+{
+    // Painted now: no events are handled while the ports are searched.
     splash.Label1->show();
     splash.Label1->repaint();
 }

@@ -74,6 +74,7 @@ public:
 
 private:
     QString ConfigPath() const;
+    void ShowSplashLabel();
     // Probes the saved port, searches the others, asks about demo mode.
     // False when the user declined demo mode and the program is ending.
     bool FindDeviceOrDemo();
