@@ -1,3 +1,5 @@
+#include "support/FrameBytes.h"
+
 #include "model/Frames.h"
 #include "model/Tables.h"
 #include "sim/FixedPresets.h"
@@ -9,17 +11,11 @@
 
 using namespace ksr;
 using namespace ksr::sim;
+using ksr::test::F;
 
 Q_DECLARE_METATYPE(ksr::sim::Faults)
 
 namespace {
-
-QByteArray F(std::uint8_t code, std::uint8_t b3 = 0, std::uint8_t b4 = 0, std::uint8_t b5 = 0,
-             std::uint8_t b6 = 0, std::uint8_t b7 = 0, std::uint8_t b8 = 0)
-{
-    const Frame frame = BuildFrame({code, b3, b4, b5, b6, b7, b8});
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), ReplyBytes);
-}
 
 std::uint8_t At(const QByteArray &bytes, int i)
 {

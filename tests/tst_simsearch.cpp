@@ -6,6 +6,8 @@
 #include "sim/SimDevice.h"
 #include "sim/VirtualClock.h"
 
+#include "support/FrameBytes.h"
+
 #include "model/Frames.h"
 #include "model/Tables.h"
 
@@ -18,15 +20,9 @@
 
 using namespace ksr;
 using namespace ksr::sim;
+using ksr::test::F;
 
 namespace {
-
-QByteArray F(std::uint8_t code, std::uint8_t b3 = 0, std::uint8_t b4 = 0, std::uint8_t b5 = 0, std::uint8_t b6 = 0,
-             std::uint8_t b7 = 0, std::uint8_t b8 = 0)
-{
-    const Frame frame = BuildFrame({code, b3, b4, b5, b6, b7, b8});
-    return QByteArray(reinterpret_cast<const char *>(frame.data()), ReplyBytes);
-}
 
 const QByteArray Ack = F(NotificationAck);
 
