@@ -147,7 +147,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ksr704-sim did not start\n");
         return 1;
     }
-    qputenv("KSR704_PORTS", sim.DevicePath().toLocal8Bit());
+    qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
     QDir::setCurrent(folder.path());
 
     SteadyClock clock;
@@ -159,7 +159,7 @@ int main(int argc, char *argv[])
     program->SplashForm_Load();
     program->SplashTimer1_Timer();
     if (program->state.DemoMode || end.ended) {
-        std::fprintf(stderr, "no device on %s\n", qPrintable(sim.DevicePath()));
+        std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
         return 1;
     }
 
@@ -225,7 +225,7 @@ int main(int argc, char *argv[])
     }
 
     program.reset();
-    const double mib = RemotePeakMiB(sim.DevicePath(), folder.path());
+    const double mib = RemotePeakMiB(sim.PortPath(), folder.path());
     Row("ksr704-remote peak resident after start-up", QString::number(mib, 'f', 1) + QStringLiteral(" MiB"), QString());
     return 0;
 }

@@ -24,7 +24,15 @@ SimProcess::~SimProcess()
 
 bool SimProcess::Start(const QStringList &arguments, int timeoutMs)
 {
-    process_.start(program_, arguments);
+    QStringList withLink = arguments;
+    const qsizetype given = arguments.indexOf(QStringLiteral("--link"));
+    if (given >= 0 && given + 1 < arguments.size()) {
+        linkPath_ = arguments.at(given + 1);
+    } else if (linkFolder_.isValid()) {
+        linkPath_ = linkFolder_.filePath(QStringLiteral("ksr704"));
+        withLink << QStringLiteral("--link") << linkPath_;
+    }
+    process_.start(program_, withLink);
     const QDeadlineTimer deadline(timeoutMs);
     while (!process_.canReadLine()) {
         if (deadline.hasExpired() || !process_.waitForReadyRead(static_cast<int>(deadline.remainingTime())))

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <csignal>
 
@@ -30,9 +31,15 @@ public:
     SimProcess &operator=(const SimProcess &) = delete;
 
     // Starts the simulator and waits for the path it prints; false when it
-    // printed none in time.
+    // printed none in time. Without a --link of the caller's it gets one in a
+    // private folder.
     bool Start(const QStringList &arguments, int timeoutMs = DefaultTimeoutMs);
+    // The terminal the simulator printed.
     QString DevicePath() const { return path_; }
+    // The path clients open: the symbolic link, which goes when the simulator
+    // ends, so that a client reopening it never reaches another simulator that
+    // got the freed terminal's number.
+    QString PortPath() const { return linkPath_.isEmpty() ? path_ : linkPath_; }
     // Sends `endSignal` and waits; true when the simulator ended normally
     // with exit code 0.
     bool Stop(int endSignal = SIGTERM, int timeoutMs = DefaultTimeoutMs);
@@ -42,6 +49,8 @@ private:
     QString program_;
     QProcess process_;
     QString path_;
+    QTemporaryDir linkFolder_;
+    QString linkPath_;
 };
 
 } // namespace ksr::sim

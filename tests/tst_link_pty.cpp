@@ -9,6 +9,10 @@
 #include "link/SystemSerialPort.h"
 
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <thread>
 
 using namespace ksr;
 using namespace ksr::test;
@@ -58,7 +62,7 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast")}));
-        PtyRig rig(sim.DevicePath());
+        PtyRig rig(sim.PortPath());
 
         rig.state.PortNumber = 1;
         rig.state.PortUsable = true;
@@ -93,7 +97,7 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--silent"), QStringLiteral("-1")}));
-        PtyRig rig(sim.DevicePath());
+        PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
         QVERIFY(!rig.link.ProbeDevice(ProbeArgs));
         QVERIFY(rig.dialogs.messages.isEmpty());
@@ -103,7 +107,7 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--silent"), QStringLiteral("1")}));
-        PtyRig rig(sim.DevicePath());
+        PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
         rig.link.ExchangeCommand({WriteByteCommand, 0x0F, 0x21, 0, 0x3B, 0, 0});
         rig.link.ExchangeCommand(ReadByteAt(0x0F21));
@@ -115,14 +119,28 @@ private slots:
     {
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast")}));
-        PtyRig rig(sim.DevicePath());
+        PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
         QVERIFY(rig.link.ProbeDevice(ProbeArgs));
         sim.Stop();
+        // Once the link has closed the dead port, a second simulator usually
+        // gets the freed terminal's number; reopening the port must not reach it.
+        std::atomic<bool> done = false;
+        std::atomic<bool> otherStarted = false;
+        std::thread starter([&] {
+            QThread::msleep(500);
+            SimProcess other;
+            otherStarted = other.Start({QStringLiteral("--fast")});
+            while (!done)
+                QThread::msleep(20);
+        });
 
         const double start = rig.clock.NowSeconds();
         rig.link.ExchangeCommand(ReadByteAt(0x0030));
         const double took = rig.clock.NowSeconds() - start;
+        done = true;
+        starter.join();
+        QVERIFY(otherStarted);
         QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("Time out")});
         QVERIFY(rig.end.Ended());
         // Six waits of 3.168 s, and not much more.

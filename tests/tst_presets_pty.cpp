@@ -54,7 +54,7 @@ private slots:
         {
             sim::SimProcess sim;
             QVERIFY(sim.Start(args));
-            qputenv("KSR704_PORTS", sim.DevicePath().toLocal8Bit());
+            qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
             PtyProgram remote(folder.path());
             QVERIFY(!remote.program.state.DemoMode);
             QVERIFY(!remote.program.state.PresetUsed[7]);
@@ -67,7 +67,7 @@ private slots:
         }
         sim::SimProcess sim;
         QVERIFY(sim.Start(args));
-        qputenv("KSR704_PORTS", sim.DevicePath().toLocal8Bit());
+        qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
         PtyProgram remote(folder.path());
         const AppState &after = remote.program.state;
         QVERIFY(after.PresetUsed[7]);

@@ -43,7 +43,7 @@ private slots:
 
         QProcess remote;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KSR704_PORTS"), sim.DevicePath());
+        env.insert(QStringLiteral("KSR704_PORTS"), sim.PortPath());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         remote.setProcessEnvironment(env);
         remote.setWorkingDirectory(start.path());
