@@ -110,6 +110,41 @@ private slots:
             }
     }
 
+    // Every pixel of two busy curves, steep and clipped dips and boosts among
+    // them, against pictures kept in tests/data. KSR704_UPDATE_REFERENCES=1
+    // writes the pictures instead, after a deliberate change of the drawing.
+    void busyCurvesMatchTheirReferencePictures()
+    {
+        AppState state = FlatState();
+        const std::array<double, 4> widths = {0.0, 1.0, 2.0, 3.0};
+        for (int f = 0; f < FilterCount; ++f)
+            SetNotch(state, f, FreqTable[At((f * 131 + 17) % FrequencyCount)], f % 3 == 0 ? 12.0 - f : -3.0 * f,
+                     widths[At(f % 4)]);
+        SetNotch(state, 5, 1003.0, -45.0, 0.0);
+        SetNotch(state, 6, 1003.0, -45.0, 0.0);
+        ResponseGraph graph(state);
+        RedrawFilters(graph, 0);
+        RedrawFilters(graph, 1);
+
+        for (int channel = 0; channel < 2; ++channel) {
+            const QString path = QStringLiteral(KSR704_TEST_DATA "/curve-%1.png").arg(channel == 0 ? "left" : "right");
+            const QImage &picture = graph.Picture(channel);
+            if (qEnvironmentVariableIsSet("KSR704_UPDATE_REFERENCES")) {
+                QVERIFY(picture.save(path));
+                continue;
+            }
+            QImage reference(path);
+            QVERIFY2(!reference.isNull(), qPrintable(path));
+            reference = reference.convertToFormat(picture.format());
+            QCOMPARE(reference.size(), picture.size());
+            int differing = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    differing += reference.pixel(x, y) != picture.pixel(x, y);
+            QCOMPARE(differing, 0);
+        }
+    }
+
     void flatChannelIsALineAtZeroDb_data()
     {
         QTest::addColumn<int>("channel");

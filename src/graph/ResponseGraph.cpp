@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ksr {
 
@@ -54,9 +55,11 @@ ResponseGraph::ResponseGraph(const AppState &state, QObject *parent)
       grid_(GridImage()),
       filterDb_(FrequencyCount, std::array<double, FilterCount>{}),
       channelDb_(FrequencyCount, std::array<double, 2>{}),
-      pictures_{grid_, grid_},
-      pens_{CurveStart, CurveStart}
+      pictures_{grid_.copy(), grid_.copy()}
 {
+    columnX_.reserve(FrequencyCount);
+    for (int d = 0; d < FrequencyCount; ++d)
+        columnX_.push_back(PixelCoordinate(FrequencyX(FreqTable[Index(d)])));
 }
 
 int ResponseGraph::PixelCoordinate(double v)
@@ -132,7 +135,9 @@ const std::vector<QPoint> &ResponseGraph::CurvePoints(int channel) const
 
 void ResponseGraph::ClearPicture(int channel)
 {
-    pictures_[Index(channel)] = grid_;
+    // Copied over the picture's own pixels: no new image on every redraw.
+    QImage &picture = pictures_[Index(channel)];
+    std::memcpy(picture.bits(), grid_.constBits(), static_cast<std::size_t>(grid_.sizeInBytes()));
 }
 
 void ResponseGraph::RedrawChannel(int filter)
@@ -140,7 +145,6 @@ void ResponseGraph::RedrawChannel(int filter)
     if (filter < 0 || filter >= FilterCount)
         return;
     const int c = ChannelOf(filter);
-    ClearPicture(c);
 
     const double q = WidthQ(state_.NotchWidthIndex[Index(filter)]);
     const double fc = state_.NotchFreqHz[Index(filter)];
@@ -150,10 +154,6 @@ void ResponseGraph::RedrawChannel(int filter)
     // division by zero.
     const bool active = fc > 0.0;
     const int first = c * FiltersPerChannel;
-
-    QPainter painter(&pictures_[Index(c)]);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    curves_[Index(c)].clear();
     for (int d = 0; d < FrequencyCount; ++d) {
         auto &row = filterDb_[Index(d)];
         if (active) {
@@ -167,19 +167,10 @@ void ResponseGraph::RedrawChannel(int filter)
         for (int k = first; k < first + FiltersPerChannel; ++k)
             sum += row[Index(k)];
         channelDb_[Index(d)][Index(c)] = sum;
-        PlotPoint(painter, d, c);
     }
-    painter.end();
+    ClearPicture(c);
+    DrawCurve(c);
     emit ChannelRedrawn(c);
-}
-
-void ResponseGraph::PlotWholeCurve(int channel)
-{
-    QPainter painter(&pictures_[Index(channel)]);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    curves_[Index(channel)].clear();
-    for (int d = 0; d < FrequencyCount; ++d)
-        PlotPoint(painter, d, channel);
 }
 
 void ResponseGraph::RedrawBothChannels()
@@ -187,23 +178,28 @@ void ResponseGraph::RedrawBothChannels()
     // Only the Left picture is cleared: the Right one already shows the curve
     // its filters' redraws have just drawn, and is drawn over as it stands.
     ClearPicture(0);
-    PlotWholeCurve(0);
+    DrawCurve(0);
     emit ChannelRedrawn(0);
-    PlotWholeCurve(1);
+    DrawCurve(1);
     emit ChannelRedrawn(1);
 }
 
-void ResponseGraph::PlotPoint(QPainter &painter, int d, int channel)
+void ResponseGraph::DrawCurve(int channel)
 {
-    QPoint &pen = pens_[Index(channel)];
-    if (d == 0)
-        pen = CurveStart;
+    std::vector<QPoint> &points = curves_[Index(channel)];
+    points.clear();
+    segments_.clear();
+    QPoint pen = CurveStart;
+    for (int d = 0; d < FrequencyCount; ++d) {
+        const QPoint end(columnX_[Index(d)], PixelCoordinate(LevelY(channelDb_[Index(d)][Index(channel)])));
+        segments_.emplace_back(pen, end);
+        points.push_back(end);
+        pen = end;
+    }
+    QPainter painter(&pictures_[Index(channel)]);
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(QColor(CurveColour[Index(channel)]), 1));
-    const QPoint end(PixelCoordinate(FrequencyX(FreqTable[Index(d)])),
-                     PixelCoordinate(LevelY(channelDb_[Index(d)][Index(channel)])));
-    painter.drawLine(pen, end);
-    pen = end;
-    curves_[Index(channel)].push_back(end);
+    painter.drawLines(segments_.data(), static_cast<int>(segments_.size()));
 }
 
 } // namespace ksr

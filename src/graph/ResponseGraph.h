@@ -5,13 +5,12 @@
 #include "model/State.h"
 
 #include <QImage>
+#include <QLine>
 #include <QObject>
 #include <QPoint>
 
 #include <array>
 #include <vector>
-
-class QPainter;
 
 namespace ksr {
 
@@ -62,13 +61,12 @@ signals:
     void ChannelRedrawn(int channel);
 
 private:
-    // Draws the segment of channel c's curve that ends at point d, with
-    // `painter` open on channel c's picture.
-    void PlotPoint(QPainter &painter, int d, int channel);
     // Restores channel c's picture to the empty grid.
     void ClearPicture(int channel);
-    // Draws all 730 segments of channel c's curve over its picture.
-    void PlotWholeCurve(int channel);
+    // Draws the 730 segments of channel c's curve from its sums over its
+    // picture, the first from left of the drawing area, each from the last
+    // point to the next.
+    void DrawCurve(int channel);
 
     const AppState &state_;
     QImage grid_;
@@ -77,7 +75,10 @@ private:
     std::vector<std::array<double, 2>> channelDb_;
     std::array<QImage, 2> pictures_;
     std::array<std::vector<QPoint>, 2> curves_;
-    std::array<QPoint, 2> pens_;
+    // x of each grid point's pixel column.
+    std::vector<int> columnX_;
+    // The segments being drawn, kept to save an allocation per curve.
+    std::vector<QLine> segments_;
 };
 
 } // namespace ksr
