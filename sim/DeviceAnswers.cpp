@@ -26,7 +26,9 @@ void SimDevice::Answer(const Frame &request, QByteArray bytes, bool isBlock, dou
     const std::uint8_t code = request[2];
     double due = now + ReplyTurnaround;
     Faults &f = faults_;
-    if (!f.AppliesTo(code)) {
+    if (!f.AppliesTo(code) || f.skipAnswers > 0) {
+        if (f.AppliesTo(code))
+            --f.skipAnswers;
         output_.Push(due, bytes);
         return;
     }

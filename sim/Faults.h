@@ -25,6 +25,9 @@ struct Faults {
     int truncateBlock = -1;
     // -1: faults apply to every command; else only to frames with this code.
     int onlyCommand = -1;
+    // The first N answers the faults would apply to go out unaffected, so
+    // that a fault can wait for a later use of its command.
+    int skipAnswers = 0;
     // -1: every affected answer; N: only the next N affected answers, then
     // all faults switch themselves off.
     int count = -1;

@@ -64,8 +64,9 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption truncate(QStringLiteral("truncate-block"), QStringLiteral("Cut preset blocks to N bytes."), QStringLiteral("N"));
     const QCommandLineOption command(QStringLiteral("fault-command"), QStringLiteral("Faults apply only to command CODE."), QStringLiteral("CODE"));
     const QCommandLineOption count(QStringLiteral("fault-count"), QStringLiteral("Faults apply to the next N answers only."), QStringLiteral("N"));
+    const QCommandLineOption after(QStringLiteral("fault-after"), QStringLiteral("Faults start after N answers."), QStringLiteral("N"));
     const QCommandLineOption badReports(QStringLiteral("bad-reports"), QStringLiteral("Make the next N search reports out of range."), QStringLiteral("N"));
-    parser.addOptions({link, state, log, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, badReports});
+    parser.addOptions({link, state, log, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, after, badReports});
 
     if (!parser.parse(arguments))
         return OptionError{parser.errorText()};
@@ -98,6 +99,7 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     f.truncateBlock = r.Int(truncate, -1, 0);
     f.onlyCommand = r.Int(command, -1, 0);
     f.count = r.Int(count, -1, 1);
+    f.skipAnswers = r.Int(after, 0, 0);
     f.badReports = r.Int(badReports, 0, 0);
     if (f.onlyCommand > 0xFF)
         r.Fail(command, QStringLiteral("a command code 0..0xFF"));

@@ -573,6 +573,11 @@ private slots:
         f.truncateBlock = 5;
         f.count = 1;
         QTest::newRow("count skips unaffected") << f << QList{probe, block, block} << QList{10, 5, 160};
+        f = {};
+        f.silentReplies = 1;
+        f.onlyCommand = ReadPresetCommand;
+        f.skipAnswers = 1;
+        QTest::newRow("after the first block") << f << QList{block, probe, block, block} << QList{160, 10, 0, 160};
     }
     void faultAnswerSizes()
     {

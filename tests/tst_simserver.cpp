@@ -235,15 +235,17 @@ private slots:
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("badReports");
-        QTest::newRow("none") << QStringList{} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0;
-        QTest::newRow("silent for good") << QStringList{"--silent", "-1"} << -1 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0;
+        QTest::addColumn<int>("after");
+        QTest::newRow("none") << QStringList{} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0 << 0;
+        QTest::newRow("silent for good") << QStringList{"--silent", "-1"} << -1 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0 << 0;
         QTest::newRow("delay and split") << QStringList{"--reply-delay", "250", "--split", "3:40"}
-                                         << 0 << 0.25 << 3 << 0.04 << 0 << -1 << -1 << -1 << 0;
+                                         << 0 << 0.25 << 3 << 0.04 << 0 << -1 << -1 << -1 << 0 << 0;
         QTest::newRow("extra, truncate") << QStringList{"--extra", "2", "--truncate-block", "80"}
-                                         << 0 << 0.0 << 0 << 0.0 << 2 << 80 << -1 << -1 << 0;
+                                         << 0 << 0.0 << 0 << 0.0 << 2 << 80 << -1 << -1 << 0 << 0;
         QTest::newRow("hex command, count") << QStringList{"--fault-command", "0x0B", "--fault-count", "3"}
-                                            << 0 << 0.0 << 0 << 0.0 << 0 << -1 << 0x0B << 3 << 0;
-        QTest::newRow("bad reports") << QStringList{"--bad-reports", "4"} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 4;
+                                            << 0 << 0.0 << 0 << 0.0 << 0 << -1 << 0x0B << 3 << 0 << 0;
+        QTest::newRow("after") << QStringList{"--fault-after", "2"} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 0 << 2;
+        QTest::newRow("bad reports") << QStringList{"--bad-reports", "4"} << 0 << 0.0 << 0 << 0.0 << 0 << -1 << -1 << -1 << 4 << 0;
     }
     void faultOptions()
     {
@@ -260,6 +262,7 @@ private slots:
         QTEST(f.onlyCommand, "command");
         QTEST(f.count, "count");
         QTEST(f.badReports, "badReports");
+        QTEST(f.skipAnswers, "after");
     }
 
     void badOptions_data()
@@ -272,6 +275,7 @@ private slots:
         QTest::newRow("negative delay") << QStringList{"--reply-delay", "-5"};
         QTest::newRow("command too big") << QStringList{"--fault-command", "256"};
         QTest::newRow("bad reports -1") << QStringList{"--bad-reports", "-1"};
+        QTest::newRow("after -1") << QStringList{"--fault-after", "-1"};
         QTest::newRow("bad reports without N") << QStringList{"--bad-reports"};
         QTest::newRow("unknown option") << QStringList{"--loud"};
         QTest::newRow("stray argument") << QStringList{"extra"};
