@@ -296,6 +296,9 @@ private slots:
         // No stale reply bytes in the image: its records are still empty.
         QCOMPARE(ImageBytes(rig.program.state, 0, 20), QByteArray(20, '\0'));
         QVERIFY(!rig.end.Ended());
+        // Settings never read are not sent back over the device's own.
+        for (const QByteArray &frame : rig.Writes())
+            QVERIFY(!frame.startsWith(QByteArray::fromHex("F05B0A")));
     }
 
     void silentDeviceDuringTheDumpEndsInTimeOut()

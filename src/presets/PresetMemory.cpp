@@ -59,16 +59,21 @@ void PresetMemory::DumpDeviceMemory()
     }
     state_.CurrentPresetName = ReadName(CurrentNameAddress);
 
-    ReadCurrentSettings();
+    const bool settingsRead = ReadCurrentSettings();
+    // After "Time out" the program is ending: nothing more to show or send.
+    if (state_.ProgramEnding)
+        return;
 
     FillEditorSuppressed();
     state_.SendSuppressed = false;
-    SendSettingsAfterDump();
+    // Settings that were never read are not sent back over the device's own.
+    if (settingsRead)
+        SendSettingsAfterDump();
     display_.SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
     FinishFill();
 }
 
-void PresetMemory::ReadCurrentSettings()
+bool PresetMemory::ReadCurrentSettings()
 {
     link_.SetReceiveSize(BlockBytes);
     const bool read = link_.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0});
@@ -80,6 +85,7 @@ void PresetMemory::ReadCurrentSettings()
         dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
                               QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
     }
+    return read;
 }
 
 void PresetMemory::FillEditorSuppressed()

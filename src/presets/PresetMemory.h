@@ -44,8 +44,8 @@ private:
     std::uint8_t ReadMemoryByte(int address);
     QString ReadName(int address);
     // Reads the current settings into PresetImage; when the block cannot be
-    // read the image stays as it was and the user is told.
-    void ReadCurrentSettings();
+    // read the image stays as it was, the user is told and the result is false.
+    bool ReadCurrentSettings();
     void FillEditorSuppressed();
     void SendSettingsAfterDump();
     void FinishFill();

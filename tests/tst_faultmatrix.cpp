@@ -1,0 +1,341 @@
+// Every line fault in every operation that talks to the device, through the
+// whole program on the in-process port: the outcome is compared with the
+// same operation on a fault-free device, and the time it took with the
+// designed bound.
+
+#include "support/ProgramRig.h"
+
+#include "presets/DevicePresets.h"
+#include "presets/PresetMemory.h"
+#include "model/ApplyPresetImage.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+using namespace ksr;
+using namespace ksr::test;
+
+namespace {
+
+enum class Operation { Probe, DumpReads, DumpBlock, Edit, BlockRead, Store, Exit };
+
+enum class Fault { SilentOnce, SilentEver, Late, InParts, ExtraBytes, Garbage, TruncatedOnce, TruncatedEver, Vanish };
+
+enum class Outcome {
+    Same,           // as without the fault, frame for frame
+    SameWithResend, // as without the fault, one frame sent once more
+    TakenAsIs,      // the reply's bytes are taken as the device's: the image is the fault-free one
+    TimeOut,        // "Time out" and the end with exit code 1
+    Refused,        // the user is told, the image stays, the program goes on
+    NotFound,       // the search finds no device
+};
+
+constexpr double Exchange = ReplyTimeoutSeconds;
+constexpr double Block = BlockTimeoutSeconds;
+// Bookkeeping beyond the designed waits: reply turnaround and line time.
+constexpr double Slack = 0.5;
+
+std::uint8_t CommandOf(Operation op)
+{
+    switch (op) {
+    case Operation::Probe: return ProbeCommand;
+    case Operation::DumpReads: return ReadByteCommand;
+    case Operation::DumpBlock:
+    case Operation::BlockRead: return ReadPresetCommand;
+    case Operation::Edit: return NotchFilterCommand;
+    case Operation::Store: return WriteByteCommand;
+    case Operation::Exit: return ExitCommand;
+    }
+    return 0;
+}
+
+bool StartsTheProgram(Operation op)
+{
+    return op == Operation::Probe || op == Operation::DumpReads || op == Operation::DumpBlock;
+}
+
+// What an operation left behind.
+struct Snapshot {
+    QByteArray image;
+    QStringList names;
+    QByteArray device;
+    QStringList texts;
+    QList<int> exitCodes;
+    int writes = 0;
+    double seconds = 0.0;
+    std::uint8_t storeMarker = 0;
+};
+
+constexpr int StoreSlot = 2; // empty on the simulated device
+
+// One program and device; the fault is injected after everything the
+// operation needs is in place, and only into the operation's own command.
+class Run {
+public:
+    explicit Run(Operation op) : op_(op)
+    {
+        sim::Preset editable = FlatPresetWithAutoCounts(1, 1);
+        rig_.device.SetCurrentSettings(editable);
+        if (!StartsTheProgram(op))
+            rig_.StartWithDevice();
+        else
+            rig_.port.AttachDevice(1, &rig_.device);
+        before_ = Take(0.0);
+    }
+
+    void Inject(Fault fault)
+    {
+        sim::Faults f;
+        f.onlyCommand = CommandOf(op_);
+        f.count = 1;
+        switch (fault) {
+        case Fault::SilentOnce: f.silentReplies = 1; break;
+        case Fault::SilentEver: f.silentReplies = -1; f.count = -1; break;
+        case Fault::Late: f.replyDelay = IsBlock() ? 10.0 : 2.0; break;
+        case Fault::InParts: f.splitAt = IsBlock() ? 80 : 4; f.splitDelay = IsBlock() ? 9.0 : 1.5; break;
+        case Fault::ExtraBytes: f.extraBytes = 7; break;
+        case Fault::Garbage: f.garbage = true; break;
+        case Fault::TruncatedOnce: f.truncateBlock = 100; break;
+        case Fault::TruncatedEver: f.truncateBlock = 100; f.count = -1; break;
+        case Fault::Vanish: {
+            // The adapter goes at the operation's first frame.
+            const std::uint8_t code = CommandOf(op_);
+            rig_.port.FailWritesWhere([this, code](const QByteArray &bytes) {
+                if (bytes.size() < 3 || std::uint8_t(bytes[2]) != code)
+                    return false;
+                rig_.port.Vanish();
+                return true;
+            });
+            return;
+        }
+        }
+        rig_.device.SetFaults(f);
+    }
+
+    Snapshot Perform()
+    {
+        const double start = rig_.clock.NowSeconds();
+        Program &p = rig_.program;
+        switch (op_) {
+        case Operation::Probe:
+        case Operation::DumpReads:
+        case Operation::DumpBlock: rig_.Start(); break;
+        case Operation::Edit: {
+            QScrollBar *gain = p.editor.HScroll20[11];
+            gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
+            break;
+        }
+        case Operation::BlockRead: p.devicePresets.ReadDevicePreset(5); break;
+        case Operation::Store: p.devicePresets.StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
+        case Operation::Exit:
+            rig_.dialogs.answers = {MessageAnswer::Yes};
+            p.MDIForm_QueryUnload();
+            break;
+        }
+        return Take(rig_.clock.NowSeconds() - start);
+    }
+
+    const Snapshot &Before() const { return before_; }
+
+private:
+    bool IsBlock() const { return CommandOf(op_) == ReadPresetCommand; }
+
+    Snapshot Take(double seconds) const
+    {
+        const AppState &s = rig_.program.state;
+        Snapshot shot;
+        shot.image = ImageBytes(s, 0, PresetImageBytes);
+        for (const QString &name : s.PresetNames)
+            shot.names << name;
+        shot.device = rig_.device.SaveState();
+        shot.texts = rig_.dialogs.Texts();
+        shot.exitCodes = rig_.end.exitCodes;
+        shot.writes = static_cast<int>(rig_.port.Writes().size());
+        shot.seconds = seconds;
+        shot.storeMarker = rig_.device.MemoryByte(UsedMarkerAddress + StoreSlot);
+        return shot;
+    }
+
+    Operation op_;
+    ProgramRig rig_;
+    Snapshot before_;
+};
+
+// `image` as the editor shows it: values outside a control's range clamped.
+QByteArray Shown(const QByteArray &image)
+{
+    ProgramRig rig;
+    AppState &s = rig.program.state;
+    std::copy_n(image.constData(), PresetImageBytes, reinterpret_cast<char *>(s.PresetImage.data()));
+    s.SendSuppressed = true;
+    ApplyPresetImage(s, rig.program.editor, rig.program.sender, rig.program.graph);
+    return ImageBytes(s, 0, PresetImageBytes);
+}
+
+// The fault-free outcome of each operation, made once.
+const Snapshot &Reference(Operation op)
+{
+    static std::map<Operation, Snapshot> made;
+    auto found = made.find(op);
+    if (found == made.end())
+        found = made.emplace(op, Run(op).Perform()).first;
+    return found->second;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(Fault)
+Q_DECLARE_METATYPE(Outcome)
+
+class FaultMatrixTest : public QObject {
+    Q_OBJECT
+private slots:
+    void referenceRunsAreClean()
+    {
+        for (Operation op : {Operation::Probe, Operation::Edit, Operation::BlockRead, Operation::Store, Operation::Exit}) {
+            const Snapshot &ref = Reference(op);
+            QVERIFY(!ref.texts.contains(QStringLiteral("Time out")));
+            QVERIFY(ref.writes > 0);
+        }
+        QCOMPARE(Reference(Operation::Exit).exitCodes, QList<int>{0});
+        QCOMPARE(Reference(Operation::Store).storeMarker, UsedMarker);
+    }
+
+    void faultHasItsDesignedOutcome_data()
+    {
+        QTest::addColumn<Operation>("op");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<Outcome>("outcome");
+        // Seconds the fault may add to the fault-free run.
+        QTest::addColumn<double>("allowance");
+
+        using O = Operation;
+        using F = Fault;
+        using R = Outcome;
+        const auto row = [](const char *name, O op, F fault, R outcome, double allowance) {
+            QTest::newRow(name) << op << fault << outcome << allowance;
+        };
+        // The probe is never resent: a device that does not answer it at
+        // once, or answers something else, is not found.
+        row("probe / no reply once", O::Probe, F::SilentOnce, R::NotFound, Exchange);
+        row("probe / no reply ever", O::Probe, F::SilentEver, R::NotFound, Exchange);
+        row("probe / late", O::Probe, F::Late, R::Same, 2.0);
+        row("probe / in parts", O::Probe, F::InParts, R::Same, 1.5);
+        row("probe / extra bytes", O::Probe, F::ExtraBytes, R::Same, 0.0);
+        row("probe / garbage", O::Probe, F::Garbage, R::NotFound, 0.0);
+        row("probe / port vanishes", O::Probe, F::Vanish, R::NotFound, Exchange);
+
+        row("dump reads / no reply once", O::DumpReads, F::SilentOnce, R::SameWithResend, Exchange);
+        row("dump reads / no reply ever", O::DumpReads, F::SilentEver, R::TimeOut, 6 * Exchange);
+        row("dump reads / late", O::DumpReads, F::Late, R::Same, 2.0);
+        row("dump reads / in parts", O::DumpReads, F::InParts, R::Same, 1.5);
+        row("dump reads / extra bytes", O::DumpReads, F::ExtraBytes, R::Same, 0.0);
+        row("dump reads / garbage", O::DumpReads, F::Garbage, R::TakenAsIs, 1.0);
+        row("dump reads / port vanishes", O::DumpReads, F::Vanish, R::TimeOut, 6 * Exchange);
+
+        row("dump block / no reply once", O::DumpBlock, F::SilentOnce, R::SameWithResend, Block);
+        row("dump block / no reply ever", O::DumpBlock, F::SilentEver, R::TimeOut, 6 * Block);
+        row("dump block / late", O::DumpBlock, F::Late, R::Same, 10.0);
+        row("dump block / in parts", O::DumpBlock, F::InParts, R::Same, 9.0);
+        row("dump block / extra bytes", O::DumpBlock, F::ExtraBytes, R::Same, 0.0);
+        row("dump block / garbage", O::DumpBlock, F::Garbage, R::SameWithResend, Block);
+        row("dump block / truncated once", O::DumpBlock, F::TruncatedOnce, R::SameWithResend, Block);
+        row("dump block / truncated ever", O::DumpBlock, F::TruncatedEver, R::TimeOut, 6 * Block);
+        row("dump block / port vanishes", O::DumpBlock, F::Vanish, R::Refused, 0.0);
+
+        row("edit / no reply once", O::Edit, F::SilentOnce, R::SameWithResend, Exchange);
+        row("edit / no reply ever", O::Edit, F::SilentEver, R::TimeOut, 6 * Exchange);
+        row("edit / late", O::Edit, F::Late, R::Same, 2.0);
+        row("edit / in parts", O::Edit, F::InParts, R::Same, 1.5);
+        row("edit / extra bytes", O::Edit, F::ExtraBytes, R::Same, 0.0);
+        row("edit / garbage", O::Edit, F::Garbage, R::Same, 0.0);
+        row("edit / port vanishes", O::Edit, F::Vanish, R::TimeOut, 6 * Exchange);
+
+        row("block read / no reply once", O::BlockRead, F::SilentOnce, R::SameWithResend, Block);
+        row("block read / no reply ever", O::BlockRead, F::SilentEver, R::TimeOut, 6 * Block);
+        row("block read / late", O::BlockRead, F::Late, R::Same, 10.0);
+        row("block read / in parts", O::BlockRead, F::InParts, R::Same, 9.0);
+        row("block read / extra bytes", O::BlockRead, F::ExtraBytes, R::Same, 0.0);
+        row("block read / garbage", O::BlockRead, F::Garbage, R::SameWithResend, Block);
+        row("block read / truncated once", O::BlockRead, F::TruncatedOnce, R::SameWithResend, Block);
+        row("block read / truncated ever", O::BlockRead, F::TruncatedEver, R::TimeOut, 6 * Block);
+        row("block read / port vanishes", O::BlockRead, F::Vanish, R::Refused, 0.0);
+
+        row("store / no reply once", O::Store, F::SilentOnce, R::SameWithResend, Exchange);
+        row("store / no reply ever", O::Store, F::SilentEver, R::TimeOut, 6 * Exchange);
+        row("store / late", O::Store, F::Late, R::Same, 2.0);
+        row("store / in parts", O::Store, F::InParts, R::Same, 1.5);
+        row("store / extra bytes", O::Store, F::ExtraBytes, R::Same, 0.0);
+        row("store / garbage", O::Store, F::Garbage, R::Same, 0.0);
+        row("store / port vanishes", O::Store, F::Vanish, R::TimeOut, 6 * Exchange);
+
+        row("exit / no reply once", O::Exit, F::SilentOnce, R::SameWithResend, Exchange);
+        row("exit / no reply ever", O::Exit, F::SilentEver, R::TimeOut, 6 * Exchange);
+        row("exit / late", O::Exit, F::Late, R::Same, 2.0);
+        row("exit / in parts", O::Exit, F::InParts, R::Same, 1.5);
+        row("exit / extra bytes", O::Exit, F::ExtraBytes, R::Same, 0.0);
+        row("exit / garbage", O::Exit, F::Garbage, R::Same, 0.0);
+        row("exit / port vanishes", O::Exit, F::Vanish, R::TimeOut, 6 * Exchange);
+    }
+
+    void faultHasItsDesignedOutcome()
+    {
+        QFETCH(Operation, op);
+        QFETCH(Fault, fault);
+        QFETCH(Outcome, outcome);
+        QFETCH(double, allowance);
+        const Snapshot &ref = Reference(op);
+
+        Run run(op);
+        const Snapshot before = run.Before();
+        run.Inject(fault);
+        const Snapshot after = run.Perform();
+
+        QVERIFY2(after.seconds <= ref.seconds + allowance + Slack,
+                 qPrintable(QStringLiteral("%1 s, fault-free %2 s").arg(after.seconds).arg(ref.seconds)));
+        switch (outcome) {
+        case Outcome::Same:
+        case Outcome::SameWithResend:
+            QCOMPARE(after.texts, ref.texts);
+            QCOMPARE(after.exitCodes, ref.exitCodes);
+            QCOMPARE(after.image, ref.image);
+            QCOMPARE(after.names, ref.names);
+            QCOMPARE(after.device, ref.device);
+            QCOMPARE(after.writes, ref.writes + (outcome == Outcome::SameWithResend ? 1 : 0));
+            break;
+        case Outcome::TakenAsIs:
+            QCOMPARE(after.texts, ref.texts);
+            QCOMPARE(after.exitCodes, ref.exitCodes);
+            QCOMPARE(after.image, ref.image);
+            break;
+        case Outcome::TimeOut:
+            QVERIFY2(!after.texts.isEmpty() && after.texts.last() == QStringLiteral("Time out"),
+                     qPrintable(after.texts.join(QLatin1Char('|'))));
+            QCOMPARE(after.texts.count(QStringLiteral("Time out")), 1);
+            QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+            // The image is what it was or what the operation made of it,
+            // never a part of a block or a stale one.
+            QVERIFY(after.image == before.image || after.image == ref.image);
+            // The used marker is written last: a store cut short leaves it.
+            QCOMPARE(after.storeMarker, before.storeMarker);
+            break;
+        case Outcome::Refused:
+            // The editor shows the image it held, nothing of the block.
+            QCOMPARE(after.texts.size(), before.texts.size() + 1);
+            QVERIFY(after.exitCodes.isEmpty());
+            QCOMPARE(after.image, Shown(before.image));
+            break;
+        case Outcome::NotFound:
+            QCOMPARE(after.texts.value(0), QStringLiteral("COM not found, do you want continue in demo mode?"));
+            QCOMPARE(after.texts.size(), 1);
+            break;
+        }
+    }
+};
+
+QTEST_MAIN(FaultMatrixTest)
+#include "tst_faultmatrix.moc"
