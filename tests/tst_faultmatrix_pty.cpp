@@ -1,0 +1,259 @@
+// A device that leaves one answer out, or stops answering, in each operation
+// that talks to it: the whole program on QSerialPort and the real clock,
+// against ksr704-sim on a pseudo-terminal, compared with a fault-free run.
+
+#include "support/ScriptedDialogs.h"
+
+#include "link/PortNames.h"
+#include "link/SystemSerialPort.h"
+#include "presets/DevicePresets.h"
+#include "shell/Program.h"
+#include "sim/SimProcess.h"
+
+#include <QDir>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+using namespace ksr;
+using namespace ksr::test;
+
+namespace {
+
+enum class Operation { Probe, DumpReads, DumpBlock, Edit, BlockRead, Store, Exit };
+
+constexpr int StoreSlot = 2;
+// Start-up, line time and scheduling beyond the designed waits.
+constexpr double Slack = 3.0;
+
+std::uint8_t CommandOf(Operation op)
+{
+    switch (op) {
+    case Operation::Probe: return ProbeCommand;
+    case Operation::DumpReads: return ReadByteCommand;
+    case Operation::DumpBlock:
+    case Operation::BlockRead: return ReadPresetCommand;
+    case Operation::Edit: return NotchFilterCommand;
+    case Operation::Store: return WriteByteCommand;
+    case Operation::Exit: return ExitCommand;
+    }
+    return 0;
+}
+
+bool StartsTheProgram(Operation op)
+{
+    return op == Operation::Probe || op == Operation::DumpReads || op == Operation::DumpBlock;
+}
+
+double TimeOutOf(Operation op)
+{
+    return CommandOf(op) == ReadPresetCommand ? BlockTimeoutSeconds : ReplyTimeoutSeconds;
+}
+
+struct Snapshot {
+    QByteArray imageBefore;
+    QByteArray image;
+    QStringList names;
+    QStringList texts;
+    QList<int> exitCodes;
+    // Read back from the device after the operation, while the program runs.
+    QByteArray currentSettings;
+    QByteArray storedSlot;
+    double seconds = 0.0;
+};
+
+// The program in its own folder against its own simulator, which leaves out
+// `silent` answers (-1: all) to the operation's command.
+class PtyRun {
+public:
+    PtyRun(Operation op, int silent) : op_(op)
+    {
+        QStringList args = {QStringLiteral("--fast")};
+        if (silent != 0) {
+            args << QStringLiteral("--fault-command") << QString::number(CommandOf(op)) << QStringLiteral("--silent")
+                 << QString::number(silent);
+            // The dump reads a block too: a preset read's fault waits for it.
+            if (op == Operation::BlockRead)
+                args << QStringLiteral("--fault-after") << QStringLiteral("1");
+        }
+        started_ = sim_.Start(args);
+        qputenv("KSR704_PORTS", sim_.PortPath().toLocal8Bit());
+        QDir::setCurrent(folder_.path());
+    }
+    ~PtyRun() { qunsetenv("KSR704_PORTS"); }
+    PtyRun(const PtyRun &) = delete;
+    PtyRun &operator=(const PtyRun &) = delete;
+
+    bool Started() const { return started_; }
+
+    Snapshot Perform()
+    {
+        if (!StartsTheProgram(op_))
+            StartProgram();
+        Snapshot shot;
+        const AppState &s = program_.state;
+        shot.imageBefore = Image();
+        const double start = clock_.NowSeconds();
+        switch (op_) {
+        case Operation::Probe:
+        case Operation::DumpReads:
+        case Operation::DumpBlock: StartProgram(); break;
+        case Operation::Edit: {
+            QScrollBar *gain = program_.editor.HScroll20[11];
+            gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
+            break;
+        }
+        case Operation::BlockRead: program_.devicePresets.ReadDevicePreset(5); break;
+        case Operation::Store: program_.devicePresets.StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
+        case Operation::Exit:
+            dialogs_.answers = {MessageAnswer::Yes};
+            program_.MDIForm_QueryUnload();
+            break;
+        }
+        shot.seconds = clock_.NowSeconds() - start;
+        shot.image = Image();
+        for (const QString &name : s.PresetNames)
+            shot.names << name;
+        shot.texts = dialogs_.Texts();
+        shot.exitCodes = end_.exitCodes;
+        if (!s.ProgramEnding && !s.DemoMode) {
+            shot.currentSettings = DeviceBlock(CurrentSettingsSelector);
+            shot.storedSlot = DeviceBlock(static_cast<std::uint8_t>(FixedPresetCount + StoreSlot));
+        }
+        return shot;
+    }
+
+private:
+    QByteArray Image() const
+    {
+        return QByteArray(reinterpret_cast<const char *>(program_.state.PresetImage.data()), PresetImageBytes);
+    }
+
+    void StartProgram()
+    {
+        program_.SplashForm_Load();
+        program_.SplashTimer1_Timer();
+    }
+
+    QByteArray DeviceBlock(std::uint8_t selector)
+    {
+        program_.link.SetReceiveSize(BlockBytes);
+        const bool read = program_.link.ReadBlock({ReadPresetCommand, selector, 0, 0, 0, 0, 0});
+        program_.link.SetReceiveSize(ReplyBytes);
+        if (!read)
+            return QByteArrayLiteral("<not read>");
+        return QByteArray(reinterpret_cast<const char *>(program_.state.RxBuffer.data()), BlockBytes);
+    }
+
+    Operation op_;
+    sim::SimProcess sim_;
+    bool started_ = false;
+    QTemporaryDir folder_;
+    SteadyClock clock_;
+    SystemSerialPort port_{clock_, SystemPortDevicePath};
+    ScriptedDialogs dialogs_;
+    RecordingProgramEnd end_;
+    Program program_{port_, clock_, dialogs_, end_};
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Operation)
+
+class FaultMatrixPtyTest : public QObject {
+    Q_OBJECT
+private:
+    std::map<Operation, Snapshot> references_;
+
+    const Snapshot &Reference(Operation op)
+    {
+        auto found = references_.find(op);
+        if (found == references_.end()) {
+            PtyRun run(op, 0);
+            found = references_.emplace(op, run.Perform()).first;
+        }
+        return found->second;
+    }
+
+    // The device never answers the operation's command again.
+    void CheckNeverAnswered(Operation op)
+    {
+        PtyRun run(op, -1);
+        QVERIFY(run.Started());
+        const Snapshot after = run.Perform();
+        const double timeOut = TimeOutOf(op);
+        if (op == Operation::Probe) {
+            // The probe is not resent: one wait, then the search finds nothing.
+            QCOMPARE(after.texts.value(0), QStringLiteral("COM not found, do you want continue in demo mode?"));
+            QVERIFY2(after.seconds >= timeOut && after.seconds < timeOut + Slack, qPrintable(QString::number(after.seconds)));
+            return;
+        }
+        QCOMPARE(after.texts.value(after.texts.size() - 1), QStringLiteral("Time out"));
+        QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+        QVERIFY2(after.seconds >= 6 * timeOut && after.seconds < 6 * timeOut + Slack,
+                 qPrintable(QString::number(after.seconds)));
+        // The image is never part of a block: an edit has changed it as on a
+        // device that answered, every other operation left it as it was.
+        QCOMPARE(after.image, op == Operation::Edit ? Reference(op).image : after.imageBefore);
+    }
+
+private slots:
+    void noReplyOnce_data()
+    {
+        QTest::addColumn<Operation>("op");
+        QTest::newRow("probe") << Operation::Probe;
+        QTest::newRow("dump reads") << Operation::DumpReads;
+        QTest::newRow("dump block") << Operation::DumpBlock;
+        QTest::newRow("edit") << Operation::Edit;
+        QTest::newRow("block read") << Operation::BlockRead;
+        QTest::newRow("store") << Operation::Store;
+        QTest::newRow("exit") << Operation::Exit;
+    }
+    void noReplyOnce()
+    {
+        QFETCH(Operation, op);
+        PtyRun run(op, 1);
+        QVERIFY(run.Started());
+        const Snapshot after = run.Perform();
+        const double timeOut = TimeOutOf(op);
+        QVERIFY2(after.seconds >= timeOut && after.seconds < timeOut + Slack, qPrintable(QString::number(after.seconds)));
+        if (op == Operation::Probe) {
+            // The probe is not resent: a device that misses it is not found.
+            QCOMPARE(after.texts, QStringList{QStringLiteral("COM not found, do you want continue in demo mode?")});
+            return;
+        }
+        // One resend, and everything as on a device that answered at once.
+        const Snapshot &ref = Reference(op);
+        QCOMPARE(after.texts, ref.texts);
+        QCOMPARE(after.exitCodes, ref.exitCodes);
+        QCOMPARE(after.image, ref.image);
+        QCOMPARE(after.names, ref.names);
+        QCOMPARE(after.currentSettings, ref.currentSettings);
+        QCOMPARE(after.storedSlot, ref.storedSlot);
+    }
+
+    void noReplyEver_data()
+    {
+        QTest::addColumn<Operation>("op");
+        QTest::newRow("probe") << Operation::Probe;
+        QTest::newRow("dump reads") << Operation::DumpReads;
+        QTest::newRow("edit") << Operation::Edit;
+        QTest::newRow("store") << Operation::Store;
+        QTest::newRow("exit") << Operation::Exit;
+    }
+    void noReplyEver()
+    {
+        QFETCH(Operation, op);
+        CheckNeverAnswered(op);
+    }
+
+    // Six waits of 18.144 s each: these two run as tests of their own.
+    void noReplyEverToTheDumpBlock() { CheckNeverAnswered(Operation::DumpBlock); }
+    void noReplyEverToABlockRead() { CheckNeverAnswered(Operation::BlockRead); }
+};
+
+QTEST_MAIN(FaultMatrixPtyTest)
+#include "tst_faultmatrix_pty.moc"
