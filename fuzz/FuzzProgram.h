@@ -50,6 +50,14 @@ struct FuzzProgram {
         program.SplashTimer1_Timer();
         QDir::setCurrent(fuzzerFolder);
     }
+
+    // Forgets the frames the port and the device keep for tests, which would
+    // otherwise grow run after run.
+    void ForgetTraffic()
+    {
+        port.ClearWrites();
+        device.ClearReceivedFrames();
+    }
 };
 
 // The application and program every run of a target uses. They live until

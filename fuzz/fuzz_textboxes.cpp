@@ -16,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ksr::FrmEq &editor = p.program.editor;
     const std::size_t f = data[0] % 24;
     QLineEdit *box = data[0] / 24 % 3 == 0 ? editor.Text1[f] : data[0] / 24 % 3 == 1 ? editor.Text2[f] : editor.Text4[f % 2];
-    box->clear();
+    // setText rather than clear(): it also drops the box's undo history,
+    // which would otherwise grow run after run.
+    box->setText(QString());
     p.program.state.DemoMode = true;
     for (std::size_t i = 1; i < size && i < 24; ++i) {
         // Any Latin-1 character, Enter and Backspace, as a keyboard sends them.
