@@ -51,10 +51,13 @@ struct FuzzProgram {
         QDir::setCurrent(fuzzerFolder);
     }
 
-    // Forgets the frames the port and the device keep for tests, which would
-    // otherwise grow run after run.
-    void ForgetTraffic()
+    // Ends a run as the event loop and the tests would: delivers the events
+    // the run posted (repaints, shown and hidden windows), which pile up
+    // without a running event loop, and forgets the frames the port and the
+    // device keep for tests.
+    void EndRun()
     {
+        QCoreApplication::sendPostedEvents();
         port.ClearWrites();
         device.ClearReceivedFrames();
     }

@@ -21,6 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     p.program.state.ProgramEnding = false;
     p.device.SetFaults({});
     p.port.DiscardInput();
-    p.ForgetTraffic();
+    p.EndRun();
     return 0;
 }

@@ -16,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     p.program.PollNotifications();
     p.program.state.SearchActive = false;
     p.port.DiscardInput();
-    p.ForgetTraffic();
+    p.EndRun();
     return 0;
 }

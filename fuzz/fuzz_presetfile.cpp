@@ -20,5 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     p.program.state.DemoMode = true; // nothing to send: the file is what is tried
     p.program.presetFiles.LoadPresetFromPc();
     p.program.state.DemoMode = false;
+    p.EndRun();
     return 0;
 }

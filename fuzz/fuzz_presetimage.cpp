@@ -16,5 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     p.program.state.SendSuppressed = true;
     ksr::ApplyPresetImage(p.program.state, p.program.editor, p.program.sender, p.program.graph);
     p.program.state.SendSuppressed = false;
+    p.EndRun();
     return 0;
 }

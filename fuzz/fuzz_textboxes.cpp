@@ -29,5 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         QCoreApplication::sendEvent(box, &press);
     }
     p.program.state.DemoMode = false;
+    p.EndRun();
     return 0;
 }
