@@ -3,6 +3,7 @@
 // same operation on a fault-free device, and the time it took with the
 // designed bound.
 
+#include "support/FaultOperations.h"
 #include "support/ProgramRig.h"
 
 #include "presets/DevicePresets.h"
@@ -20,8 +21,6 @@ using namespace ksr::test;
 
 namespace {
 
-enum class Operation { Probe, DumpReads, DumpBlock, Edit, BlockRead, Store, Exit };
-
 enum class Fault { SilentOnce, SilentEver, Late, InParts, ExtraBytes, Garbage, TruncatedOnce, TruncatedEver, Vanish };
 
 enum class Outcome {
@@ -38,25 +37,6 @@ constexpr double Block = BlockTimeoutSeconds;
 // Bookkeeping beyond the designed waits: reply turnaround and line time.
 constexpr double Slack = 0.5;
 
-std::uint8_t CommandOf(Operation op)
-{
-    switch (op) {
-    case Operation::Probe: return ProbeCommand;
-    case Operation::DumpReads: return ReadByteCommand;
-    case Operation::DumpBlock:
-    case Operation::BlockRead: return ReadPresetCommand;
-    case Operation::Edit: return NotchFilterCommand;
-    case Operation::Store: return WriteByteCommand;
-    case Operation::Exit: return ExitCommand;
-    }
-    return 0;
-}
-
-bool StartsTheProgram(Operation op)
-{
-    return op == Operation::Probe || op == Operation::DumpReads || op == Operation::DumpBlock;
-}
-
 // What an operation left behind.
 struct Snapshot {
     QByteArray image;
@@ -68,8 +48,6 @@ struct Snapshot {
     double seconds = 0.0;
     std::uint8_t storeMarker = 0;
 };
-
-constexpr int StoreSlot = 2; // empty on the simulated device
 
 // One program and device; the fault is injected after everything the
 // operation needs is in place, and only into the operation's own command.

@@ -2,6 +2,7 @@
 // that talks to it: the whole program on QSerialPort and the real clock,
 // against ksr704-sim on a pseudo-terminal, compared with a fault-free run.
 
+#include "support/FaultOperations.h"
 #include "support/ScriptedDialogs.h"
 
 #include "link/PortNames.h"
@@ -23,30 +24,8 @@ using namespace ksr::test;
 
 namespace {
 
-enum class Operation { Probe, DumpReads, DumpBlock, Edit, BlockRead, Store, Exit };
-
-constexpr int StoreSlot = 2;
 // Start-up, line time and scheduling beyond the designed waits.
 constexpr double Slack = 3.0;
-
-std::uint8_t CommandOf(Operation op)
-{
-    switch (op) {
-    case Operation::Probe: return ProbeCommand;
-    case Operation::DumpReads: return ReadByteCommand;
-    case Operation::DumpBlock:
-    case Operation::BlockRead: return ReadPresetCommand;
-    case Operation::Edit: return NotchFilterCommand;
-    case Operation::Store: return WriteByteCommand;
-    case Operation::Exit: return ExitCommand;
-    }
-    return 0;
-}
-
-bool StartsTheProgram(Operation op)
-{
-    return op == Operation::Probe || op == Operation::DumpReads || op == Operation::DumpBlock;
-}
 
 double TimeOutOf(Operation op)
 {
