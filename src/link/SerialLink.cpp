@@ -117,6 +117,14 @@ bool SerialLink::ReadBlock(const FrameArgs &args)
     return true;
 }
 
+bool SerialLink::ReadPresetBlock(std::uint8_t selector)
+{
+    SetReceiveSize(BlockBytes);
+    const bool read = ReadBlock({ReadPresetCommand, selector, 0, 0, 0, 0, 0});
+    SetReceiveSize(ReplyBytes);
+    return read;
+}
+
 bool SerialLink::TakeNotification()
 {
     if (state_.DemoMode || state_.ProgramEnding || port_.BytesWaiting() < ReplyBytes)

@@ -42,6 +42,10 @@ public:
     // Sends a command and waits for a 160-byte block, left in RxBuffer 0..159.
     // False when it did nothing or the port failed.
     bool ReadBlock(const FrameArgs &args);
+    // Reads preset `selector` (a slot, or the current settings) as a block
+    // into RxBuffer 0..159, the receive buffer enlarged for it and then
+    // set back to 10 bytes. False when it could not be read.
+    bool ReadPresetBlock(std::uint8_t selector);
     // Sends a frame and does not wait (the notification acknowledgement).
     void SendWithoutReply(const FrameArgs &args);
 

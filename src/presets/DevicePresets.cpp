@@ -27,9 +27,7 @@ void DevicePresets::ReadDevicePreset(int e)
     if (e < 0 || e >= DirectoryEntries)
         return;
     if (!state_.DemoMode) {
-        link_.SetReceiveSize(BlockBytes);
-        const bool read = link_.ReadBlock({ReadPresetCommand, static_cast<std::uint8_t>(e), 0, 0, 0, 0, 0});
-        link_.SetReceiveSize(ReplyBytes);
+        const bool read = link_.ReadPresetBlock(static_cast<std::uint8_t>(e));
         if (!read) {
             if (!state_.ProgramEnding)
                 dialogs_.ShowMessage({QStringLiteral("The preset could not be read from the device; the editor "

@@ -75,9 +75,7 @@ void PresetMemory::DumpDeviceMemory()
 
 bool PresetMemory::ReadCurrentSettings()
 {
-    link_.SetReceiveSize(BlockBytes);
-    const bool read = link_.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0});
-    link_.SetReceiveSize(ReplyBytes);
+    const bool read = link_.ReadPresetBlock(CurrentSettingsSelector);
     if (read) {
         std::copy_n(state_.RxBuffer.begin(), BlockBytes, state_.PresetImage.begin());
     } else if (!state_.ProgramEnding) {
