@@ -6,11 +6,9 @@
 #include "support/FaultOperations.h"
 #include "support/ProgramRig.h"
 
-#include "presets/DevicePresets.h"
 #include "presets/PresetMemory.h"
 #include "model/ApplyPresetImage.h"
 
-#include <QScrollBar>
 #include <QTest>
 
 #include <map>
@@ -96,23 +94,7 @@ public:
     Snapshot Perform()
     {
         const double start = rig_.clock.NowSeconds();
-        Program &p = rig_.program;
-        switch (op_) {
-        case Operation::Probe:
-        case Operation::DumpReads:
-        case Operation::DumpBlock: rig_.Start(); break;
-        case Operation::Edit: {
-            QScrollBar *gain = p.editor.HScroll20[11];
-            gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
-            break;
-        }
-        case Operation::BlockRead: p.devicePresets.ReadDevicePreset(5); break;
-        case Operation::Store: p.devicePresets.StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
-        case Operation::Exit:
-            rig_.dialogs.answers = {MessageAnswer::Yes};
-            p.MDIForm_QueryUnload();
-            break;
-        }
+        PerformOperation(op_, rig_.program, rig_.dialogs, [this] { rig_.Start(); });
         return Take(rig_.clock.NowSeconds() - start);
     }
 

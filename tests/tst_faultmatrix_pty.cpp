@@ -7,12 +7,10 @@
 
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
-#include "presets/DevicePresets.h"
 #include "shell/Program.h"
 #include "sim/SimProcess.h"
 
 #include <QDir>
-#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,22 +74,7 @@ public:
         const AppState &s = program_.state;
         shot.imageBefore = Image();
         const double start = clock_.NowSeconds();
-        switch (op_) {
-        case Operation::Probe:
-        case Operation::DumpReads:
-        case Operation::DumpBlock: StartProgram(); break;
-        case Operation::Edit: {
-            QScrollBar *gain = program_.editor.HScroll20[11];
-            gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
-            break;
-        }
-        case Operation::BlockRead: program_.devicePresets.ReadDevicePreset(5); break;
-        case Operation::Store: program_.devicePresets.StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
-        case Operation::Exit:
-            dialogs_.answers = {MessageAnswer::Yes};
-            program_.MDIForm_QueryUnload();
-            break;
-        }
+        PerformOperation(op_, program_, dialogs_, [this] { StartProgram(); });
         shot.seconds = clock_.NowSeconds() - start;
         shot.image = Image();
         for (const QString &name : s.PresetNames)
@@ -119,10 +102,7 @@ private:
 
     QByteArray DeviceBlock(std::uint8_t selector)
     {
-        program_.link.SetReceiveSize(BlockBytes);
-        const bool read = program_.link.ReadBlock({ReadPresetCommand, selector, 0, 0, 0, 0, 0});
-        program_.link.SetReceiveSize(ReplyBytes);
-        if (!read)
+        if (!program_.link.ReadPresetBlock(selector))
             return QByteArrayLiteral("<not read>");
         return QByteArray(reinterpret_cast<const char *>(program_.state.RxBuffer.data()), BlockBytes);
     }

@@ -2,9 +2,16 @@
 // The operations the fault tests inject faults into, and the one command
 // each of them uses.
 
+#include "ScriptedDialogs.h"
+
 #include "model/Frames.h"
+#include "presets/DevicePresets.h"
+#include "shell/Program.h"
+
+#include <QScrollBar>
 
 #include <cstdint>
+#include <functional>
 
 namespace ksr::test {
 
@@ -33,5 +40,28 @@ inline bool StartsTheProgram(Operation op)
 
 // The user slot the store operation writes: empty on the simulated device.
 inline constexpr int StoreSlot = 2;
+
+// Does `op` on the program as a user would; the start-up operations are
+// `startUp`, the others need a started program.
+inline void PerformOperation(Operation op, Program &program, ScriptedDialogs &dialogs,
+                             const std::function<void()> &startUp)
+{
+    switch (op) {
+    case Operation::Probe:
+    case Operation::DumpReads:
+    case Operation::DumpBlock: startUp(); break;
+    case Operation::Edit: {
+        QScrollBar *gain = program.editor.HScroll20[11];
+        gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
+        break;
+    }
+    case Operation::BlockRead: program.devicePresets.ReadDevicePreset(5); break;
+    case Operation::Store: program.devicePresets.StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
+    case Operation::Exit:
+        dialogs.answers = {MessageAnswer::Yes};
+        program.MDIForm_QueryUnload();
+        break;
+    }
+}
 
 } // namespace ksr::test
