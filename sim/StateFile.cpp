@@ -1,7 +1,8 @@
 #include "sim/StateFile.h"
 
+#include "model/FileWriting.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace ksr::sim {
 
@@ -17,9 +18,9 @@ std::optional<QByteArray> ReadStateFile(const QString &path, QString *error)
 
 bool WriteStateFile(const QString &path, const QByteArray &state, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(state) != state.size() || !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    QString why;
+    if (!ReplaceFileContents(path, state, &why)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, why);
         return false;
     }
     return true;

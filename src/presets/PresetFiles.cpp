@@ -1,11 +1,11 @@
 #include "presets/PresetFiles.h"
 
 #include "model/ApplyPresetImage.h"
+#include "model/FileWriting.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -76,13 +76,10 @@ void PresetFiles::SavePresetToPc()
                                                    QString::fromLatin1(PresetFileFilter)});
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    const auto *data = reinterpret_cast<const char *>(state_.PresetImage.data());
-    if (!file.open(QIODevice::WriteOnly) || file.write(data, PresetImageBytes) != PresetImageBytes
-        || !file.commit()) {
-        ShowError(QStringLiteral(" The preset could not be saved to %1: %2")
-                      .arg(QFileInfo(path).fileName(), file.errorString()));
-    }
+    const QByteArray data(reinterpret_cast<const char *>(state_.PresetImage.data()), PresetImageBytes);
+    QString error;
+    if (!ReplaceFileContents(path, data, &error))
+        ShowError(QStringLiteral(" The preset could not be saved to %1: %2").arg(QFileInfo(path).fileName(), error));
 }
 
 } // namespace ksr

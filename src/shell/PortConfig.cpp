@@ -1,7 +1,9 @@
 #include "shell/PortConfig.h"
 
+#include "model/FileWriting.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -22,6 +24,11 @@ void PortConfigRecord::SetPortNumber(std::int16_t number)
 PortConfigRecord ReadPortConfig(const QString &path)
 {
     PortConfigRecord record;
+    // Only a regular file is read, and only the record's bytes: a FIFO would
+    // block start-up for ever, a device or a huge file exhaust memory.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return record;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
         return record;
@@ -32,19 +39,10 @@ PortConfigRecord ReadPortConfig(const QString &path)
 
 bool WritePortConfig(const QString &path, const PortConfigRecord &record)
 {
-    QByteArray data;
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly))
-        data = existing.readAll();
-    existing.close();
-    const auto size = static_cast<qsizetype>(record.bytes.size());
-    if (data.size() < size)
-        data.resize(size);
-    std::copy(record.bytes.begin(), record.bytes.end(), data.begin());
-
-    // A new file replaces the old one only once it is complete.
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    const QByteArray data(reinterpret_cast<const char *>(record.bytes.data()),
+                          static_cast<qsizetype>(record.bytes.size()));
+    QString error;
+    return ReplaceFileContents(path, data, &error);
 }
 
 } // namespace ksr

@@ -16,13 +16,13 @@ struct PortConfigRecord {
     void SetPortNumber(std::int16_t number);
 };
 
-// The record in `path`. A file that is missing, short or unreadable counts
-// as zeros where it has no bytes (port 0 opens nothing, so the search runs).
-// The file is opened for reading and writing, which creates it empty where
-// there was none.
+// The record in `path`. A file that is missing, short, unreadable or not a
+// regular file counts as zeros where it has no bytes (port 0 opens nothing,
+// so the search runs). The file is opened for reading and writing, which
+// creates it empty where there was none; only its first 14 bytes are read.
 PortConfigRecord ReadPortConfig(const QString &path);
-// Writes the record at the start of `path`, keeping any bytes after it;
-// false when the file cannot be written (start-up goes on regardless).
+// Replaces `path` with the record; false when it cannot be written or is not
+// a regular file, which it then leaves alone (start-up goes on regardless).
 bool WritePortConfig(const QString &path, const PortConfigRecord &record);
 
 } // namespace ksr
