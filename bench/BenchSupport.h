@@ -54,7 +54,9 @@ public:
     int BytesWaiting() override { return port_.BytesWaiting(); }
     QByteArray Read(int count) override { return port_.Read(count); }
     void DiscardInput() override { port_.DiscardInput(); }
+    QByteArray DiscardUntil(double t) override { return port_.DiscardUntil(t); }
     bool WaitForBytes(int count, double deadline) override { return port_.WaitForBytes(count, deadline); }
+    double LineByteSeconds() const override { return port_.LineByteSeconds(); }
 
 private:
     SerialPort &port_;

@@ -66,8 +66,24 @@ bool InProcessPort::Write(const QByteArray &bytes)
     writes_.append(bytes);
     writeTimes_.append(clock_.NowSeconds());
     if (SimDevice *device = Device())
-        device->Receive(bytes, clock_.NowSeconds());
+        Deliver(*device, bytes);
     return true;
+}
+
+void InProcessPort::Deliver(SimDevice &device, const QByteArray &bytes)
+{
+    if (pacer_.ByteSeconds() <= 0) {
+        device.Receive(bytes, clock_.NowSeconds());
+        return;
+    }
+    for (const char byte : bytes)
+        device.Receive(QByteArrayView(&byte, 1), toDevice_.Arrival(clock_.NowSeconds()));
+}
+
+void InProcessPort::SetLinePace(double byteSeconds)
+{
+    pacer_ = LinePacer(byteSeconds);
+    toDevice_ = LinePacer(byteSeconds);
 }
 
 int InProcessPort::BytesWaiting()
@@ -90,8 +106,27 @@ void InProcessPort::DiscardInput()
     buffer_.clear();
 }
 
+QByteArray InProcessPort::DiscardUntil(double t)
+{
+    QByteArray dropped;
+    for (;;) {
+        TakeIn();
+        dropped += buffer_;
+        buffer_.clear();
+        const auto next = open_ ? NextArrival() : std::nullopt;
+        if (!next || *next >= t)
+            break;
+        clock_.AdvanceTo(*next);
+    }
+    if (open_)
+        clock_.AdvanceTo(t);
+    return dropped;
+}
+
 bool InProcessPort::WaitForBytes(int count, double deadline)
 {
+    if (!open_)
+        return false;
     for (;;) {
         TakeIn();
         if (open_ && buffer_.size() >= count)
@@ -101,6 +136,8 @@ bool InProcessPort::WaitForBytes(int count, double deadline)
             break;
         clock_.AdvanceTo(*next);
     }
+    if (!open_)
+        return false;
     clock_.SleepUntil(deadline);
     TakeIn();
     return open_ && buffer_.size() >= count;
@@ -136,6 +173,8 @@ std::optional<double> InProcessPort::NextArrival() const
     std::optional<double> next;
     if (const SimDevice *device = Device())
         next = device->NextDue();
+    if (!line_.empty() && (!next || line_.front().at < *next))
+        next = line_.front().at;
     if (!injected_.isEmpty() && (!next || injected_.firstKey() < *next))
         next = injected_.firstKey();
     return next;
@@ -150,8 +189,18 @@ void InProcessPort::TakeIn()
             return;
         if (!injected_.isEmpty() && injected_.firstKey() == *next) {
             Arrive(injected_.take(*next));
+        } else if (!line_.empty() && line_.front().at == *next) {
+            Arrive(QByteArray(1, line_.front().byte));
+            line_.pop_front();
         } else if (SimDevice *device = Device()) {
-            Arrive(device->TakeDue(*next));
+            const QByteArray due = device->TakeDue(*next);
+            if (pacer_.ByteSeconds() <= 0) {
+                Arrive(due);
+            } else {
+                // The output joins the line: each byte arrives once carried.
+                for (const char byte : due)
+                    line_.push_back({pacer_.Departure(*next), byte});
+            }
         }
     }
 }

@@ -1,10 +1,13 @@
 #pragma once
 // A serial port wired in-process to simulated devices, on a virtual clock.
 // Port numbers given a device or marked silent open; all others fail.
-// Writes reach the device instantly; its answers arrive at their due times
-// into a receive buffer of the set size, and what does not fit is lost.
+// Unpaced (the default), writes reach the device instantly and its answers
+// arrive at their due times; paced, every byte takes its time on the line
+// both ways, as on a real 4800 baud line. Answers go into a receive buffer
+// of the set size, and what does not fit is lost.
 
 #include "link/SerialPort.h"
+#include "sim/LinePacer.h"
 #include "sim/VirtualClock.h"
 
 #include <QByteArray>
@@ -12,6 +15,7 @@
 #include <QMap>
 #include <QSet>
 
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -38,7 +42,12 @@ public:
     int BytesWaiting() override;
     QByteArray Read(int count) override;
     void DiscardInput() override;
+    QByteArray DiscardUntil(double t) override;
     bool WaitForBytes(int count, double deadline) override;
+    double LineByteSeconds() const override { return pacer_.ByteSeconds(); }
+
+    // Paces every byte at `byteSeconds` each way from now on (0: unpaced).
+    void SetLinePace(double byteSeconds);
 
     // Every write that was sent, with its virtual time.
     const QList<QByteArray> &Writes() const { return writes_; }
@@ -64,6 +73,8 @@ private:
     void Arrive(const QByteArray &bytes);
     std::optional<double> NextArrival() const;
     SimDevice *Device() const;
+    // Writes `bytes` to the device, each arriving when the line has carried it.
+    void Deliver(SimDevice &device, const QByteArray &bytes);
 
     VirtualClock &clock_;
     QMap<int, SimDevice *> devices_;
@@ -78,6 +89,14 @@ private:
     std::function<bool(const QByteArray &)> failWhere_;
     QList<QByteArray> writes_;
     QList<double> writeTimes_;
+    // Paced: the device's output on its way, each byte with its arrival time.
+    struct LineByte {
+        double at;
+        char byte;
+    };
+    LinePacer pacer_{0.0};
+    LinePacer toDevice_{0.0};
+    std::deque<LineByte> line_;
 };
 
 } // namespace ksr::sim

@@ -93,8 +93,12 @@ void PtyServer::ReadInput()
     if (got <= 0)
         return; // EAGAIN, or no client: nothing to take
     const double readTime = Now();
+    // The program's line runs at 4800 baud: however fast the simulated line,
+    // no answer byte reaches the program sooner than the frame could have
+    // crossed that line and the byte come back, as on a real line.
+    const double earliest = readTime + (FrameBytes + 1) * ProgramByteSeconds;
     for (ssize_t i = 0; i < got; ++i)
-        device_.Receive(QByteArrayView(buffer + i, 1), pacer_.Arrival(readTime));
+        device_.Receive(QByteArrayView(buffer + i, 1), std::max(pacer_.Arrival(readTime), earliest));
     if (afterReceive_)
         afterReceive_();
     QueueOutput();

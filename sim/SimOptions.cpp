@@ -55,7 +55,7 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("Load and keep the device state in FILE."), QStringLiteral("FILE"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Print each received frame in hex."));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed to pace bytes at (default 4800)."), QStringLiteral("RATE"));
-    const QCommandLineOption fast(QStringLiteral("fast"), QStringLiteral("No pacing: answer as soon as due."));
+    const QCommandLineOption fast(QStringLiteral("fast"), QStringLiteral("No pacing, but no answer sooner than a 4800 baud line allows."));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Leave the next N answers out (-1: all)."), QStringLiteral("N"));
     const QCommandLineOption delay(QStringLiteral("reply-delay"), QStringLiteral("Delay each answer by MS."), QStringLiteral("MS"));
     const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Send AT bytes, the rest MS later."), QStringLiteral("AT:MS"));

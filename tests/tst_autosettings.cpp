@@ -126,16 +126,59 @@ private slots:
         QCOMPARE(writes[1][byte], writes[0][byte]);
     }
 
-    void linkedWidthReachesThePartnersAutomaticRows()
+    // Left has 10 automatic rows, Right 3: a linked width change reaches
+    // each channel's own automatic rows, and the editor, the model and the
+    // image agree on every row's width.
+    void linkedWidthReachesEachChannelsOwnAutomaticRows_data()
     {
+        QTest::addColumn<int>("channel");
+        QTest::newRow("from Right, fewer automatic rows") << 1;
+        QTest::newRow("from Left, more automatic rows") << 0;
+    }
+    void linkedWidthReachesEachChannelsOwnAutomaticRows()
+    {
+        QFETCH(int, channel);
         State().LinkFlag = 1;
-        Editor().HScroll2[1]->setValue(0); // Right has 3 automatic rows, Left 10
-        // Left's own width send then covers all its automatic rows.
-        QCOMPARE(Editor().Text3Text(9), QStringLiteral("1/70"));
-        QCOMPARE(Editor().Text3Text(10), QStringLiteral("1/10"));
-        QCOMPARE(Editor().Text3Text(14), QStringLiteral("1/70"));
-        QCOMPARE(Editor().Text3Text(15), QStringLiteral("1/10"));
+        Editor().HScroll2[static_cast<std::size_t>(channel)]->setValue(0);
+        for (int f = 0; f < FilterCount; ++f) {
+            const bool automatic = f % 12 < (f < 12 ? 10 : 3);
+            const auto i = static_cast<std::size_t>(f);
+            const int width = State().PresetImage[static_cast<std::size_t>(NotchOffset[i] + 3)];
+            QCOMPARE(width, automatic ? 0 : 2);
+            QCOMPARE(Editor().HScroll30[i]->value(), width);
+            QCOMPARE(Editor().Text3Text(f), WidthTextOf(width));
+            QCOMPARE(State().NotchWidthIndex[i], double(width));
+        }
         QCOMPARE(rig_->Writes().size(), 2);
+    }
+
+    // The curve follows a change of the automatic width, edited or applied
+    // with a preset: it equals one drawn afresh from the model.
+    void curveFollowsTheAutomaticWidth_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::newRow("width edited") << true;
+        QTest::newRow("preset whose automatic rows hold another width") << false;
+    }
+    void curveFollowsTheAutomaticWidth()
+    {
+        QFETCH(bool, edited);
+        sim::Preset preset = FlatPresetWithAutoCounts(10, 3);
+        // Deep automatic notches, so that their width shows in the curve.
+        for (int f = 0; f < FilterCount; ++f)
+            preset[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)])] = 5;
+        if (!edited)
+            preset[77] = 0; // Left's automatic width 1/70; its rows hold 1/10
+        StartWith(preset);
+        if (edited)
+            Editor().HScroll2[1]->setValue(3);
+        ResponseGraph fresh(State());
+        for (int f = 0; f < FilterCount; ++f)
+            fresh.RedrawChannel(f);
+        const int c = edited ? 1 : 0;
+        for (int d = 0; d < FrequencyCount; ++d)
+            QCOMPARE(rig_->program.graph.ChannelResponseDb(d, c), fresh.ChannelResponseDb(d, c));
+        QCOMPARE(rig_->program.graph.CurvePoints(c), fresh.CurvePoints(c));
     }
 
     void typedSensitivity_data()

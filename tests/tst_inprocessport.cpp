@@ -211,11 +211,11 @@ private slots:
         QCOMPARE(port().BytesWaiting(), 0);
     }
 
-    void closedPortWaitsOutDeadline()
+    void closedPortReturnsAtOnce()
     {
-        const double deadline = clock().NowSeconds() + 2.0;
-        QVERIFY(!port().WaitForBytes(1, deadline));
-        QVERIFY(clock().NowSeconds() == JustAfter(deadline));
+        const double start = clock().NowSeconds();
+        QVERIFY(!port().WaitForBytes(1, start + 2.0));
+        QCOMPARE(clock().NowSeconds(), start);
         QVERIFY(!port().Write(F(ProbeCommand)));
     }
 

@@ -9,10 +9,7 @@
 #include "link/SystemSerialPort.h"
 
 #include <QTest>
-#include <QThread>
 
-#include <atomic>
-#include <thread>
 
 using namespace ksr;
 using namespace ksr::test;
@@ -115,37 +112,81 @@ private slots:
         QVERIFY(!rig.end.Ended());
     }
 
-    void vanishedDeviceEndsInTimeOut()
+    // One late reply or one longer answer on a 4800 baud line shifts no
+    // later reply: six name bytes read back as they are.
+    void oneStrayAnswerShiftsNoLaterReply_data()
     {
+        QTest::addColumn<QStringList>("fault");
+        QTest::newRow("reply after its time-out") << QStringList{QStringLiteral("--reply-delay"), QStringLiteral("3500")};
+        QTest::newRow("12-byte answer") << QStringList{QStringLiteral("--extra"), QStringLiteral("2")};
+    }
+    void oneStrayAnswerShiftsNoLaterReply()
+    {
+        QFETCH(QStringList, fault);
+        SimProcess sim;
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--fault-command"),
+                                      QStringLiteral("16"), QStringLiteral("--fault-count"), QStringLiteral("1"),
+                                      QStringLiteral("--fault-after"), QStringLiteral("3")}
+                          + fault));
+        PtyRig rig(sim.PortPath());
+        QVERIFY(rig.OpenDevicePort());
+        QByteArray expected;
+        for (int i = 0; i < 6; ++i) {
+            rig.link.ExchangeCommand({WriteByteCommand, 0x0F, static_cast<std::uint8_t>(0x20 + i), 0,
+                                      static_cast<std::uint8_t>(0xA0 + i), 0, 0});
+            expected.append(static_cast<char>(0xA0 + i));
+        }
+        QByteArray read;
+        for (int i = 0; i < 6; ++i) {
+            rig.link.ExchangeCommand(ReadByteAt(0x0F20 + i));
+            read.append(static_cast<char>(rig.state.RxBuffer[6]));
+        }
+        QCOMPARE(read.toHex(' '), expected.toHex(' '));
+        // The exchanges after it are whole replies again.
+        rig.link.ExchangeCommand(ReadByteAt(0x0F25));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(rig.state.RxBuffer.data()), ReplyBytes),
+                 QByteArray::fromHex("F05B100F2500A50000F7"));
+        QVERIFY(rig.dialogs.messages.isEmpty());
+    }
+
+    // A device that vanished fails the exchange at once ("Time out" without
+    // six waits) and the block read at once (false, no message); the failed
+    // port stays closed, so nothing reaches a device that appears later.
+    void vanishedDeviceFailsAtOnceAndStaysClosed_data()
+    {
+        QTest::addColumn<bool>("block");
+        QTest::newRow("exchange") << false;
+        QTest::newRow("block read") << true;
+    }
+    void vanishedDeviceFailsAtOnceAndStaysClosed()
+    {
+        QFETCH(bool, block);
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast")}));
         PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
         QVERIFY(rig.link.ProbeDevice(ProbeArgs));
+        if (block)
+            rig.link.SetReceiveSize(BlockBytes);
         sim.Stop();
-        // Once the link has closed the dead port, a second simulator usually
-        // gets the freed terminal's number; reopening the port must not reach it.
-        std::atomic<bool> done = false;
-        std::atomic<bool> otherStarted = false;
-        std::thread starter([&] {
-            QThread::msleep(500);
-            SimProcess other;
-            otherStarted = other.Start({QStringLiteral("--fast")});
-            while (!done)
-                QThread::msleep(20);
-        });
 
         const double start = rig.clock.NowSeconds();
-        rig.link.ExchangeCommand(ReadByteAt(0x0030));
+        if (block)
+            QVERIFY(!rig.link.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0}));
+        else
+            rig.link.ExchangeCommand(ReadByteAt(0x0030));
         const double took = rig.clock.NowSeconds() - start;
-        done = true;
-        starter.join();
-        QVERIFY(otherStarted);
-        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("Time out")});
-        QVERIFY(rig.end.Ended());
-        // Six waits of 3.168 s, and not much more.
-        QVERIFY2(took > 6 * ReplyTimeoutSeconds && took < 6 * ReplyTimeoutSeconds + 2.0,
-                 qPrintable(QString::number(took)));
+        QVERIFY2(took < 1.0, qPrintable(QString::number(took)));
+        QCOMPARE(rig.dialogs.Texts(), block ? QStringList{} : QStringList{QStringLiteral("Time out")});
+        QCOMPARE(rig.end.Ended(), !block);
+
+        // A second simulator usually gets the freed terminal's number.
+        SimProcess other;
+        QVERIFY(other.Start({QStringLiteral("--fast")}));
+        QVERIFY(!rig.port.IsOpen());
+        QVERIFY(!rig.port.Write(QByteArray::fromHex("F05B11003000550000F7")));
+        QVERIFY(!rig.port.WaitForBytes(1, rig.clock.NowSeconds() + 1.0));
+        QVERIFY(rig.clock.NowSeconds() - start < 1.5);
     }
 };
 

@@ -155,19 +155,29 @@ private slots:
         QVERIFY(rig_->Writes().isEmpty());
     }
 
+    // Enter on a box that holds no whole number, typed or pasted, is refused
+    // with the warning of a wrong key; nothing is sent.
     void enterOnANonNumberIsRefused_data()
     {
-        QTest::addColumn<bool>("gainBox");
+        QTest::addColumn<int>("boxKind"); // 0 gain, 1 frequency, 2 sensitivity
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty gain") << true << "";
-        QTest::newRow("lone minus") << true << "-";
-        QTest::newRow("empty frequency") << false << "";
+        QTest::newRow("empty gain") << 0 << "";
+        QTest::newRow("lone minus") << 0 << "-";
+        QTest::newRow("empty frequency") << 1 << "";
+        QTest::newRow("pasted exponent in frequency") << 1 << "1e3";
+        QTest::newRow("pasted decimal in gain") << 0 << "-2.5";
+        QTest::newRow("pasted plus in gain") << 0 << "+5";
+        QTest::newRow("pasted trailing minus in gain") << 0 << "5-";
+        QTest::newRow("pasted blank in gain") << 0 << " -5";
+        QTest::newRow("pasted minus in frequency") << 1 << "-500";
+        QTest::newRow("pasted other digits in frequency") << 1 << QString::fromUtf8("\u0661\u0662\u0663");
+        QTest::newRow("pasted exponent in sensitivity") << 2 << "1e1";
     }
     void enterOnANonNumberIsRefused()
     {
-        QFETCH(bool, gainBox);
+        QFETCH(int, boxKind);
         QFETCH(QString, text);
-        QLineEdit *box = gainBox ? Editor().Text1[8] : Editor().Text2[8];
+        QLineEdit *box = boxKind == 0 ? Editor().Text1[8] : boxKind == 1 ? Editor().Text2[8] : Editor().Text4[0];
         box->setText(text);
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(box->text(), text + QLatin1Char('?'));

@@ -1,8 +1,10 @@
 // Presets through the real windows: reading a device preset, storing one
 // into a user slot, and the preset files on the PC.
 
+#include "support/FileFaults.h"
 #include "support/ProgramRig.h"
 
+#include "presets/AnsiText.h"
 #include "presets/FrmRead.h"
 #include "presets/FrmStore.h"
 #include "presets/PresetFiles.h"
@@ -19,6 +21,8 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QScrollBar>
+#include "presets/AnsiText.h"
+
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -196,7 +200,7 @@ private slots:
         QCOMPARE(Editor().Label8->text(), QString());
     }
 
-    void storeWritesDataNameAndMarkerLast_data()
+    void storeMarksEmptyFirstAndUsedLast_data()
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("dataAddress");
@@ -205,7 +209,7 @@ private slots:
         QTest::newRow("05") << 0 << 0x0120 << 0x0F20 << 0x0030;
         QTest::newRow("20") << 15 << 0x0A80 << 0x0F98 << 0x003F;
     }
-    void storeWritesDataNameAndMarkerLast()
+    void storeMarksEmptyFirstAndUsedLast()
     {
         QFETCH(int, position);
         QFETCH(int, dataAddress);
@@ -226,7 +230,7 @@ private slots:
         QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral("Store Preset"));
 
         const QList<QByteArray> writes = rig_->Writes();
-        QCOMPARE(writes.size(), 169);
+        QCOMPARE(writes.size(), 170);
         const auto frame = [](int address, int value) {
             QByteArray f = QByteArray::fromHex("F05B11000000000000F7");
             f[3] = char(address >> 8);
@@ -234,12 +238,13 @@ private slots:
             f[6] = char(value);
             return f;
         };
+        QCOMPARE(writes[0], frame(markerAddress, 0x00));
         for (int m = 0; m < 160; ++m)
-            QCOMPARE(writes[m], frame(dataAddress + m, State().PresetImage[static_cast<std::size_t>(m)]));
+            QCOMPARE(writes[1 + m], frame(dataAddress + m, State().PresetImage[static_cast<std::size_t>(m)]));
         const QByteArray name = "   Gig  ";
         for (int i = 0; i < 8; ++i)
-            QCOMPARE(writes[160 + i], frame(nameAddress + i, name[i]));
-        QCOMPARE(writes[168], frame(markerAddress, 0x55));
+            QCOMPARE(writes[161 + i], frame(nameAddress + i, name[i]));
+        QCOMPARE(writes[169], frame(markerAddress, 0x55));
 
         const auto entry = static_cast<std::size_t>(position + 4);
         QVERIFY(State().PresetUsed[entry]);
@@ -287,19 +292,25 @@ private slots:
         QCOMPARE(store.result(), 0);
     }
 
-    void interruptedStoreLeavesTheMarker()
+    // A store cut short half-way leaves the slot marked empty, used or not
+    // before: never a mix of new and old data that looks whole.
+    void interruptedStoreLeavesTheSlotEmpty_data()
     {
+        QTest::addColumn<int>("slot");
+        QTest::newRow("empty slot") << 2;
+        QTest::newRow("used slot") << 0;
+    }
+    void interruptedStoreLeavesTheSlotEmpty()
+    {
+        QFETCH(int, slot);
         StartWithDevice();
-        // Slot 2 is empty; the device stops answering half-way.
-        sim::Faults faults;
-        faults.silentReplies = 0;
-        rig_->device.SetFaults(faults);
+        QCOMPARE(State().PresetUsed[static_cast<std::size_t>(slot + FixedPresetCount)], slot == 0);
         int sent = 0;
         rig_->port.FailWritesWhere([&sent](const QByteArray &) { return ++sent > 80; });
-        QVERIFY(rig_->program.devicePresets.StorePreset(2, QStringLiteral("Cut"), [] {}));
+        QVERIFY(rig_->program.devicePresets.StorePreset(slot, QStringLiteral("Cut"), [] {}));
         QCOMPARE(rig_->dialogs.Texts().last(), QStringLiteral("Time out"));
         QVERIFY(rig_->end.Ended());
-        QCOMPARE(int(rig_->device.MemoryByte(UsedMarkerAddress + 2)), 0x00);
+        QCOMPARE(int(rig_->device.MemoryByte(UsedMarkerAddress + slot)), 0x00);
         QCOMPARE(rig_->Writes().size(), 80);
     }
 
@@ -417,18 +428,41 @@ private slots:
         QCOMPARE(rig_->dialogs.fileDialogs.front().filter, QStringLiteral("file preset (*.Fbk)"));
     }
 
+    // A save that fails (a read-only folder, a full disk, the file size
+    // limit hit half-way) keeps the old file and says so.
+    void failedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("read-only folder") << "read-only";
+        QTest::newRow("full file system") << "full";
+        QTest::newRow("file size limit") << "limit";
+    }
     void failedSaveKeepsTheOldFile()
     {
+        QFETCH(QString, cause);
         StartWithDevice();
-        const QString folder = rig_->folder.filePath(QStringLiteral("locked"));
-        QVERIFY(QDir().mkdir(folder));
+        SmallTmpfs tmpfs;
+        if (cause == QLatin1String("full") && !tmpfs.IsMounted())
+            QSKIP("mounting a small tmpfs needs root and mount rights; the file size limit row covers the same path");
+        const QString folder =
+            cause == QLatin1String("full") ? tmpfs.Path() : rig_->folder.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkpath(folder));
         const QString path = folder + QStringLiteral("/show.Fbk");
         WriteFile(path, PatternImage());
-        if (!MakeReadOnly(folder))
-            QSKIP("this machine cannot make a folder read-only");
         rig_->dialogs.saveFileNames = {path};
-        rig_->program.presetFiles.SavePresetToPc();
-        MakeWritable(folder);
+        if (cause == QLatin1String("read-only")) {
+            if (!MakeReadOnly(folder))
+                QSKIP("this machine cannot make a folder read-only");
+            rig_->program.presetFiles.SavePresetToPc();
+            MakeWritable(folder);
+        } else if (cause == QLatin1String("full")) {
+            tmpfs.Fill();
+            rig_->program.presetFiles.SavePresetToPc();
+        } else {
+            FileSizeLimit limit(100);
+            QVERIFY(limit.IsSet());
+            rig_->program.presetFiles.SavePresetToPc();
+        }
         QCOMPARE(ReadFile(path), PatternImage());
         QCOMPARE(rig_->dialogs.messages.size(), 1);
         QVERIFY(rig_->dialogs.messages.front().text.startsWith(QStringLiteral(" The preset could not be saved to show.Fbk")));
@@ -481,6 +515,10 @@ private slots:
     {
         const auto bytes = NameBytes(QStringLiteral("\u20AC\u00E9\u4E2D\u0153"));
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(bytes.data()), 8), QByteArray("  \x80\xE9?\x9C  "));
+        // A name byte read from the device is written back as itself, the
+        // five codes without a character (0x81, 0x8D, 0x8F, 0x90, 0x9D) too.
+        for (int code = 0; code < 256; ++code)
+            QCOMPARE(int(CharToAnsi(AnsiToChar(static_cast<std::uint8_t>(code)))), code);
     }
 };
 

@@ -1,5 +1,6 @@
-// A preset stored through QSerialPort into ksr704-sim survives restarts of
-// both programs: the directory shows its name, and it reads back byte for byte.
+// The whole program through QSerialPort against ksr704-sim on a
+// pseudo-terminal: a stored preset survives restarts of both programs, and a
+// report waiting when the search is stopped reaches the editor.
 
 #include "support/ScriptedDialogs.h"
 
@@ -8,6 +9,7 @@
 #include "shell/Program.h"
 #include "sim/SimProcess.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QScrollBar>
@@ -42,7 +44,7 @@ QByteArray Image(const AppState &state)
 
 } // namespace
 
-class PresetsPtyTest : public QObject {
+class ProgramPtyTest : public QObject {
     Q_OBJECT
 private slots:
     void storedPresetSurvivesRestarts()
@@ -79,7 +81,31 @@ private slots:
         QVERIFY(!remote.end.Ended());
         qunsetenv("KSR704_PORTS");
     }
+
+    void reportWaitingAtTheStopReachesTheEditor()
+    {
+        QTemporaryDir folder;
+        sim::SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--baud"), QStringLiteral("4800")}));
+        qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
+        PtyProgram remote(folder.path());
+        QVERIFY(!remote.program.state.DemoMode);
+        const QByteArray before = Image(remote.program.state);
+        remote.program.editor.Check1[0]->setChecked(true);
+        // No event runs meanwhile: the device's first report waits unread.
+        QTest::qSleep(800);
+        remote.program.editor.Check1[0]->setChecked(false);
+        QVERIFY(!remote.program.state.SearchActive);
+        // The editor holds the notch the device placed and reported.
+        const QByteArray shown = Image(remote.program.state);
+        QVERIFY(remote.program.link.ReadPresetBlock(CurrentSettingsSelector));
+        const QByteArray device(reinterpret_cast<const char *>(remote.program.state.RxBuffer.data()), PresetBytes);
+        QCOMPARE(shown.toHex(' '), device.toHex(' '));
+        QVERIFY(shown != before);
+        QVERIFY(remote.dialogs.messages.isEmpty());
+        qunsetenv("KSR704_PORTS");
+    }
 };
 
-QTEST_MAIN(PresetsPtyTest)
-#include "tst_presets_pty.moc"
+QTEST_MAIN(ProgramPtyTest)
+#include "tst_program_pty.moc"

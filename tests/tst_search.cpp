@@ -53,7 +53,8 @@ private:
         QList<QWidget *> controls;
         for (std::size_t c = 0; c < 2; ++c)
             controls << Editor().HScroll1[c] << Editor().HScroll2[c] << Editor().HScroll3[c] << Editor().HScroll4[c]
-                     << Editor().HScroll5[c] << Editor().Slider1[c] << Editor().ManualFrame[c];
+                     << Editor().HScroll5[c] << Editor().Slider1[c] << Editor().Text4[c]
+                     << Editor().ManualFrame[c];
         for (QPushButton *b : Editor().Command1)
             controls << b;
         controls << Editor().Check2;
@@ -94,10 +95,10 @@ private slots:
         QVERIFY(rig_->program.notificationPoll.isActive());
         for (int other = 0; other < 3; ++other)
             QCOMPARE(Editor().Check1[static_cast<std::size_t>(other)]->isEnabled(), other == box);
+        // The sensitivity boxes are locked too: a typed sensitivity would
+        // send a frame that stops the device's search.
         for (QWidget *w : LockedControls())
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        // The sensitivity boxes stay usable.
-        QVERIFY(Editor().Text4[0]->isEnabled());
 
         rig_->port.ClearWrites();
         check->setChecked(false);
@@ -136,6 +137,8 @@ private slots:
         QCOMPARE(Editor().Text2Text(15), QStringLiteral("342.5"));
         QCOMPARE(Editor().Text1Text(15), QStringLiteral("-25"));
         QCOMPARE(Editor().HScroll30[15]->value(), 2);
+        // The frequency scroll bar stands at the reported index, unsent.
+        QCOMPARE(Editor().HScroll6[15]->value(), 300);
         QCOMPARE(State().NotchFreqHz[15], 342.5);
         QCOMPARE(rig_->Writes(), QList<QByteArray>{Ack});
         QCOMPARE(redrawn.size(), 1);
@@ -188,6 +191,36 @@ private slots:
         QCOMPARE(rig_->port.BytesWaiting(), 0);
         rig_->program.PollNotifications();
         QCOMPARE(rig_->Writes(), QList<QByteArray>{Ack});
+    }
+
+    // A report that waits, or that is on its way, when the search is
+    // stopped is taken in and acknowledged, never taken for a stop frame's
+    // reply; the stop frames get their own replies.
+    void reportAtTheStopIsTakenIn_data()
+    {
+        QTest::addColumn<bool>("onItsWay");
+        QTest::addColumn<QList<QByteArray>>("writes");
+        const QByteArray stop = QByteArray::fromHex("F05B0A000401000900F7");
+        QTest::newRow("waiting") << false << QList<QByteArray>{Ack, stop, stop};
+        QTest::newRow("on its way as the stop goes out") << true << QList<QByteArray>{stop, Ack, stop};
+    }
+    void reportAtTheStopIsTakenIn()
+    {
+        QFETCH(bool, onItsWay);
+        QFETCH(QList<QByteArray>, writes);
+        Editor().Check1[0]->setChecked(true);
+        rig_->port.SetLinePace(10.0 / 4800.0);
+        rig_->port.ClearWrites();
+        // Still arriving while the first stop frame is on the line.
+        rig_->port.InjectBytes(QByteArray::fromHex("FE0103012C0214000000"),
+                               rig_->clock.NowSeconds() + (onItsWay ? 0.005 : 0.0));
+        Editor().Check1[0]->setChecked(false);
+        QCOMPARE(rig_->Writes(), writes);
+        QCOMPARE(Editor().Text2Text(15), QStringLiteral("342.5"));
+        QCOMPARE(ImageBytes(State(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
+        QCOMPARE(State().RxBuffer[2], std::uint8_t{AutoSearchCommand});
+        QVERIFY(!State().SearchActive);
+        QVERIFY(rig_->dialogs.messages.isEmpty());
     }
 
     void nothingIsReadWhileNoSearchRuns()

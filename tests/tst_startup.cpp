@@ -286,15 +286,19 @@ private slots:
         QCOMPARE(rig.program.editor.Label1[0]->text(), QStringLiteral("Slow"));
     }
 
-    void failedBlockReadKeepsTheImage()
+    void failedBlockReadShowsTheFlatPreset()
     {
         ProgramRig rig;
         rig.port.AttachDevice(1, &rig.device);
         rig.port.FailWritesWhere([](const QByteArray &bytes) { return bytes.startsWith(QByteArray::fromHex("F05B0B")); });
         rig.Start();
         QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("The current settings could not be read from the device.")});
-        // No stale reply bytes in the image: its records are still empty.
-        QCOMPARE(ImageBytes(rig.program.state, 0, 20), QByteArray(20, '\0'));
+        // The editor holds the flat preset, as in demo mode: no image never
+        // filled (every row at -45 dB, 20 Hz) that a store would write.
+        QCOMPARE(ImageBytes(rig.program.state, 0, PresetBytes),
+                 QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
+        QCOMPARE(rig.program.editor.Text2Text(5), QStringLiteral("247.9"));
+        QCOMPARE(rig.program.editor.Text1Text(5), QStringLiteral("0"));
         QVERIFY(!rig.end.Ended());
         // Settings never read are not sent back over the device's own.
         for (const QByteArray &frame : rig.Writes())

@@ -98,9 +98,9 @@ void AutoSettingsEditing::Send(SettingControl control, int c)
     }
 }
 
-void AutoSettingsEditing::ApplyWidthToAutomaticRows(int c, int countChannel, int width)
+void AutoSettingsEditing::ApplyWidthToAutomaticRows(int c, int width)
 {
-    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, countChannel)];
+    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
     for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
         const int f = FiltersPerChannel * c + row;
         state_.UpdatingControls = true;
@@ -117,7 +117,7 @@ void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int valu
         return;
     const bool width = control == SettingControl::HScroll2;
     if (width)
-        ApplyWidthToAutomaticRows(c, c, value);
+        ApplyWidthToAutomaticRows(c, value);
     Send(control, c);
     if (state_.LinkFlag == 0)
         return;
@@ -128,8 +128,10 @@ void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int valu
     if (control == SettingControl::Slider1)
         editor_.SetSettingText(control, p, QString::number(state_.ChannelSettings[SettingIndex(SensitivitySlot, c)] + 1));
     state_.UpdatingControls = false;
+    // The partner's own automatic rows: counted against its own number of
+    // automatic notches, not the edited channel's.
     if (width)
-        ApplyWidthToAutomaticRows(p, c, value);
+        ApplyWidthToAutomaticRows(p, value);
     Send(control, p);
 }
 
@@ -139,7 +141,7 @@ int AutoSettingsEditing::Text4_KeyPress(int c, int key)
         return key;
     if ((key >= '0' && key <= '9') || key == KeyBackspace)
         return key;
-    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text4[static_cast<std::size_t>(c)]->text())
+    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text4[static_cast<std::size_t>(c)]->text(), false)
                                                         : std::nullopt;
     if (!typed) {
         dialogs_.ShowMessage({QStringLiteral("  Incorrect value"), QStringLiteral("Warning")});

@@ -26,9 +26,8 @@ private:
     // Stores the value in ChannelSettings and PresetImage and shows it.
     void StoreAndShow(SettingControl control, int c, int value);
     void Send(SettingControl control, int c);
-    // Sets the width of the automatic rows of channel c, counted against
-    // `countChannel`'s automatic count.
-    void ApplyWidthToAutomaticRows(int c, int countChannel, int width);
+    // Sets the width of the automatic rows of channel c.
+    void ApplyWidthToAutomaticRows(int c, int width);
 
     AppState &state_;
     FrmEq &editor_;

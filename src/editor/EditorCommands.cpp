@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -48,7 +49,7 @@ void EditorCommands::LockCursor(int FlagLock)
         for (QWidget *w : std::initializer_list<QWidget *>{editor_.HScroll1[c], editor_.HScroll2[c],
                                                             editor_.HScroll3[c], editor_.HScroll4[c],
                                                             editor_.HScroll5[c], editor_.Slider1[c],
-                                                            editor_.ManualFrame[c]})
+                                                            editor_.Text4[c], editor_.ManualFrame[c]})
             w->setEnabled(enabled);
     }
     for (QPushButton *button : editor_.Command1)

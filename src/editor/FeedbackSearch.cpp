@@ -43,11 +43,15 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
         return;
     }
     editor_.SetEditorBusy(true);
-    state_.SearchActive = false;
     searching_(false);
+    // The search counts as running until the device has been told to stop:
+    // each report it sent until then is taken in before the stop frames'
+    // replies are awaited, and one that crossed them is taken in after.
     const FrameArgs stop = SearchFrame(0, 0, false);
     link_.ExchangeCommand(stop);
     link_.ExchangeCommand(stop);
+    link_.TakeInWaitingReports();
+    state_.SearchActive = false;
     SetOtherBoxesEnabled(k, true);
     commands_.LockCursor(0);
     if (k != 0) {

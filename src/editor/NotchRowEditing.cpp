@@ -6,6 +6,7 @@
 #include "link/Encodings.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -24,10 +25,16 @@ bool IsDigit(int key)
 
 } // namespace
 
-std::optional<double> BoxNumber(const QString &text)
+std::optional<double> BoxNumber(const QString &text, bool minusAllowed)
 {
+    // The rules of the typed keys hold for pasted or dropped text as well:
+    // digits only, "1e3", "2.5" or " 5" are no number here.
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    static const QRegularExpression signedDigits(QStringLiteral("^-?[0-9]+$"));
+    if (!(minusAllowed ? signedDigits : digits).match(text).hasMatch())
+        return std::nullopt;
     bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
+    const double value = text.toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -118,7 +125,7 @@ int NotchRowEditing::Text1_KeyPress(int f, int key)
     if (IsDigit(key) || key == KeyBackspace || key == '-')
         return key;
     const QString warning = QStringLiteral("  Incorrect value");
-    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text1Text(f)) : std::nullopt;
+    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text1Text(f), true) : std::nullopt;
     if (!typed)
         return RejectKey(warning);
 
@@ -145,7 +152,7 @@ int NotchRowEditing::Text2_KeyPress(int f, int key)
     if (IsDigit(key) || key == KeyBackspace)
         return key;
     const QString warning = QStringLiteral("  Incorrect frequency value");
-    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text2Text(f)) : std::nullopt;
+    const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text2Text(f), false) : std::nullopt;
     if (!typed)
         return RejectKey(warning);
 

@@ -44,7 +44,8 @@ constexpr int PartnerFilter(int f)
     return f < FiltersPerChannel ? f + FiltersPerChannel : f - FiltersPerChannel;
 }
 
-// The whole text read as a number, if it is one.
-std::optional<double> BoxNumber(const QString &text);
+// The whole text read as a whole number, if it is one: digits, with a
+// leading minus only where `minusAllowed`.
+std::optional<double> BoxNumber(const QString &text, bool minusAllowed);
 
 } // namespace ksr

@@ -144,8 +144,27 @@ void ResponseGraph::RedrawChannel(int filter)
 {
     if (filter < 0 || filter >= FilterCount)
         return;
+    Recompute(filter);
     const int c = ChannelOf(filter);
+    ClearPicture(c);
+    DrawCurve(c);
+    emit ChannelRedrawn(c);
+}
 
+void ResponseGraph::RedrawFilters(int channel, int count)
+{
+    if (channel < 0 || channel > 1)
+        return;
+    for (int row = 0; row < std::min(count, FiltersPerChannel); ++row)
+        Recompute(channel * FiltersPerChannel + row);
+    ClearPicture(channel);
+    DrawCurve(channel);
+    emit ChannelRedrawn(channel);
+}
+
+void ResponseGraph::Recompute(int filter)
+{
+    const int c = ChannelOf(filter);
     const double q = WidthQ(state_.NotchWidthIndex[Index(filter)]);
     const double fc = state_.NotchFreqHz[Index(filter)];
     const double g = state_.NotchGainDb[Index(filter)];
@@ -168,9 +187,6 @@ void ResponseGraph::RedrawChannel(int filter)
             sum += row[Index(k)];
         channelDb_[Index(d)][Index(c)] = sum;
     }
-    ClearPicture(c);
-    DrawCurve(c);
-    emit ChannelRedrawn(c);
 }
 
 void ResponseGraph::RedrawBothChannels()

@@ -29,6 +29,8 @@ public:
     // Recomputes filter `filter`'s column and redraws its channel's curve.
     // An index outside 0..23 is ignored.
     void RedrawChannel(int filter);
+    // Recomputes filters 0..count-1 of channel c and redraws its curve once.
+    void RedrawFilters(int channel, int count);
     // Redraws both curves from the sums as they stand, without recomputing.
     void RedrawBothChannels();
 
@@ -61,6 +63,8 @@ signals:
     void ChannelRedrawn(int channel);
 
 private:
+    // Recomputes filter `filter`'s column and its channel's sums.
+    void Recompute(int filter);
     // Restores channel c's picture to the empty grid.
     void ClearPicture(int channel);
     // Draws the 730 segments of channel c's curve from its sums over its

@@ -35,10 +35,32 @@ bool SerialLink::WriteFrame(const FrameArgs &args)
     state_.TxFrame = BuildFrame(args);
     QByteArray bytes(TxFrameBytes, Qt::Uninitialized);
     std::copy(state_.TxFrame.begin(), state_.TxFrame.end(), bytes.begin());
-    const bool written = port_.Write(bytes);
+    return port_.Write(bytes);
+}
+
+bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
+{
+    *sentAt = clock_.NowSeconds();
+    if (!WriteFrame(args))
+        return false;
+    // Until our frame has crossed the line and the first byte of an answer
+    // could have come back, no byte of the answer can be here: what arrives
+    // before then is the tail of an earlier answer (a late reply, extra
+    // bytes) or a report that was already on its way. It is dropped, so that
+    // one stray answer shifts no later reply. On a real line no answer byte
+    // comes sooner, so this costs no time.
+    const QByteArray dropped = port_.DiscardUntil(*sentAt + (TxFrameBytes + 1) * port_.LineByteSeconds());
+    KeepStrayReport(dropped);
     if (afterWrite_)
         afterWrite_();
-    return written;
+    return true;
+}
+
+void SerialLink::KeepStrayReport(const QByteArray &dropped)
+{
+    const auto type = dropped.isEmpty() ? 0 : static_cast<std::uint8_t>(dropped.front());
+    if (state_.SearchActive && dropped.size() >= ReplyBytes && (type == NotchReport || type == GainReport))
+        strayReport_ = dropped.left(ReplyBytes);
 }
 
 void SerialLink::TakeReply(int count)
@@ -58,12 +80,14 @@ void SerialLink::TimeOut()
     end_.EndProgram(TimeOutExitCode);
 }
 
-bool SerialLink::WaitForReply(int count, double limit)
+bool SerialLink::WaitForReply(int count, double start, double limit)
 {
-    const double start = clock_.NowSeconds();
     while (clock_.NowSeconds() - start <= limit) {
         if (port_.BytesWaiting() >= count)
             return true;
+        // A failed port stays closed: nothing can arrive on it.
+        if (!port_.IsOpen())
+            return false;
         port_.WaitForBytes(count, start + limit);
     }
     return false;
@@ -73,16 +97,18 @@ SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int co
                                                   bool isBlock)
 {
     for (int sends = 1; sends <= MaxSends; ++sends) {
-        // Bytes already waiting count towards a reply: the receive buffer is
-        // not emptied before a send. A block is the exception on a resend:
-        // the part of a block cut short, topped up by the start of the next
-        // one, would be a corrupt preset.
-        if (isBlock && sends > 1)
-            port_.DiscardInput();
-        if (!WriteFrame(args) && isBlock)
-            return SendResult::PortFailed;
-        if (WaitForReply(count, limit))
+        double sentAt = 0;
+        // A frame that could not be written gets no answer: the next send
+        // follows at once. A block read ends at the first port failure.
+        if (!SendFrame(args, &sentAt)) {
+            if (isBlock)
+                return SendResult::PortFailed;
+            continue;
+        }
+        if (WaitForReply(count, sentAt, limit))
             return SendResult::Answered;
+        if (isBlock && !port_.IsOpen())
+            return SendResult::PortFailed;
     }
     TimeOut();
     return SendResult::TimedOut;
@@ -92,6 +118,7 @@ void SerialLink::ExchangeCommand(const FrameArgs &args)
 {
     if (SendingOff())
         return;
+    TakeInWaitingReports();
     // A failed write counts as a missing reply: resends and "Time out" follow.
     if (SendWithResends(args, ReplyBytes, ReplyTimeoutSeconds, false) == SendResult::Answered)
         TakeReply(ReplyBytes);
@@ -101,7 +128,8 @@ bool SerialLink::ProbeDevice(const FrameArgs &args)
 {
     if (SendingOff() || !state_.PortUsable)
         return false;
-    if (!WriteFrame(args) || !WaitForReply(ReplyBytes, ReplyTimeoutSeconds))
+    double sentAt = 0;
+    if (!SendFrame(args, &sentAt) || !WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds))
         return false;
     TakeReply(ReplyBytes);
     return state_.RxBuffer[3] == FrameMarker;
@@ -125,9 +153,25 @@ bool SerialLink::ReadPresetBlock(std::uint8_t selector)
     return read;
 }
 
+void SerialLink::TakeInWaitingReports()
+{
+    if (!state_.SearchActive || !reportHandler_ || handlingReports_)
+        return;
+    handlingReports_ = true;
+    reportHandler_();
+    handlingReports_ = false;
+}
+
 bool SerialLink::TakeNotification()
 {
-    if (state_.DemoMode || state_.ProgramEnding || port_.BytesWaiting() < ReplyBytes)
+    if (state_.DemoMode || state_.ProgramEnding)
+        return false;
+    if (!strayReport_.isEmpty()) {
+        std::copy_n(strayReport_.begin(), 7, state_.RxBuffer.begin());
+        strayReport_.clear();
+        return true;
+    }
+    if (port_.BytesWaiting() < ReplyBytes)
         return false;
     const QByteArray bytes = port_.Read(ReplyBytes);
     std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), 7), state_.RxBuffer.begin());
@@ -140,6 +184,8 @@ void SerialLink::SendWithoutReply(const FrameArgs &args)
     if (SendingOff())
         return;
     WriteFrame(args);
+    if (afterWrite_)
+        afterWrite_();
 }
 
 } // namespace ksr

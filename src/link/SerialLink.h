@@ -29,6 +29,10 @@ public:
     // Runs after each frame has been written, before its answer is awaited:
     // the windows paint what changed while the line is busy.
     void SetAfterWrite(std::function<void()> afterWrite) { afterWrite_ = std::move(afterWrite); }
+    // Takes in and acknowledges every device report that waits; run before
+    // each exchange while a search runs, so that no report is taken for the
+    // command's reply.
+    void SetReportHandler(std::function<void()> handler) { reportHandler_ = std::move(handler); }
 
     // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
     void OpenPort();
@@ -49,10 +53,13 @@ public:
     // Sends a frame and does not wait (the notification acknowledgement).
     void SendWithoutReply(const FrameArgs &args);
 
-    // Takes one device notification (10 waiting bytes) into RxBuffer 0..6
-    // and discards whatever else waits; false, reading nothing, when fewer
-    // than 10 bytes wait or in demo mode.
+    // Takes one device notification into RxBuffer 0..6: a report that came
+    // while a frame was on the line, else 10 waiting bytes, discarding
+    // whatever else waits; false, reading nothing, when fewer than 10 bytes
+    // wait or in demo mode.
     bool TakeNotification();
+    // While a search runs: runs the report handler, once at a time.
+    void TakeInWaitingReports();
 
 private:
     // Sending is off in demo mode, while device data fills the editor, and
@@ -60,13 +67,19 @@ private:
     bool SendingOff() const;
     // Builds TxFrame from the seven bytes and writes it; false on a port error.
     bool WriteFrame(const FrameArgs &args);
-    // Waits up to `limit` seconds from now until `count` bytes wait.
-    bool WaitForReply(int count, double limit);
+    // Writes a frame that expects an answer, noting in `sentAt` when it went,
+    // and drops what arrives while it is on the line; false on a port error.
+    bool SendFrame(const FrameArgs &args, double *sentAt);
+    // Keeps a whole report among bytes dropped at a send, for TakeNotification.
+    void KeepStrayReport(const QByteArray &dropped);
+    // Waits until `count` bytes wait, up to `limit` seconds after `start`;
+    // false at once on a failed port.
+    bool WaitForReply(int count, double start, double limit);
     enum class SendResult { Answered, PortFailed, TimedOut };
     // Writes the frame until `count` bytes answer it, at most MaxSends times,
-    // then "Time out". For a block a failed write ends it at once and a
-    // resend starts from an empty buffer; for a reply a failed write counts
-    // as a send that got no answer.
+    // then "Time out"; every send starts from an empty buffer. For a block a
+    // failed write or port ends it at once; for a reply a failed write counts
+    // as a send that got no answer, without waiting for one.
     SendResult SendWithResends(const FrameArgs &args, int count, double limit, bool isBlock);
     // Takes `count` bytes into RxBuffer and discards the rest.
     void TakeReply(int count);
@@ -78,6 +91,9 @@ private:
     UserDialogs &dialogs_;
     ProgramEnd &end_;
     std::function<void()> afterWrite_;
+    std::function<void()> reportHandler_;
+    bool handlingReports_ = false;
+    QByteArray strayReport_;
 };
 
 } // namespace ksr

@@ -26,10 +26,16 @@ public:
     virtual QByteArray Read(int count) = 0;
     // Empties the receive buffer.
     virtual void DiscardInput() = 0;
+    // Empties the receive buffer and goes on dropping what arrives until the
+    // clock reaches `t`; a byte that may have arrived at `t` or later stays.
+    // Returns the bytes dropped; returns at once when the port is closed.
+    virtual QByteArray DiscardUntil(double t) = 0;
     // Blocks until `count` bytes wait or the clock passes `deadline` (seconds
     // on the link's clock). True when the bytes wait. A closed or failed port
-    // waits out the deadline without using the processor.
+    // returns false at once.
     virtual bool WaitForBytes(int count, double deadline) = 0;
+    // Seconds one byte takes on the line (0: the port delivers at once).
+    virtual double LineByteSeconds() const = 0;
 };
 
 } // namespace ksr

@@ -60,8 +60,7 @@ bool SystemSerialPort::SetReceiveSize(int bytes)
 
 bool SystemSerialPort::Write(const QByteArray &bytes)
 {
-    // A port closed after an error is tried once more: the adapter may be back.
-    if (!port_.isOpen() && (path_.isEmpty() || !OpenPath()))
+    if (!port_.isOpen())
         return false;
     if (port_.write(bytes) != bytes.size()) {
         CloseOnFatalError();
@@ -110,24 +109,43 @@ void SystemSerialPort::DiscardInput()
     buffer_.clear();
 }
 
+QByteArray SystemSerialPort::DiscardUntil(double t)
+{
+    QByteArray dropped = buffer_;
+    buffer_.clear();
+    while (port_.isOpen()) {
+        const QByteArray arrived = port_.readAll();
+        // The time is taken after the read: what was read surely came before it.
+        const double now = clock_.NowSeconds();
+        if (now >= t) {
+            buffer_.append(arrived.left(receiveSize_));
+            break;
+        }
+        dropped.append(arrived);
+        WaitForDriver(t - now);
+    }
+    return dropped;
+}
+
+bool SystemSerialPort::WaitForDriver(double seconds)
+{
+    // Wait a whole millisecond past the time so that it has passed.
+    const int ms = static_cast<int>(std::ceil(seconds * 1000.0)) + 1;
+    if (port_.waitForReadyRead(ms))
+        return true;
+    CloseOnFatalError();
+    return false;
+}
+
 bool SystemSerialPort::WaitForBytes(int count, double deadline)
 {
     TakeIn();
     while (buffer_.size() < count) {
         const double remaining = deadline - clock_.NowSeconds();
-        if (remaining < 0)
+        if (remaining < 0 || !port_.isOpen())
             return false;
-        if (!port_.isOpen()) {
-            clock_.SleepUntil(deadline);
-            return false;
-        }
-        // Wait a whole millisecond past the deadline so that it has passed.
-        const int ms = static_cast<int>(std::ceil(remaining * 1000.0)) + 1;
-        if (port_.waitForReadyRead(ms)) {
+        if (WaitForDriver(remaining))
             TakeIn();
-        } else {
-            CloseOnFatalError();
-        }
     }
     return true;
 }

@@ -24,14 +24,21 @@ public:
     int BytesWaiting() override;
     QByteArray Read(int count) override;
     void DiscardInput() override;
+    QByteArray DiscardUntil(double t) override;
     bool WaitForBytes(int count, double deadline) override;
+    // 10 bits a byte at 4800 baud.
+    double LineByteSeconds() const override { return 10.0 / 4800.0; }
 
 private:
     bool OpenPath();
     // Moves what the port has received into the receive buffer, up to its size.
     void TakeIn();
-    // Closes the port after a read or resource error (the adapter was pulled,
-    // the other end vanished): Qt would otherwise report it endlessly.
+    // Waits up to `seconds` for more bytes from the driver; false when none came.
+    bool WaitForDriver(double seconds);
+    // Closes the port after a read, write or resource error (the adapter was
+    // pulled, the other end vanished): Qt would otherwise report it
+    // endlessly. It stays closed until Open or SetReceiveSize reopens it on
+    // purpose, so that nothing is sent to whatever appears at the path later.
     void CloseOnFatalError();
 
     Clock &clock_;

@@ -29,6 +29,10 @@ enum CommandCode : std::uint8_t {
     SearchModesCommand = 0x31,
 };
 
+// The first byte of the device's reports during a feedback search.
+inline constexpr std::uint8_t NotchReport = 0xFE;
+inline constexpr std::uint8_t GainReport = 0xFD;
+
 // Block-read argument that asks for the current settings instead of a preset.
 inline constexpr std::uint8_t CurrentSettingsSelector = 0xFF;
 

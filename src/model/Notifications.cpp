@@ -28,6 +28,8 @@ bool HandleNotification(AppState &state, EditorControls &controls, ParameterSend
         image[o + 2] = rx[4];
         image[o + 3] = rx[5];
         controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(frequencyIndex)]));
+        // The scroll bar follows too, so that a later step starts from here.
+        controls.SetHScroll6Value(f, frequencyIndex);
         controls.SetHScroll30Value(f, image[o + 3]);
     }
     state.UpdatingControls = false;

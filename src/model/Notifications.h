@@ -10,9 +10,6 @@ namespace ksr {
 
 class ResponseGraph;
 
-inline constexpr std::uint8_t NotchReport = 0xFE;
-inline constexpr std::uint8_t GainReport = 0xFD;
-
 // Handles the notification in RxBuffer 0..6. Unknown types, and reports
 // whose filter, frequency, width or gain lie outside their ranges, change
 // nothing. Returns whether the report was taken in.

@@ -134,6 +134,8 @@ void ParameterSender::SendAutoQ(int c)
         state_.PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)] = Byte(width);
     }
     SendAutoSearch(c);
+    if (autoWidthsChanged_)
+        autoWidthsChanged_(c);
 }
 
 void ParameterSender::SendAttenuationMode(int c)

@@ -8,11 +8,17 @@
 #include "model/EditorControls.h"
 #include "model/State.h"
 
+#include <functional>
+
 namespace ksr {
 
 class ParameterSender {
 public:
     ParameterSender(AppState &state, SerialLink &link, EditorControls &controls);
+
+    // Told the channel whose automatic filters SendAutoQ gave a new width,
+    // so that its curve is redrawn.
+    void SetAutoWidthsChanged(std::function<void(int c)> changed) { autoWidthsChanged_ = std::move(changed); }
 
     // Filter f (0..23): gain, frequency and width of its row.
     void SendNotchFilter(int f);
@@ -36,6 +42,7 @@ private:
     AppState &state_;
     SerialLink &link_;
     EditorControls &controls_;
+    std::function<void(int)> autoWidthsChanged_;
 };
 
 // The number a text box holds, read as far as it goes ("12?" is 12, "" is 0).

@@ -29,6 +29,10 @@ std::uint8_t CharToAnsi(QChar c)
     const char16_t u = c.unicode();
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
         return static_cast<std::uint8_t>(u);
+    // The five codes without a character were read as themselves: they go
+    // back as the byte they came from.
+    if (u >= 0x80 && u <= 0x9F && HighControlRange[u - 0x80u] == 0)
+        return static_cast<std::uint8_t>(u);
     for (std::size_t i = 0; i < HighControlRange.size(); ++i) {
         if (HighControlRange[i] != 0 && HighControlRange[i] == u)
             return static_cast<std::uint8_t>(0x80 + i);

@@ -59,6 +59,9 @@ bool DevicePresets::StorePreset(int t, const QString &name, const std::function<
     const auto nameBytes = NameBytes(name);
     const auto entry = static_cast<std::size_t>(t + FixedPresetCount);
     state_.PresetNames[entry] = name;
+    // The slot is marked empty first and used last, so that a store cut
+    // short never leaves a mix of new and old data that looks whole.
+    WriteMemoryByte(UsedMarkerAddress + t, EmptyMarker);
     for (int m = 0; m < PresetBytes; ++m) {
         WriteMemoryByte(SlotPresetAddress + PresetBytes * t + m, state_.PresetImage[static_cast<std::size_t>(m)]);
         progress();
@@ -68,7 +71,6 @@ bool DevicePresets::StorePreset(int t, const QString &name, const std::function<
         progress();
     }
     state_.PresetUsed[entry] = true;
-    // Written last: a store cut short leaves the slot's marker as it was.
     WriteMemoryByte(UsedMarkerAddress + t, UsedMarker);
     state_.PresetTitle = QStringLiteral("%1: %2").arg(t + FixedPresetCount + 1).arg(state_.PresetNames[entry]);
     memory_.ShowPresetTitle();

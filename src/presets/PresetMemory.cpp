@@ -79,7 +79,9 @@ bool PresetMemory::ReadCurrentSettings()
     if (read) {
         std::copy_n(state_.RxBuffer.begin(), BlockBytes, state_.PresetImage.begin());
     } else if (!state_.ProgramEnding) {
-        // The receive buffer holds nothing of the block: keep the image.
+        // The receive buffer holds nothing of the block: the editor shows
+        // the flat preset, as in demo mode, not an image never filled.
+        std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
         dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
                               QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
     }

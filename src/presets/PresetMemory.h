@@ -19,6 +19,8 @@ inline constexpr int CurrentNameAddress = 0x0070;
 inline constexpr int SlotPresetAddress = 0x0120; // + 160 * user slot
 inline constexpr int SlotNameAddress = 0x0F20;   // + 8 * user slot
 inline constexpr std::uint8_t UsedMarker = 0x55;
+// What a store writes to a slot's marker before its data: "empty".
+inline constexpr std::uint8_t EmptyMarker = 0x00;
 inline constexpr int NameLength = 8;
 inline constexpr int FixedPresetCount = 4;
 inline constexpr int UserSlotCount = 16;

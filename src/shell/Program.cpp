@@ -42,6 +42,13 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands.outside << mainWindow.Command1[static_cast<std::size_t>(index)];
     link.SetAfterWrite([this] { editor.PaintPending(); });
+    sender.SetAutoWidthsChanged([this](int c) {
+        graph.RedrawFilters(c, state.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
+    });
+    link.SetReportHandler([this] {
+        while (TakeInReport()) {
+        }
+    });
     QObject::connect(&notificationPoll, &QTimer::timeout, &mainWindow, [this] { PollNotifications(); });
 
     splash.Timer1->setSingleShot(true);
@@ -167,10 +174,17 @@ void Program::Timer3_Timer()
 
 void Program::PollNotifications()
 {
-    if (!state.SearchActive || !link.TakeNotification())
-        return;
+    if (state.SearchActive)
+        TakeInReport();
+}
+
+bool Program::TakeInReport()
+{
+    if (!link.TakeNotification())
+        return false;
     HandleNotification(state, editor, sender, graph);
     link.SendWithoutReply({NotificationAck, 0, 0, 0, 0, 0, 0});
+    return true;
 }
 
 void Program::SetSplashLabel(const QString &text)

@@ -74,6 +74,8 @@ public:
 
 private:
     QString ConfigPath() const;
+    // Takes in and acknowledges one waiting report; false when none waits.
+    bool TakeInReport();
     void ShowSplashLabel();
     // Probes the saved port, searches the others, asks about demo mode.
     // False when the user declined demo mode and the program is ending.
