@@ -94,9 +94,8 @@ void PtyServer::ReadInput()
         return; // EAGAIN, or no client: nothing to take
     const double readTime = Now();
     // The program's line runs at 4800 baud: however fast the simulated line,
-    // no answer byte reaches the program sooner than the frame could have
-    // crossed that line and the byte come back, as on a real line.
-    const double earliest = readTime + (FrameBytes + 1) * ProgramByteSeconds;
+    // a frame is taken in no sooner than it could have crossed that line.
+    const double earliest = readTime + FrameBytes * ProgramByteSeconds;
     for (ssize_t i = 0; i < got; ++i)
         device_.Receive(QByteArrayView(buffer + i, 1), std::max(pacer_.Arrival(readTime), earliest));
     if (afterReceive_)
@@ -110,8 +109,9 @@ void PtyServer::QueueOutput()
     // reports it sends by itself while a search runs.
     const double now = Now();
     for (auto due = device_.NextDue(); due && *due <= now; due = device_.NextDue()) {
+        // Nor does an output byte come back sooner than that line carries it.
         for (const char byte : device_.TakeDue(*due))
-            pending_.push_back({pacer_.Departure(*due), byte});
+            pending_.push_back({std::max(pacer_.Departure(*due), *due + ProgramByteSeconds), byte});
     }
     WriteDue();
 }

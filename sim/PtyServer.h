@@ -26,8 +26,8 @@ public:
     // One byte on the program's 4800 baud 8N1 line.
     static constexpr double ProgramByteSeconds = 10.0 / 4800.0;
 
-    // `byteSeconds` 0: no pacing (but still no answer before a frame and
-    // one byte could have crossed the program's line). `afterReceive` runs after each batch of
+    // `byteSeconds` 0: no pacing (but no frame taken in, and no byte sent
+    // back, faster than the program's 4800 baud line could carry it). `afterReceive` runs after each batch of
     // received bytes has been handed to the device.
     PtyServer(SimDevice &device, double byteSeconds, std::function<void()> afterReceive);
     ~PtyServer() override;

@@ -14,8 +14,9 @@ namespace ksr {
 class PresetMemory;
 class ResponseGraph;
 
-// A store writes 160 data bytes, 8 name bytes and the used marker.
-inline constexpr int StoreExchanges = PresetBytes + 8 + 1;
+// A store writes the marker "empty", 160 data bytes, 8 name bytes and the
+// marker "used".
+inline constexpr int StoreExchanges = 1 + PresetBytes + 8 + 1;
 
 class DevicePresets {
 public:
