@@ -30,15 +30,13 @@ using namespace ksr::bench;
 
 namespace {
 
-// 10 bits a byte at 4800 baud.
-constexpr double ByteSeconds = 10.0 / 4800.0;
 constexpr int Runs = 3;
 
 // Wire time of one exchange: `out` bytes to the device, `in` back, plus the
 // simulator's stated turnaround.
 double LineSeconds(int exchanges, int out, int in)
 {
-    return exchanges * ((out + in) * ByteSeconds + sim::SimDevice::ReplyTurnaround);
+    return exchanges * ((out + in) * WireByteSeconds + sim::SimDevice::ReplyTurnaround);
 }
 
 void Row(const char *figure, const QString &value, const QString &goal)

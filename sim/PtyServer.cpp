@@ -1,5 +1,6 @@
 #include "sim/PtyServer.h"
 
+#include "model/State.h"
 #include "sim/SimDevice.h"
 
 #include <algorithm>
@@ -95,7 +96,7 @@ void PtyServer::ReadInput()
     const double readTime = Now();
     // The program's line runs at 4800 baud: however fast the simulated line,
     // a frame is taken in no sooner than it could have crossed that line.
-    const double earliest = readTime + FrameBytes * ProgramByteSeconds;
+    const double earliest = readTime + TxFrameBytes * WireByteSeconds;
     for (ssize_t i = 0; i < got; ++i)
         device_.Receive(QByteArrayView(buffer + i, 1), std::max(pacer_.Arrival(readTime), earliest));
     if (afterReceive_)
@@ -111,7 +112,7 @@ void PtyServer::QueueOutput()
     for (auto due = device_.NextDue(); due && *due <= now; due = device_.NextDue()) {
         // Nor does an output byte come back sooner than that line carries it.
         for (const char byte : device_.TakeDue(*due))
-            pending_.push_back({std::max(pacer_.Departure(*due), *due + ProgramByteSeconds), byte});
+            pending_.push_back({std::max(pacer_.Departure(*due), *due + WireByteSeconds), byte});
     }
     WriteDue();
 }

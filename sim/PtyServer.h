@@ -22,13 +22,10 @@ class SimDevice;
 
 class PtyServer : public QObject {
 public:
-    static constexpr int FrameBytes = 10;
-    // One byte on the program's 4800 baud 8N1 line.
-    static constexpr double ProgramByteSeconds = 10.0 / 4800.0;
-
     // `byteSeconds` 0: no pacing (but no frame taken in, and no byte sent
-    // back, faster than the program's 4800 baud line could carry it). `afterReceive` runs after each batch of
-    // received bytes has been handed to the device.
+    // back, faster than the program's 4800 baud line could carry it).
+    // `afterReceive` runs after each batch of received bytes has been handed
+    // to the device.
     PtyServer(SimDevice &device, double byteSeconds, std::function<void()> afterReceive);
     ~PtyServer() override;
 

@@ -209,7 +209,7 @@ private slots:
         QFETCH(bool, onItsWay);
         QFETCH(QList<QByteArray>, writes);
         Editor().Check1[0]->setChecked(true);
-        rig_->port.SetLinePace(10.0 / 4800.0);
+        rig_->port.SetLinePace(WireByteSeconds);
         rig_->port.ClearWrites();
         // Still arriving while the first stop frame is on the line.
         rig_->port.InjectBytes(QByteArray::fromHex("FE0103012C0214000000"),

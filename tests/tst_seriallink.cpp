@@ -188,7 +188,7 @@ private slots:
         QFETCH(int, sends);
         LinkRig rig;
         if (paced)
-            rig.port.SetLinePace(10.0 / 4800.0);
+            rig.port.SetLinePace(WireByteSeconds);
         QByteArray expected;
         for (int i = 0; i < 6; ++i) {
             rig.device.SetMemoryByte(0x0F20 + i, static_cast<std::uint8_t>(0xA0 + i));

@@ -98,26 +98,13 @@ void AutoSettingsEditing::Send(SettingControl control, int c)
     }
 }
 
-void AutoSettingsEditing::ApplyWidthToAutomaticRows(int c, int width)
-{
-    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
-    for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
-        const int f = FiltersPerChannel * c + row;
-        state_.UpdatingControls = true;
-        editor_.SetHScroll30Value(f, width);
-        editor_.SetText3Text(f, WidthTextOf(width));
-        state_.UpdatingControls = false;
-    }
-}
-
 void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int value)
 {
     StoreAndShow(control, c, value);
     if (state_.UpdatingControls)
         return;
-    const bool width = control == SettingControl::HScroll2;
-    if (width)
-        ApplyWidthToAutomaticRows(c, value);
+    // A width goes to the channel's own automatic rows in SendAutoQ, for
+    // the edited channel and for its partner alike.
     Send(control, c);
     if (state_.LinkFlag == 0)
         return;
@@ -128,10 +115,6 @@ void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int valu
     if (control == SettingControl::Slider1)
         editor_.SetSettingText(control, p, QString::number(state_.ChannelSettings[SettingIndex(SensitivitySlot, c)] + 1));
     state_.UpdatingControls = false;
-    // The partner's own automatic rows: counted against its own number of
-    // automatic notches, not the edited channel's.
-    if (width)
-        ApplyWidthToAutomaticRows(p, value);
     Send(control, p);
 }
 

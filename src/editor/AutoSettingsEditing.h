@@ -26,8 +26,6 @@ private:
     // Stores the value in ChannelSettings and PresetImage and shows it.
     void StoreAndShow(SettingControl control, int c, int value);
     void Send(SettingControl control, int c);
-    // Sets the width of the automatic rows of channel c.
-    void ApplyWidthToAutomaticRows(int c, int width);
 
     AppState &state_;
     FrmEq &editor_;

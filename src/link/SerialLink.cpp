@@ -1,6 +1,7 @@
 #include "link/SerialLink.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ksr {
 
@@ -166,16 +167,14 @@ bool SerialLink::TakeNotification()
 {
     if (state_.DemoMode || state_.ProgramEnding)
         return false;
-    if (!strayReport_.isEmpty()) {
-        std::copy_n(strayReport_.begin(), 7, state_.RxBuffer.begin());
-        strayReport_.clear();
-        return true;
+    QByteArray bytes = std::exchange(strayReport_, {});
+    if (bytes.isEmpty()) {
+        if (port_.BytesWaiting() < ReplyBytes)
+            return false;
+        bytes = port_.Read(ReplyBytes);
+        port_.DiscardInput();
     }
-    if (port_.BytesWaiting() < ReplyBytes)
-        return false;
-    const QByteArray bytes = port_.Read(ReplyBytes);
     std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), 7), state_.RxBuffer.begin());
-    port_.DiscardInput();
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "link/Clock.h"
 #include "link/SerialPort.h"
+#include "model/Frames.h"
 
 #include <QSerialPort>
 
@@ -26,8 +27,7 @@ public:
     void DiscardInput() override;
     QByteArray DiscardUntil(double t) override;
     bool WaitForBytes(int count, double deadline) override;
-    // 10 bits a byte at 4800 baud.
-    double LineByteSeconds() const override { return 10.0 / 4800.0; }
+    double LineByteSeconds() const override { return WireByteSeconds; }
 
 private:
     bool OpenPath();

@@ -15,6 +15,9 @@ inline constexpr std::uint8_t FrameMarker = 0x5B;
 inline constexpr std::uint8_t FrameEnd = 0xF7;
 
 inline constexpr int ReplyBytes = 10;
+
+// One byte on the line: 10 bits at 4800 baud (8N1).
+inline constexpr double WireByteSeconds = 10.0 / 4800.0;
 inline constexpr int BlockBytes = 160;
 
 enum CommandCode : std::uint8_t {
