@@ -127,6 +127,8 @@ bool InProcessPort::WaitForBytes(int count, double deadline)
 {
     if (!open_)
         return false;
+    if (waitHook_)
+        waitHook_();
     for (;;) {
         TakeIn();
         if (open_ && buffer_.size() >= count)

@@ -66,6 +66,9 @@ public:
     void FailWritesWhere(std::function<bool(const QByteArray &)> fails) { failWhere_ = std::move(fails); }
     // `bytes` arrive in the receive path at virtual time `at`.
     void InjectBytes(const QByteArray &bytes, double at);
+    // Runs at the start of every wait for bytes, where the system port runs
+    // its event loop: a test puts there what happens while the link waits.
+    void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
 
 private:
     // Moves what has arrived by now into the receive buffer.
@@ -77,6 +80,7 @@ private:
     void Deliver(SimDevice &device, const QByteArray &bytes);
 
     VirtualClock &clock_;
+    std::function<void()> waitHook_;
     QMap<int, SimDevice *> devices_;
     QSet<int> silentPorts_;
     QSet<int> vanished_;

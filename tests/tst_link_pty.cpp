@@ -9,6 +9,7 @@
 #include "link/SystemSerialPort.h"
 
 #include <QTest>
+#include <QTimer>
 
 
 using namespace ksr;
@@ -96,7 +97,16 @@ private slots:
         QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--silent"), QStringLiteral("-1")}));
         PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
+        // The wait of 3.168 s runs the event loop: a 100 ms timer goes on.
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(100);
+        QList<bool> busy;
+        rig.link.SetBusyChanged([&](bool b) { busy << b; });
         QVERIFY(!rig.link.ProbeDevice(ProbeArgs));
+        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+        QCOMPARE(busy, (QList<bool>{true, false}));
         QVERIFY(rig.dialogs.messages.isEmpty());
     }
 

@@ -110,6 +110,35 @@ private slots:
         QCOMPARE(rig.Config(), config);
     }
 
+    // Only the splash shows while the device is searched and read, with its
+    // label and the busy pointer; the main window appears at the end, maximized.
+    void splashAloneShowsWhileStartUpWaits()
+    {
+        ProgramRig rig;
+        rig.port.AddSilentPort(1);
+        rig.port.AttachDevice(2, &rig.device);
+        rig.port.SetLinePace(WireByteSeconds);
+        Program &p = rig.program;
+        QSet<QString> labels;
+        int waits = 0;
+        rig.port.SetWaitHook([&] {
+            ++waits;
+            QVERIFY(!p.mainWindow.isVisible());
+            QVERIFY(p.splash.isVisible());
+            QVERIFY(p.splash.Label1->isVisible());
+            QCOMPARE(p.splash.cursor().shape(), Qt::BusyCursor);
+            labels << p.splash.Label1->text();
+        });
+        rig.Start();
+        // Every frame of start-up was awaited (the probe and the dump).
+        QCOMPARE(waits, rig.Writes().size());
+        QCOMPARE(labels, (QSet<QString>{QStringLiteral("Searching COM: please wait "),
+                                        QStringLiteral("Dumping memory: please wait ")}));
+        QVERIFY(p.mainWindow.isVisible());
+        QVERIFY(p.mainWindow.isMaximized());
+        QVERIFY(!p.splash.isVisible());
+    }
+
     void noDeviceAndDemoMode()
     {
         ProgramRig rig;

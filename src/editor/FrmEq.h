@@ -8,7 +8,6 @@
 #include "model/EditorControls.h"
 #include "model/Tables.h"
 
-#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -111,20 +110,13 @@ public:
     void SetLabel7Caption(const QString &text) override;
     void SetLabel8Caption(const QString &text) override;
 
-    // Paints the controls whose text changed since the last call. Called
-    // once a frame has gone to the device, so that new values show while
-    // the exchange waits, without delaying the frame itself.
-    void PaintPending();
-
 protected:
     // The editor stays open for as long as the program runs.
     void closeEvent(QCloseEvent *event) override;
 
 private:
     template <typename Control>
-    void SetTextNow(Control *control, const QString &text);
-
-    std::vector<QPointer<QWidget>> pendingPaint_;
+    void SetTextIfChanged(Control *control, const QString &text);
 
     void BuildTopBand();
     void BuildChannelFrame(ResponseGraph &graph, int channel);

@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 
-#include <algorithm>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -54,26 +53,13 @@ QLabel *SettingLabel(const FrmEq &editor, SettingControl control, int c)
 
 } // namespace
 
-// Sets the text and has the control painted at the latest while the next
-// device exchange waits for its answer (PaintPending), else by the event
-// loop; a text already shown costs nothing.
+// Sets the text; the control repaints from the event loop, which runs while
+// a device exchange waits too. A text already shown costs nothing.
 template <typename Control>
-void FrmEq::SetTextNow(Control *control, const QString &text)
+void FrmEq::SetTextIfChanged(Control *control, const QString &text)
 {
-    if (control->text() == text)
-        return;
-    control->setText(text);
-    if (std::find(pendingPaint_.begin(), pendingPaint_.end(), control) == pendingPaint_.end())
-        pendingPaint_.push_back(control);
-}
-
-void FrmEq::PaintPending()
-{
-    for (const QPointer<QWidget> &widget : pendingPaint_) {
-        if (widget)
-            widget->repaint();
-    }
-    pendingPaint_.clear();
+    if (control->text() != text)
+        control->setText(text);
 }
 
 int FrmEq::HScroll20Value(int f) const { return Item(HScroll20, f)->value(); }
@@ -84,11 +70,11 @@ int FrmEq::HScroll6Value(int f) const { return Item(HScroll6, f)->value(); }
 void FrmEq::SetHScroll6Value(int f, int value) { Item(HScroll6, f)->setValue(value); }
 
 QString FrmEq::Text1Text(int f) const { return Item(Text1, f)->text(); }
-void FrmEq::SetText1Text(int f, const QString &text) { SetTextNow(Item(Text1, f), text); }
+void FrmEq::SetText1Text(int f, const QString &text) { SetTextIfChanged(Item(Text1, f), text); }
 QString FrmEq::Text2Text(int f) const { return Item(Text2, f)->text(); }
-void FrmEq::SetText2Text(int f, const QString &text) { SetTextNow(Item(Text2, f), text); }
+void FrmEq::SetText2Text(int f, const QString &text) { SetTextIfChanged(Item(Text2, f), text); }
 QString FrmEq::Text3Text(int f) const { return Item(Text3, f)->text(); }
-void FrmEq::SetText3Text(int f, const QString &text) { SetTextNow(Item(Text3, f), text); }
+void FrmEq::SetText3Text(int f, const QString &text) { SetTextIfChanged(Item(Text3, f), text); }
 
 void FrmEq::SetRowEnabled(int f, bool enabled)
 {
@@ -120,10 +106,10 @@ QString FrmEq::SettingText(SettingControl control, int c) const
 void FrmEq::SetSettingText(SettingControl control, int c, const QString &text)
 {
     if (QLabel *label = SettingLabel(*this, control, c)) {
-        SetTextNow(label, text);
+        SetTextIfChanged(label, text);
         return;
     }
-    SetTextNow(Item(Text4, c), text);
+    SetTextIfChanged(Item(Text4, c), text);
 }
 
 bool FrmEq::Check2Value() const { return Check2->isChecked(); }
@@ -137,15 +123,14 @@ void FrmEq::SetEditorBusy(bool busy)
         unsetCursor();
 }
 
-// The labels show at once, also while a device exchange blocks the window.
 void FrmEq::SetLabel7Caption(const QString &text)
 {
-    SetTextNow(Label7, text);
+    SetTextIfChanged(Label7, text);
 }
 
 void FrmEq::SetLabel8Caption(const QString &text)
 {
-    SetTextNow(Label8, text);
+    SetTextIfChanged(Label8, text);
 }
 
 } // namespace ksr

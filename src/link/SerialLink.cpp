@@ -5,6 +5,40 @@
 
 namespace ksr {
 
+// One operation on the line, from its first write to its answer taken in;
+// the program hears when the outermost one begins and ends.
+class SerialLink::Operation {
+public:
+    explicit Operation(SerialLink &link) : link_(link)
+    {
+        if (link_.operations_++ == 0 && link_.busyChanged_)
+            link_.busyChanged_(true);
+    }
+    ~Operation()
+    {
+        if (--link_.operations_ == 0 && link_.busyChanged_)
+            link_.busyChanged_(false);
+    }
+    Operation(const Operation &) = delete;
+    Operation &operator=(const Operation &) = delete;
+
+private:
+    SerialLink &link_;
+};
+
+// The time the port waits for the device: no operation may start then.
+class SerialLink::WaitScope {
+public:
+    explicit WaitScope(SerialLink &link) : link_(link), was_(std::exchange(link.waiting_, true)) {}
+    ~WaitScope() { link_.waiting_ = was_; }
+    WaitScope(const WaitScope &) = delete;
+    WaitScope &operator=(const WaitScope &) = delete;
+
+private:
+    SerialLink &link_;
+    bool was_;
+};
+
 SerialLink::SerialLink(AppState &state, SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
     : state_(state), port_(port), clock_(clock), dialogs_(dialogs), end_(end)
 {
@@ -28,7 +62,9 @@ void SerialLink::SetReceiveSize(int bytes)
 
 bool SerialLink::SendingOff() const
 {
-    return state_.DemoMode || state_.SendSuppressed || state_.ProgramEnding;
+    // While the port waits, the one receive buffer belongs to the waiting
+    // exchange: nothing that runs then may start another one.
+    return state_.DemoMode || state_.SendSuppressed || state_.ProgramEnding || waiting_;
 }
 
 bool SerialLink::WriteFrame(const FrameArgs &args)
@@ -50,10 +86,12 @@ bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
     // bytes) or a report that was already on its way. It is dropped, so that
     // one stray answer shifts no later reply. On a real line no answer byte
     // comes sooner, so this costs no time.
-    const QByteArray dropped = port_.DiscardUntil(*sentAt + (TxFrameBytes + 1) * port_.LineByteSeconds());
+    QByteArray dropped;
+    {
+        const WaitScope wait(*this);
+        dropped = port_.DiscardUntil(*sentAt + (TxFrameBytes + 1) * port_.LineByteSeconds());
+    }
     KeepStrayReport(dropped);
-    if (afterWrite_)
-        afterWrite_();
     return true;
 }
 
@@ -76,6 +114,7 @@ void SerialLink::TimeOut()
     // Nothing may be sent or read any more, not even from events that run
     // while the message box is open.
     state_.ProgramEnding = true;
+    const WaitScope wait(*this);
     dialogs_.ShowMessage({QStringLiteral("Time out"), QString::fromLatin1(ApplicationTitle),
                           MessageIcon::Exclamation, MessageButtons::Ok, MessageAnswer::Ok});
     end_.EndProgram(TimeOutExitCode);
@@ -89,6 +128,7 @@ bool SerialLink::WaitForReply(int count, double start, double limit)
         // A failed port stays closed: nothing can arrive on it.
         if (!port_.IsOpen())
             return false;
+        const WaitScope wait(*this);
         port_.WaitForBytes(count, start + limit);
     }
     return false;
@@ -119,6 +159,7 @@ void SerialLink::ExchangeCommand(const FrameArgs &args)
 {
     if (SendingOff())
         return;
+    const Operation operation(*this);
     TakeInWaitingReports();
     // A failed write counts as a missing reply: resends and "Time out" follow.
     if (SendWithResends(args, ReplyBytes, ReplyTimeoutSeconds, false) == SendResult::Answered)
@@ -129,6 +170,7 @@ bool SerialLink::ProbeDevice(const FrameArgs &args)
 {
     if (SendingOff() || !state_.PortUsable)
         return false;
+    const Operation operation(*this);
     double sentAt = 0;
     if (!SendFrame(args, &sentAt) || !WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds))
         return false;
@@ -140,6 +182,7 @@ bool SerialLink::ReadBlock(const FrameArgs &args)
 {
     if (SendingOff() || !state_.PortUsable)
         return false;
+    const Operation operation(*this);
     if (SendWithResends(args, BlockBytes, BlockTimeoutSeconds, true) != SendResult::Answered)
         return false;
     TakeReply(BlockBytes);
@@ -148,6 +191,9 @@ bool SerialLink::ReadBlock(const FrameArgs &args)
 
 bool SerialLink::ReadPresetBlock(std::uint8_t selector)
 {
+    if (waiting_)
+        return false;
+    const Operation operation(*this);
     SetReceiveSize(BlockBytes);
     const bool read = ReadBlock({ReadPresetCommand, selector, 0, 0, 0, 0, 0});
     SetReceiveSize(ReplyBytes);
@@ -165,7 +211,7 @@ void SerialLink::TakeInWaitingReports()
 
 bool SerialLink::TakeNotification()
 {
-    if (state_.DemoMode || state_.ProgramEnding)
+    if (state_.DemoMode || state_.ProgramEnding || waiting_)
         return false;
     QByteArray bytes = std::exchange(strayReport_, {});
     if (bytes.isEmpty()) {
@@ -183,8 +229,6 @@ void SerialLink::SendWithoutReply(const FrameArgs &args)
     if (SendingOff())
         return;
     WriteFrame(args);
-    if (afterWrite_)
-        afterWrite_();
 }
 
 } // namespace ksr

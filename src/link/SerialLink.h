@@ -1,8 +1,9 @@
 #pragma once
 // The serial link to the KSR-704: opening the port, the probe, the command
 // exchange with its reply wait and resends, the 160-byte block read and the
-// frame sent without reply. Every operation blocks until it is done; none
-// dispatches window events.
+// frame sent without reply. Every operation returns only when it is done;
+// while it waits for the device the port runs a local event loop, and what
+// that loop may deliver is told apart by the program (see SetBusyChanged).
 
 #include "link/Clock.h"
 #include "link/ProgramEnd.h"
@@ -26,13 +27,17 @@ class SerialLink {
 public:
     SerialLink(AppState &state, SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
 
-    // Runs after each frame has been written, before its answer is awaited:
-    // the windows paint what changed while the line is busy.
-    void SetAfterWrite(std::function<void()> afterWrite) { afterWrite_ = std::move(afterWrite); }
     // Takes in and acknowledges every device report that waits; run before
     // each exchange while a search runs, so that no report is taken for the
     // command's reply.
     void SetReportHandler(std::function<void()> handler) { reportHandler_ = std::move(handler); }
+
+    // Told true when an operation begins and false when it has ended (the
+    // outermost one, "Time out" included): meanwhile the windows may only
+    // paint and answer the desktop, nothing may act.
+    void SetBusyChanged(std::function<void(bool)> busyChanged) { busyChanged_ = std::move(busyChanged); }
+    // True while the port waits for the device or "Time out" is shown.
+    bool Waiting() const { return waiting_; }
 
     // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
     void OpenPort();
@@ -62,6 +67,8 @@ public:
     void TakeInWaitingReports();
 
 private:
+    class Operation;
+    class WaitScope;
     // Sending is off in demo mode, while device data fills the editor, and
     // once the program is ending.
     bool SendingOff() const;
@@ -90,9 +97,11 @@ private:
     Clock &clock_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;
-    std::function<void()> afterWrite_;
     std::function<void()> reportHandler_;
+    std::function<void(bool)> busyChanged_;
     bool handlingReports_ = false;
+    int operations_ = 0;
+    bool waiting_ = false;
     QByteArray strayReport_;
 };
 

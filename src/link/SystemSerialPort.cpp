@@ -1,5 +1,9 @@
 #include "link/SystemSerialPort.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
 #include <cmath>
 
 namespace ksr {
@@ -129,9 +133,40 @@ QByteArray SystemSerialPort::DiscardUntil(double t)
 
 bool SystemSerialPort::WaitForDriver(double seconds)
 {
-    // Wait a whole millisecond past the time so that it has passed.
+    // The wait runs a local event loop rather than waitForReadyRead(): the
+    // windows go on painting and answering the desktop while the device is
+    // awaited. The program's wait filter keeps input and its own timers out
+    // meanwhile, so that nothing else can act or start an exchange. The loop
+    // wakes on the port's notifier, so an answer costs no polling.
     const int ms = static_cast<int>(std::ceil(seconds * 1000.0)) + 1;
-    if (port_.waitForReadyRead(ms))
+    const auto blockingWait = [&] {
+        if (port_.waitForReadyRead(ms))
+            return true;
+        CloseOnFatalError();
+        return false;
+    };
+    if (QCoreApplication::instance() == nullptr)
+        return blockingWait();
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    bool arrived = false;
+    QObject::connect(&port_, &QSerialPort::readyRead, &loop, [&] {
+        arrived = true;
+        loop.quit();
+    });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &loop, [&](QSerialPort::SerialPortError error) {
+        if (error != QSerialPort::NoError)
+            loop.quit();
+    });
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(ms);
+    // A loop started after the program was told to quit returns at once
+    // (-1); the remaining waits then block rather than spin.
+    if (loop.exec() != 0)
+        return blockingWait();
+    if (arrived || port_.bytesAvailable() > 0)
         return true;
     CloseOnFatalError();
     return false;

@@ -41,7 +41,10 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     QObject::connect(editor.Check2, &QCheckBox::toggled, &editor, [this] { channels.LinkChannels(); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands.outside << mainWindow.Command1[static_cast<std::size_t>(index)];
-    link.SetAfterWrite([this] { editor.PaintPending(); });
+    link.SetBusyChanged([this](bool busy) { waitFilter.SetBusy(busy); });
+    // A timer of the main window: it waits, as the window's others do, while
+    // the device is busy.
+    notificationPoll.setParent(&mainWindow);
     sender.SetAutoWidthsChanged([this](int c) {
         graph.RedrawFilters(c, state.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
     });
@@ -72,7 +75,8 @@ void Program::SplashTimer1_Timer()
 {
     splash.Timer1->stop();
     splash.setCursor(Qt::BusyCursor);
-    mainWindow.show();
+    // The main window is built but stays hidden while start-up searches and
+    // reads the device; it appears, maximized, when start-up is complete.
     MDIForm_Load();
 }
 
@@ -195,7 +199,7 @@ void Program::SetSplashLabel(const QString &text)
 
 void Program::ShowSplashLabel()
 {
-    // Painted now: no events are handled while the ports are searched.
+    // Painted at once, before the first wait of the search or the dump.
     splash.Label1->show();
     splash.Label1->repaint();
 }

@@ -21,6 +21,7 @@
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
+#include "shell/WaitFilter.h"
 
 #include <QSize>
 #include <QTimer>
@@ -71,6 +72,7 @@ public:
     PresetFiles presetFiles;
     MainCommands mainCommands;
     QTimer notificationPoll;
+    WaitFilter waitFilter;
 
 private:
     QString ConfigPath() const;

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 namespace ksr::test {
 
 class ScriptedDialogs final : public UserDialogs {
@@ -20,10 +22,14 @@ public:
 
     QList<MessageRequest> messages;
     QList<FileDialogRequest> fileDialogs;
+    // Runs while a message box would be open.
+    std::function<void(const MessageRequest &)> whileShown;
 
     MessageAnswer ShowMessage(const MessageRequest &request) override
     {
         messages << request;
+        if (whileShown)
+            whileShown(request);
         return answers.isEmpty() ? request.defaultAnswer : answers.takeFirst();
     }
     QString GetOpenFileName(const FileDialogRequest &request) override

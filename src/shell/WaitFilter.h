@@ -1,0 +1,54 @@
+#pragma once
+// Keeps the windows alive and inert while the link works with the device.
+//
+// The port waits in a local event loop, so the windows repaint, move their
+// progress bar and answer the window manager during every wait. This filter,
+// installed on the application, decides what that loop may deliver: paint and
+// window-system events pass; mouse and key input, the close box and the
+// timers of every window (the program's timers, a scroll bar's auto-repeat)
+// are dropped, so nothing acts and no second exchange can start. Dropped
+// input is not replayed afterwards. A message box opened during the wait
+// ("Time out") is the one window that takes input and timers.
+//
+// A local loop was chosen over a worker thread for the port: the program's
+// state and its one receive buffer stay on one thread, as the rest of the
+// program assumes, and the waits need no locking.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace ksr {
+
+class WaitFilter final : public QObject {
+public:
+    // Installs itself on the application.
+    WaitFilter();
+    ~WaitFilter() override;
+    WaitFilter(const WaitFilter &) = delete;
+    WaitFilter &operator=(const WaitFilter &) = delete;
+
+    // True from the start of a device operation to its end.
+    void SetBusy(bool busy);
+    bool Busy() const { return busy_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Whether `owner` is the message box opened during this operation.
+    bool InOpenedBox(QWidget *owner) const;
+    bool Drops(QObject *watched, const QEvent &event) const;
+    // A press that ended while input was dropped: its control gets a release
+    // far outside it, so that it lets go (an arrow stops repeating, a button
+    // stays unclicked) without acting.
+    void ReleaseHeldPress();
+
+    bool busy_ = false;
+    QPointer<QWidget> modalAtStart_;
+    QPointer<QObject> pressTarget_;
+    QPointer<QObject> heldTarget_;
+    Qt::MouseButton heldButton_ = Qt::NoButton;
+};
+
+} // namespace ksr
