@@ -386,6 +386,9 @@ private slots:
         QTest::newRow("Left row 1") << 0;
         QTest::newRow("Right row 2") << 13;
         QTest::newRow("Right row 12") << 23;
+        // A programming error changes nothing and throws nothing.
+        QTest::newRow("no such row") << FilterCount;
+        QTest::newRow("negative index") << -1;
     }
     void rowEnabledActsOnTheRowsSixControlsOnly()
     {
@@ -398,11 +401,14 @@ private slots:
                 !widget->objectName().startsWith(QLatin1String("qt_")))
                 disabled.insert(widget->objectName());
         }
-        const std::set<QString> row = {
-            QStringLiteral("HScroll20_%1").arg(filter), QStringLiteral("Text1_%1").arg(filter),
-            QStringLiteral("HScroll30_%1").arg(filter), QStringLiteral("Text3_%1").arg(filter),
-            QStringLiteral("Text2_%1").arg(filter),     QStringLiteral("HScroll6_%1").arg(filter)};
+        std::set<QString> row;
+        if (filter >= 0 && filter < FilterCount)
+            row = {QStringLiteral("HScroll20_%1").arg(filter), QStringLiteral("Text1_%1").arg(filter),
+                   QStringLiteral("HScroll30_%1").arg(filter), QStringLiteral("Text3_%1").arg(filter),
+                   QStringLiteral("Text2_%1").arg(filter),     QStringLiteral("HScroll6_%1").arg(filter)};
         QCOMPARE(disabled, row);
+        rig.editor.SetHScroll20Value(filter, 3);
+        QCOMPARE(rig.editor.HScroll20Value(filter), row.empty() ? 0 : 3);
 
         rig.editor.SetRowEnabled(filter, true);
         for (const QString &name : row)

@@ -110,11 +110,12 @@ void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int valu
         return;
 
     const int p = 1 - c;
-    state_.UpdatingControls = true;
-    editor_.SetSettingValue(control, p, value);
-    if (control == SettingControl::Slider1)
-        editor_.SetSettingText(control, p, QString::number(state_.ChannelSettings[SettingIndex(SensitivitySlot, c)] + 1));
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetSettingValue(control, p, value);
+        if (control == SettingControl::Slider1)
+            editor_.SetSettingText(control, p, QString::number(state_.ChannelSettings[SettingIndex(SensitivitySlot, c)] + 1));
+    }
     Send(control, p);
 }
 
@@ -133,17 +134,19 @@ int AutoSettingsEditing::Text4_KeyPress(int c, int key)
     const int sensitivity = NearestSensitivity(std::clamp(*typed, 1.0, 16.0));
     // The slider follows as a programmatic change, so that the entry sends
     // the sensitivity exactly once per channel.
-    state_.UpdatingControls = true;
-    editor_.SetSettingValue(SettingControl::Slider1, c, sensitivity - 1);
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetSettingValue(SettingControl::Slider1, c, sensitivity - 1);
+    }
     StoreAndShow(SettingControl::Slider1, c, sensitivity - 1);
     sender_.SendSensitivity(c);
     if (state_.LinkFlag != 0) {
         const int p = 1 - c;
-        state_.UpdatingControls = true;
-        editor_.SetSettingValue(SettingControl::Slider1, p, sensitivity - 1);
-        editor_.SetSettingText(SettingControl::Slider1, p, QString::number(sensitivity));
-        state_.UpdatingControls = false;
+        {
+            const ControlsUpdate updating(state_);
+            editor_.SetSettingValue(SettingControl::Slider1, p, sensitivity - 1);
+            editor_.SetSettingText(SettingControl::Slider1, p, QString::number(sensitivity));
+        }
         sender_.SendSensitivity(p);
     }
     return key;

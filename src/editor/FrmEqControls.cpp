@@ -15,12 +15,32 @@ namespace ksr {
 
 namespace {
 
-// The control of an array at a filter or channel index; an index out of
-// range is a programming error and throws.
+// The control of an array at a filter or channel index; nullptr for an
+// index out of range, a programming error that then changes nothing rather
+// than throw out of a Qt slot.
 template <typename Control, std::size_t N>
 Control *Item(const std::array<Control *, N> &controls, int index)
 {
-    return controls.at(static_cast<std::size_t>(index));
+    return index >= 0 && static_cast<std::size_t>(index) < N ? controls[static_cast<std::size_t>(index)] : nullptr;
+}
+
+template <typename Control>
+int ValueOf(const Control *control)
+{
+    return control != nullptr ? control->value() : 0;
+}
+
+template <typename Control>
+void SetValueOf(Control *control, int value)
+{
+    if (control != nullptr)
+        control->setValue(value);
+}
+
+template <typename Control>
+QString TextOf(const Control *control)
+{
+    return control != nullptr ? control->text() : QString();
 }
 
 QAbstractSlider *SettingSlider(const FrmEq &editor, SettingControl control, int c)
@@ -58,49 +78,49 @@ QLabel *SettingLabel(const FrmEq &editor, SettingControl control, int c)
 template <typename Control>
 void FrmEq::SetTextIfChanged(Control *control, const QString &text)
 {
-    if (control->text() != text)
+    if (control != nullptr && control->text() != text)
         control->setText(text);
 }
 
-int FrmEq::HScroll20Value(int f) const { return Item(HScroll20, f)->value(); }
-void FrmEq::SetHScroll20Value(int f, int value) { Item(HScroll20, f)->setValue(value); }
-int FrmEq::HScroll30Value(int f) const { return Item(HScroll30, f)->value(); }
-void FrmEq::SetHScroll30Value(int f, int value) { Item(HScroll30, f)->setValue(value); }
-int FrmEq::HScroll6Value(int f) const { return Item(HScroll6, f)->value(); }
-void FrmEq::SetHScroll6Value(int f, int value) { Item(HScroll6, f)->setValue(value); }
+int FrmEq::HScroll20Value(int f) const { return ValueOf(Item(HScroll20, f)); }
+void FrmEq::SetHScroll20Value(int f, int value) { SetValueOf(Item(HScroll20, f), value); }
+int FrmEq::HScroll30Value(int f) const { return ValueOf(Item(HScroll30, f)); }
+void FrmEq::SetHScroll30Value(int f, int value) { SetValueOf(Item(HScroll30, f), value); }
+int FrmEq::HScroll6Value(int f) const { return ValueOf(Item(HScroll6, f)); }
+void FrmEq::SetHScroll6Value(int f, int value) { SetValueOf(Item(HScroll6, f), value); }
 
-QString FrmEq::Text1Text(int f) const { return Item(Text1, f)->text(); }
+QString FrmEq::Text1Text(int f) const { return TextOf(Item(Text1, f)); }
 void FrmEq::SetText1Text(int f, const QString &text) { SetTextIfChanged(Item(Text1, f), text); }
-QString FrmEq::Text2Text(int f) const { return Item(Text2, f)->text(); }
+QString FrmEq::Text2Text(int f) const { return TextOf(Item(Text2, f)); }
 void FrmEq::SetText2Text(int f, const QString &text) { SetTextIfChanged(Item(Text2, f), text); }
-QString FrmEq::Text3Text(int f) const { return Item(Text3, f)->text(); }
+QString FrmEq::Text3Text(int f) const { return TextOf(Item(Text3, f)); }
 void FrmEq::SetText3Text(int f, const QString &text) { SetTextIfChanged(Item(Text3, f), text); }
 
 void FrmEq::SetRowEnabled(int f, bool enabled)
 {
-    Item(HScroll20, f)->setEnabled(enabled);
-    Item(Text1, f)->setEnabled(enabled);
-    Item(HScroll30, f)->setEnabled(enabled);
-    Item(Text3, f)->setEnabled(enabled);
-    Item(Text2, f)->setEnabled(enabled);
-    Item(HScroll6, f)->setEnabled(enabled);
+    const std::initializer_list<QWidget *> row = {Item(HScroll20, f), Item(Text1, f), Item(HScroll30, f),
+                                                  Item(Text3, f),    Item(Text2, f), Item(HScroll6, f)};
+    for (QWidget *control : row) {
+        if (control != nullptr)
+            control->setEnabled(enabled);
+    }
 }
 
 int FrmEq::SettingValue(SettingControl control, int c) const
 {
-    return SettingSlider(*this, control, c)->value();
+    return ValueOf(SettingSlider(*this, control, c));
 }
 
 void FrmEq::SetSettingValue(SettingControl control, int c, int value)
 {
-    SettingSlider(*this, control, c)->setValue(value);
+    SetValueOf(SettingSlider(*this, control, c), value);
 }
 
 QString FrmEq::SettingText(SettingControl control, int c) const
 {
     if (QLabel *label = SettingLabel(*this, control, c))
         return label->text();
-    return Item(Text4, c)->text();
+    return TextOf(Item(Text4, c));
 }
 
 void FrmEq::SetSettingText(SettingControl control, int c, const QString &text)

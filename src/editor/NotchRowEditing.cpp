@@ -74,10 +74,11 @@ void NotchRowEditing::HScroll6_Change(int f, int value)
     if (state_.LinkFlag == 0)
         return;
     const int p = PartnerFilter(f);
-    state_.UpdatingControls = true;
-    editor_.SetHScroll6Value(p, value);
-    editor_.SetText2Text(p, text);
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetHScroll6Value(p, value);
+        editor_.SetText2Text(p, text);
+    }
     SendAndDraw(p);
 }
 
@@ -90,9 +91,10 @@ void NotchRowEditing::HScroll20_Change(int f, int value)
     if (state_.LinkFlag == 0)
         return;
     const int p = PartnerFilter(f);
-    state_.UpdatingControls = true;
-    editor_.SetHScroll20Value(p, value);
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetHScroll20Value(p, value);
+    }
     SendAndDraw(p);
 }
 
@@ -105,9 +107,10 @@ void NotchRowEditing::HScroll30_Change(int f, int value)
     if (state_.LinkFlag == 0)
         return;
     const int p = PartnerFilter(f);
-    state_.UpdatingControls = true;
-    editor_.SetHScroll30Value(p, value);
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetHScroll30Value(p, value);
+    }
     editor_.SetText3Text(p, editor_.Text3Text(f));
     SendAndDraw(p);
 }
@@ -131,15 +134,17 @@ int NotchRowEditing::Text1_KeyPress(int f, int key)
 
     const int step = NearestGainStep(std::clamp(*typed, -45.0, 0.0));
     editor_.SetText1Text(f, QString::number(step - 45));
-    state_.UpdatingControls = true;
-    editor_.SetHScroll20Value(f, step);
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetHScroll20Value(f, step);
+    }
     SendAndDraw(f);
     if (state_.LinkFlag != 0) {
         const int p = PartnerFilter(f);
-        state_.UpdatingControls = true;
-        editor_.SetHScroll20Value(p, editor_.HScroll20Value(f));
-        state_.UpdatingControls = false;
+        {
+            const ControlsUpdate updating(state_);
+            editor_.SetHScroll20Value(p, editor_.HScroll20Value(f));
+        }
         SendAndDraw(p);
     }
     return key;
@@ -158,16 +163,18 @@ int NotchRowEditing::Text2_KeyPress(int f, int key)
 
     const double hz = NearestTableFrequency(std::clamp(*typed, 20.0, 20000.0));
     editor_.SetText2Text(f, FrequencyText(hz));
-    state_.UpdatingControls = true;
-    editor_.SetHScroll6Value(f, NearestFrequencyIndex(hz));
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        editor_.SetHScroll6Value(f, NearestFrequencyIndex(hz));
+    }
     SendAndDraw(f);
     if (state_.LinkFlag != 0) {
         const int p = PartnerFilter(f);
         editor_.SetText2Text(p, editor_.Text2Text(f));
-        state_.UpdatingControls = true;
-        editor_.SetHScroll6Value(p, editor_.HScroll6Value(f));
-        state_.UpdatingControls = false;
+        {
+            const ControlsUpdate updating(state_);
+            editor_.SetHScroll6Value(p, editor_.HScroll6Value(f));
+        }
         SendAndDraw(p);
     }
     return key;

@@ -13,12 +13,13 @@ void ApplyNotchFilter(AppState &state, EditorControls &controls, int f)
     const auto &image = state.PresetImage;
     const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
     const int frequencyIndex = std::min(image[o + 1] * 256 + image[o + 2], FrequencyCount - 1);
-    state.UpdatingControls = true;
-    controls.SetHScroll20Value(f, std::min<int>(image[o], 45));
-    controls.SetHScroll30Value(f, std::min<int>(image[o + 3], 3));
-    controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(frequencyIndex)]));
-    controls.SetHScroll6Value(f, frequencyIndex);
-    state.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state);
+        controls.SetHScroll20Value(f, std::min<int>(image[o], 45));
+        controls.SetHScroll30Value(f, std::min<int>(image[o + 3], 3));
+        controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(frequencyIndex)]));
+        controls.SetHScroll6Value(f, frequencyIndex);
+    }
 }
 
 void ApplySettings(AppState &state, EditorControls &controls, int c)
@@ -43,14 +44,15 @@ void ApplySettings(AppState &state, EditorControls &controls, int c)
     settings[SettingIndex(ReleaseModeSlot, c)] = static_cast<std::int16_t>(release);
     settings[SettingIndex(SearchModeSlot, c)] = static_cast<std::int16_t>(search);
 
-    state.UpdatingControls = true;
-    controls.SetSettingValue(SettingControl::HScroll1, c, autoCount - 1);
-    controls.SetSettingValue(SettingControl::HScroll2, c, autoQ);
-    controls.SetSettingValue(SettingControl::HScroll3, c, attenuation);
-    controls.SetSettingValue(SettingControl::HScroll4, c, release);
-    controls.SetSettingValue(SettingControl::HScroll5, c, search);
-    controls.SetSettingValue(SettingControl::Slider1, c, sensitivity);
-    state.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state);
+        controls.SetSettingValue(SettingControl::HScroll1, c, autoCount - 1);
+        controls.SetSettingValue(SettingControl::HScroll2, c, autoQ);
+        controls.SetSettingValue(SettingControl::HScroll3, c, attenuation);
+        controls.SetSettingValue(SettingControl::HScroll4, c, release);
+        controls.SetSettingValue(SettingControl::HScroll5, c, search);
+        controls.SetSettingValue(SettingControl::Slider1, c, sensitivity);
+    }
 }
 
 } // namespace

@@ -28,24 +28,26 @@ void ChannelOperations::CopyControls(int source)
         const auto to = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(t)]);
         std::copy_n(state_.PresetImage.begin() + static_cast<std::ptrdiff_t>(so), 4,
                     state_.PresetImage.begin() + static_cast<std::ptrdiff_t>(to));
-        state_.UpdatingControls = true;
-        controls_.SetHScroll20Value(t, controls_.HScroll20Value(s));
-        controls_.SetText2Text(t, controls_.Text2Text(s));
-        controls_.SetHScroll30Value(t, controls_.HScroll30Value(s));
-        controls_.SetHScroll6Value(t, controls_.HScroll6Value(s));
-        state_.UpdatingControls = false;
+        {
+            const ControlsUpdate updating(state_);
+            controls_.SetHScroll20Value(t, controls_.HScroll20Value(s));
+            controls_.SetText2Text(t, controls_.Text2Text(s));
+            controls_.SetHScroll30Value(t, controls_.HScroll30Value(s));
+            controls_.SetHScroll6Value(t, controls_.HScroll6Value(s));
+        }
         sender_.SendNotchFilter(t);
         graph_.RedrawChannel(t);
     }
     const auto setting = [&](SettingSlot slot) { return int(state_.ChannelSettings[SettingIndex(slot, source)]); };
-    state_.UpdatingControls = true;
-    controls_.SetSettingValue(SettingControl::HScroll1, target, setting(AutoCountSlot) - 1);
-    controls_.SetSettingValue(SettingControl::HScroll2, target, setting(AutoQSlot));
-    controls_.SetSettingValue(SettingControl::HScroll3, target, setting(AttenuationModeSlot));
-    controls_.SetSettingValue(SettingControl::HScroll4, target, setting(ReleaseModeSlot));
-    controls_.SetSettingValue(SettingControl::HScroll5, target, setting(SearchModeSlot));
-    controls_.SetSettingValue(SettingControl::Slider1, target, setting(SensitivitySlot));
-    state_.UpdatingControls = false;
+    {
+        const ControlsUpdate updating(state_);
+        controls_.SetSettingValue(SettingControl::HScroll1, target, setting(AutoCountSlot) - 1);
+        controls_.SetSettingValue(SettingControl::HScroll2, target, setting(AutoQSlot));
+        controls_.SetSettingValue(SettingControl::HScroll3, target, setting(AttenuationModeSlot));
+        controls_.SetSettingValue(SettingControl::HScroll4, target, setting(ReleaseModeSlot));
+        controls_.SetSettingValue(SettingControl::HScroll5, target, setting(SearchModeSlot));
+        controls_.SetSettingValue(SettingControl::Slider1, target, setting(SensitivitySlot));
+    }
 }
 
 void ChannelOperations::CopyChannelLeftToRight()
@@ -109,9 +111,10 @@ void ChannelOperations::ResetNotches(int c, bool automatic)
         if ((row < count) != automatic)
             continue;
         const int f = FiltersPerChannel * c + row;
-        state_.UpdatingControls = true;
-        controls_.SetHScroll20Value(f, 45);
-        state_.UpdatingControls = false;
+        {
+            const ControlsUpdate updating(state_);
+            controls_.SetHScroll20Value(f, 45);
+        }
         sender_.SendNotchFilter(f);
         graph_.RedrawChannel(f);
     }

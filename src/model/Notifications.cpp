@@ -21,18 +21,19 @@ bool HandleNotification(AppState &state, EditorControls &controls, ParameterSend
     const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
     auto &image = state.PresetImage;
     image[o] = rx[6];
-    state.UpdatingControls = true;
-    controls.SetHScroll20Value(f, image[o]);
-    if (type == NotchReport) {
-        image[o + 1] = rx[3];
-        image[o + 2] = rx[4];
-        image[o + 3] = rx[5];
-        controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(frequencyIndex)]));
-        // The scroll bar follows too, so that a later step starts from here.
-        controls.SetHScroll6Value(f, frequencyIndex);
-        controls.SetHScroll30Value(f, image[o + 3]);
+    {
+        const ControlsUpdate updating(state);
+        controls.SetHScroll20Value(f, image[o]);
+        if (type == NotchReport) {
+            image[o + 1] = rx[3];
+            image[o + 2] = rx[4];
+            image[o + 3] = rx[5];
+            controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(frequencyIndex)]));
+            // The scroll bar follows too, so that a later step starts from here.
+            controls.SetHScroll6Value(f, frequencyIndex);
+            controls.SetHScroll30Value(f, image[o + 3]);
+        }
     }
-    state.UpdatingControls = false;
 
     state.SendSuppressed = true;
     sender.SendNotchFilter(f);

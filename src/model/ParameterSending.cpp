@@ -126,10 +126,11 @@ void ParameterSender::SendAutoQ(int c)
     const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
     for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
         const int f = FiltersPerChannel * c + row;
-        state_.UpdatingControls = true;
-        controls_.SetHScroll30Value(f, width);
-        controls_.SetText3Text(f, text);
-        state_.UpdatingControls = false;
+        {
+            const ControlsUpdate updating(state_);
+            controls_.SetHScroll30Value(f, width);
+            controls_.SetText3Text(f, text);
+        }
         state_.NotchWidthIndex[static_cast<std::size_t>(f)] = width;
         state_.PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)] = Byte(width);
     }

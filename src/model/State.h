@@ -71,4 +71,17 @@ struct AppState {
     QString StartDirectory;
 };
 
+// Raises UpdatingControls for its lifetime, so that the value-change handlers
+// ignore what the program sets itself; lowers it on every way out.
+class ControlsUpdate {
+public:
+    explicit ControlsUpdate(AppState &state) : state_(state) { state_.UpdatingControls = true; }
+    ~ControlsUpdate() { state_.UpdatingControls = false; }
+    ControlsUpdate(const ControlsUpdate &) = delete;
+    ControlsUpdate &operator=(const ControlsUpdate &) = delete;
+
+private:
+    AppState &state_;
+};
+
 } // namespace ksr
