@@ -2,7 +2,7 @@
 
 #include "editor/FrmEq.h"
 #include "editor/KeyPress.h"
-#include "graph/ResponseGraph.h"
+#include "model/CurveRedraw.h"
 #include "link/Encodings.h"
 
 #include <QLineEdit>
@@ -40,7 +40,7 @@ std::optional<double> BoxNumber(const QString &text, bool minusAllowed)
     return value;
 }
 
-NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, ResponseGraph &graph,
+NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, CurveRedraw &graph,
                                  UserDialogs &dialogs)
     : state_(state), editor_(editor), sender_(sender), graph_(graph), dialogs_(dialogs)
 {

@@ -12,11 +12,11 @@
 namespace ksr {
 
 class FrmEq;
-class ResponseGraph;
+class CurveRedraw;
 
 class NotchRowEditing {
 public:
-    NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, ResponseGraph &graph,
+    NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, CurveRedraw &graph,
                     UserDialogs &dialogs);
 
     void HScroll6_Change(int f, int value);
@@ -34,7 +34,7 @@ private:
     AppState &state_;
     FrmEq &editor_;
     ParameterSender &sender_;
-    ResponseGraph &graph_;
+    CurveRedraw &graph_;
     UserDialogs &dialogs_;
 };
 

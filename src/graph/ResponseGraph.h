@@ -2,6 +2,7 @@
 // The response curve of each channel: every filter's dip in dB at the 730
 // grid frequencies, summed per channel and drawn on a 576 x 192 grid.
 
+#include "model/CurveRedraw.h"
 #include "model/State.h"
 
 #include <QImage>
@@ -14,7 +15,7 @@
 
 namespace ksr {
 
-class ResponseGraph : public QObject {
+class ResponseGraph : public QObject, public CurveRedraw {
     Q_OBJECT
 public:
     static constexpr int Width = 576;
@@ -26,13 +27,10 @@ public:
     // Reads the per-filter mirrors of `state`.
     explicit ResponseGraph(const AppState &state, QObject *parent = nullptr);
 
-    // Recomputes filter `filter`'s column and redraws its channel's curve.
-    // An index outside 0..23 is ignored.
-    void RedrawChannel(int filter);
-    // Recomputes filters 0..count-1 of channel c and redraws its curve once.
-    void RedrawFilters(int channel, int count);
-    // Redraws both curves from the sums as they stand, without recomputing.
-    void RedrawBothChannels();
+    // CurveRedraw; an index outside 0..23 is ignored.
+    void RedrawChannel(int filter) override;
+    void RedrawFilters(int channel, int count) override;
+    void RedrawBothChannels() override;
 
     // The picture of channel c as last drawn: grid and curve.
     const QImage &Picture(int channel) const;

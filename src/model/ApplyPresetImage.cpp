@@ -1,6 +1,6 @@
 #include "model/ApplyPresetImage.h"
 
-#include "graph/ResponseGraph.h"
+#include "model/CurveRedraw.h"
 
 #include <algorithm>
 
@@ -57,7 +57,7 @@ void ApplySettings(AppState &state, EditorControls &controls, int c)
 
 } // namespace
 
-void ApplyPresetImage(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph)
+void ApplyPresetImage(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
 {
     controls.SetCheck2Value(false);
     state.LinkFlag = 0;

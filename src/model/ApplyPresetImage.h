@@ -9,10 +9,10 @@
 
 namespace ksr {
 
-class ResponseGraph;
+class CurveRedraw;
 
 // Values outside a control's range are clamped into it as the control is
 // set; the image then holds the clamped value.
-void ApplyPresetImage(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph);
+void ApplyPresetImage(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
 
 } // namespace ksr

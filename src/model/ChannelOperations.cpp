@@ -1,6 +1,6 @@
 #include "model/ChannelOperations.h"
 
-#include "graph/ResponseGraph.h"
+#include "model/CurveRedraw.h"
 
 #include <algorithm>
 
@@ -13,7 +13,7 @@ void CompareChannels(AppState &state)
 }
 
 ChannelOperations::ChannelOperations(AppState &state, EditorControls &controls, ParameterSender &sender,
-                                     ResponseGraph &graph, UserDialogs &dialogs)
+                                     CurveRedraw &graph, UserDialogs &dialogs)
     : state_(state), controls_(controls), sender_(sender), graph_(graph), dialogs_(dialogs)
 {
 }

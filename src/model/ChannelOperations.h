@@ -9,7 +9,7 @@
 
 namespace ksr {
 
-class ResponseGraph;
+class CurveRedraw;
 
 // ChannelsDiffer: whether any of the 80 bytes of the two channel halves of
 // PresetImage differ.
@@ -17,7 +17,7 @@ void CompareChannels(AppState &state);
 
 class ChannelOperations {
 public:
-    ChannelOperations(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph,
+    ChannelOperations(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
                       UserDialogs &dialogs);
 
     // The twelve notch filters and six settings of one channel onto the
@@ -39,7 +39,7 @@ private:
     AppState &state_;
     EditorControls &controls_;
     ParameterSender &sender_;
-    ResponseGraph &graph_;
+    CurveRedraw &graph_;
     UserDialogs &dialogs_;
 };
 

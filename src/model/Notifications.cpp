@@ -1,10 +1,10 @@
 #include "model/Notifications.h"
 
-#include "graph/ResponseGraph.h"
+#include "model/CurveRedraw.h"
 
 namespace ksr {
 
-bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph)
+bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
 {
     const auto &rx = state.RxBuffer;
     const std::uint8_t type = rx[0];

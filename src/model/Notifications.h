@@ -8,11 +8,11 @@
 
 namespace ksr {
 
-class ResponseGraph;
+class CurveRedraw;
 
 // Handles the notification in RxBuffer 0..6. Unknown types, and reports
 // whose filter, frequency, width or gain lie outside their ranges, change
 // nothing. Returns whether the report was taken in.
-bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph);
+bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
 
 } // namespace ksr

@@ -16,7 +16,7 @@ const QString FromDeviceText = QStringLiteral("Preset loaded from Device");
 } // namespace
 
 DevicePresets::DevicePresets(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                             ResponseGraph &graph, PresetMemory &memory, UserDialogs &dialogs)
+                             CurveRedraw &graph, PresetMemory &memory, UserDialogs &dialogs)
     : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), memory_(memory),
       dialogs_(dialogs)
 {

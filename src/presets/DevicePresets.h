@@ -12,7 +12,7 @@
 namespace ksr {
 
 class PresetMemory;
-class ResponseGraph;
+class CurveRedraw;
 
 // A store writes the marker "empty", 160 data bytes, 8 name bytes and the
 // marker "used".
@@ -21,7 +21,7 @@ inline constexpr int StoreExchanges = 1 + PresetBytes + 8 + 1;
 class DevicePresets {
 public:
     DevicePresets(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                  ResponseGraph &graph, PresetMemory &memory, UserDialogs &dialogs);
+                  CurveRedraw &graph, PresetMemory &memory, UserDialogs &dialogs);
 
     // Reads directory entry e (0..19) with one block read and shows it;
     // nothing is sent back. In demo mode the image stays as it is. When the
@@ -39,7 +39,7 @@ private:
     SerialLink &link_;
     EditorControls &controls_;
     ParameterSender &sender_;
-    ResponseGraph &graph_;
+    CurveRedraw &graph_;
     PresetMemory &memory_;
     UserDialogs &dialogs_;
 };

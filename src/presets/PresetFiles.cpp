@@ -26,7 +26,7 @@ QString PresetFolder(const QString &startDirectory)
     return QFileInfo(lower).isDir() && !QFileInfo(upper).isDir() ? lower : upper;
 }
 
-PresetFiles::PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph,
+PresetFiles::PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
                          UserDialogs &dialogs)
     : state_(state), controls_(controls), sender_(sender), graph_(graph), dialogs_(dialogs)
 {

@@ -7,7 +7,7 @@
 
 namespace ksr {
 
-class ResponseGraph;
+class CurveRedraw;
 
 inline constexpr const char *PresetFileFilter = "file preset (*.Fbk)";
 
@@ -17,7 +17,7 @@ QString PresetFolder(const QString &startDirectory);
 
 class PresetFiles {
 public:
-    PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, ResponseGraph &graph,
+    PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
                 UserDialogs &dialogs);
 
     // Reads a chosen file into PresetImage, shows it and sends all of it.
@@ -32,7 +32,7 @@ private:
     AppState &state_;
     EditorControls &controls_;
     ParameterSender &sender_;
-    ResponseGraph &graph_;
+    CurveRedraw &graph_;
     UserDialogs &dialogs_;
 };
 

@@ -1,6 +1,6 @@
 #include "presets/PresetMemory.h"
 
-#include "graph/ResponseGraph.h"
+#include "model/CurveRedraw.h"
 #include "link/Encodings.h"
 #include "model/ApplyPresetImage.h"
 #include "presets/AnsiText.h"
@@ -16,7 +16,7 @@ const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
 } // namespace
 
 PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                           ResponseGraph &graph, DumpDisplay &display, UserDialogs &dialogs)
+                           CurveRedraw &graph, DumpDisplay &display, UserDialogs &dialogs)
     : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), display_(display),
       dialogs_(dialogs)
 {

@@ -11,7 +11,7 @@
 
 namespace ksr {
 
-class ResponseGraph;
+class CurveRedraw;
 
 // Device memory map.
 inline constexpr int UsedMarkerAddress = 0x0030; // + user slot 0..15
@@ -31,7 +31,7 @@ inline const QString FlatPresetName = QStringLiteral("  Flat  ");
 class PresetMemory {
 public:
     PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                 ResponseGraph &graph, DumpDisplay &display, UserDialogs &dialogs);
+                 CurveRedraw &graph, DumpDisplay &display, UserDialogs &dialogs);
 
     // Reads the directory and the current settings into the editor; in demo
     // mode only restores the pointer and redraws both curves.
@@ -56,7 +56,7 @@ private:
     SerialLink &link_;
     EditorControls &controls_;
     ParameterSender &sender_;
-    ResponseGraph &graph_;
+    CurveRedraw &graph_;
     DumpDisplay &display_;
     UserDialogs &dialogs_;
 };
