@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -82,6 +83,21 @@ bool PtyServer::Start(QString *error)
     return true;
 }
 
+void PtyServer::SetTiming(std::function<void(qsizetype, double)> outputWritten)
+{
+    timing_ = true;
+    outputWritten_ = std::move(outputWritten);
+}
+
+namespace {
+
+double SteadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
 double PtyServer::Now() const
 {
     return static_cast<double>(clock_.nsecsElapsed()) * 1e-9;
@@ -93,12 +109,22 @@ void PtyServer::ReadInput()
     const ssize_t got = read(master_, buffer, sizeof buffer);
     if (got <= 0)
         return; // EAGAIN, or no client: nothing to take
+    const double steadyRead = timing_ ? SteadySeconds() : 0.0;
     const double readTime = Now();
     // The program's line runs at 4800 baud: however fast the simulated line,
     // a frame is taken in no sooner than it could have crossed that line.
     const double earliest = readTime + TxFrameBytes * WireByteSeconds;
-    for (ssize_t i = 0; i < got; ++i)
+    for (ssize_t i = 0; i < got; ++i) {
+        const std::size_t frames = device_.ReceivedFrames().size();
         device_.Receive(QByteArrayView(buffer + i, 1), std::max(pacer_.Arrival(readTime), earliest));
+        if (!timing_)
+            continue;
+        recentReads_.push_back(steadyRead);
+        if (recentReads_.size() > std::tuple_size_v<Frame>)
+            recentReads_.pop_front();
+        if (device_.ReceivedFrames().size() > frames)
+            frameReadTimes_.push_back(recentReads_.front());
+    }
     if (afterReceive_)
         afterReceive_();
     QueueOutput();
@@ -128,6 +154,14 @@ void PtyServer::WriteDue()
     // What the terminal does not take is lost, as on a line nobody reads.
     if (!out.isEmpty() && write(master_, out.constData(), static_cast<size_t>(out.size())) < 0 && errno != EAGAIN)
         qWarning("write to terminal: %s", std::strerror(errno));
+    if (timing_ && !out.isEmpty()) {
+        burstBytes_ += out.size();
+        if (pending_.empty()) {
+            if (outputWritten_)
+                outputWritten_(burstBytes_, SteadySeconds());
+            burstBytes_ = 0;
+        }
+    }
 
     // Wake up for the next byte on the line or the device's next output;
     // with neither, nothing runs until the client writes.

@@ -15,6 +15,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace ksr::sim {
 
@@ -33,6 +35,15 @@ public:
     bool Start(QString *error);
     // The path a client opens, e.g. /dev/pts/3.
     QString DevicePath() const { return path_; }
+
+    // When set, the server notes for each frame the device completes the
+    // steady-clock time (seconds) at which its first byte was read, and
+    // calls `outputWritten` with the byte count and time whenever a write
+    // leaves no output pending: the end of an answer, block or report.
+    void SetTiming(std::function<void(qsizetype bytes, double steadySeconds)> outputWritten);
+    // The first-byte times of the frames completed since the last call, in
+    // the order of SimDevice::ReceivedFrames().
+    std::vector<double> TakeFrameReadTimes() { return std::exchange(frameReadTimes_, {}); }
 
 private:
     double Now() const;
@@ -54,6 +65,14 @@ private:
         char byte;
     };
     std::deque<Timed> pending_;
+
+    bool timing_ = false;
+    std::function<void(qsizetype, double)> outputWritten_;
+    // Read times of the last ten bytes read: a frame the device
+    // completes is always the last ten bytes it was given.
+    std::deque<double> recentReads_;
+    std::vector<double> frameReadTimes_;
+    qsizetype burstBytes_ = 0;
 };
 
 } // namespace ksr::sim

@@ -54,6 +54,10 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the device."), QStringLiteral("PATH"));
     const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("Load and keep the device state in FILE."), QStringLiteral("FILE"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Print each received frame in hex."));
+    const QCommandLineOption logTimes(QStringLiteral("log-times"),
+                                      QStringLiteral("As --log, each frame with the time its first byte was read, and "
+                                                     "\"sent N @ T\" when the last of N output bytes was written "
+                                                     "(CLOCK_MONOTONIC seconds)."));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed to pace bytes at (default 4800)."), QStringLiteral("RATE"));
     const QCommandLineOption fast(QStringLiteral("fast"), QStringLiteral("No pacing, but no answer sooner than a 4800 baud line allows."));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Leave the next N answers out (-1: all)."), QStringLiteral("N"));
@@ -66,7 +70,7 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption count(QStringLiteral("fault-count"), QStringLiteral("Faults apply to the next N answers only."), QStringLiteral("N"));
     const QCommandLineOption after(QStringLiteral("fault-after"), QStringLiteral("Faults start after N answers."), QStringLiteral("N"));
     const QCommandLineOption badReports(QStringLiteral("bad-reports"), QStringLiteral("Make the next N search reports out of range."), QStringLiteral("N"));
-    parser.addOptions({link, state, log, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, after, badReports});
+    parser.addOptions({link, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, after, badReports});
 
     if (!parser.parse(arguments))
         return OptionError{parser.errorText()};
@@ -79,7 +83,8 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     Reader r{parser, {}};
     o.linkPath = parser.value(link);
     o.statePath = parser.value(state);
-    o.log = parser.isSet(log);
+    o.logTimes = parser.isSet(logTimes);
+    o.log = parser.isSet(log) || o.logTimes;
     o.fast = parser.isSet(fast);
     o.baud = r.Int(baud, o.baud, 1);
     Faults &f = o.faults;

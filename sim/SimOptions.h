@@ -14,6 +14,9 @@ struct SimOptions {
     QString linkPath;  // symbolic link to the device, empty: none
     QString statePath; // device state file, empty: none
     bool log = false;  // print each received frame
+    // With each logged frame, the steady-clock time its first byte was read;
+    // and a line for each burst of output once its last byte was written.
+    bool logTimes = false;
     int baud = 4800;
     bool fast = false; // no pacing
     Faults faults;

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,12 @@ void PrintLine(const QString &line)
 {
     std::fprintf(stdout, "%s\n", qPrintable(line));
     std::fflush(stdout);
+}
+
+// Steady-clock seconds as the log prints them.
+QString Seconds(double seconds)
+{
+    return QString::number(seconds, 'f', 6);
 }
 
 QString Hex(const ksr::Frame &frame)
@@ -74,8 +81,16 @@ int main(int argc, char *argv[])
     device.SetFaults(options.faults);
 
     int saveFailures = 0;
+    PtyServer *timed = nullptr;
     PtyServer server(device, options.ByteSeconds(), [&] {
-        if (options.log) {
+        if (options.log && timed) {
+            const std::vector<double> times = timed->TakeFrameReadTimes();
+            const auto &frames = device.ReceivedFrames();
+            for (std::size_t i = 0; i < frames.size(); ++i) {
+                const QString at = i < times.size() ? Seconds(times[i]) : QStringLiteral("?");
+                PrintLine(Hex(frames[i]) + QStringLiteral(" @ ") + at);
+            }
+        } else if (options.log) {
             for (const ksr::Frame &frame : device.ReceivedFrames())
                 PrintLine(Hex(frame));
         }
@@ -88,6 +103,12 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "ksr704-sim: %s\n", qPrintable(saveError));
         }
     });
+    if (options.logTimes) {
+        timed = &server;
+        server.SetTiming([](qsizetype bytes, double at) {
+            PrintLine(QStringLiteral("sent %1 @ %2").arg(bytes).arg(Seconds(at)));
+        });
+    }
     if (!server.Start(&error))
         return Fail(error);
 
