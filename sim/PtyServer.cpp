@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <fcntl.h>
+#include <sys/timerfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,13 +33,25 @@ PtyServer::PtyServer(SimDevice &device, double byteSeconds, std::function<void()
     , afterReceive_(std::move(afterReceive))
 {
     clock_.start();
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { QueueOutput(); });
+    // A timerfd rather than a QTimer: Qt's timers count whole milliseconds,
+    // and a byte late by up to one would cost the line half a byte time.
+    timerFd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timerFd_ >= 0) {
+        timerNotifier_ = std::make_unique<QSocketNotifier>(timerFd_, QSocketNotifier::Read);
+        connect(timerNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+            std::uint64_t expirations = 0;
+            if (read(timerFd_, &expirations, sizeof expirations) < 0 && errno != EAGAIN)
+                qWarning("read from timer: %s", std::strerror(errno));
+            QueueOutput();
+        });
+    }
 }
 
 PtyServer::~PtyServer()
 {
+    timerNotifier_.reset();
+    if (timerFd_ >= 0)
+        close(timerFd_);
     notifier_.reset();
     if (slave_ >= 0)
         close(slave_);
@@ -168,10 +182,20 @@ void PtyServer::WriteDue()
     std::optional<double> next = device_.NextDue();
     if (!pending_.empty())
         next = next ? std::min(*next, pending_.front().at) : pending_.front().at;
-    if (next)
-        timer_.start(static_cast<int>(std::ceil(std::max(0.0, *next - now) * 1000.0)));
-    else
-        timer_.stop();
+    WakeAfter(next ? std::optional<double>(std::max(0.0, *next - now)) : std::nullopt);
+}
+
+void PtyServer::WakeAfter(std::optional<double> seconds)
+{
+    itimerspec spec{};
+    if (seconds) {
+        // A zero time would disarm the timer: wake after a nanosecond instead.
+        const auto ns = std::max<long long>(1, std::llround(*seconds * 1e9));
+        spec.it_value.tv_sec = static_cast<time_t>(ns / 1000000000);
+        spec.it_value.tv_nsec = static_cast<long>(ns % 1000000000);
+    }
+    if (timerFd_ >= 0 && timerfd_settime(timerFd_, 0, &spec, nullptr) != 0)
+        qWarning("timerfd_settime: %s", std::strerror(errno));
 }
 
 } // namespace ksr::sim

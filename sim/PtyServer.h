@@ -10,11 +10,11 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -50,6 +50,8 @@ private:
     void ReadInput();
     void QueueOutput();
     void WriteDue();
+    // Calls QueueOutput after `seconds`; never, without a time.
+    void WakeAfter(std::optional<double> seconds);
 
     SimDevice &device_;
     LinePacer pacer_;
@@ -59,7 +61,8 @@ private:
     int slave_ = -1;
     QString path_;
     std::unique_ptr<QSocketNotifier> notifier_;
-    QTimer timer_;
+    int timerFd_ = -1;
+    std::unique_ptr<QSocketNotifier> timerNotifier_;
     struct Timed {
         double at;
         char byte;

@@ -24,7 +24,7 @@ namespace ksr::sim {
 class SimDevice {
 public:
     // Time from a frame's last byte to the start of its answer.
-    static constexpr double ReplyTurnaround = 0.0005;
+    static constexpr double ReplyTurnaround = 0.0002;
     static constexpr int DirectoryEntries = 20;
     // While a search runs: a report is due this long after the search
     // started or after the acknowledgement of the previous one arrived.

@@ -1,4 +1,5 @@
 // ksr704-sim: the simulated device on a pseudo-terminal.
+#include "link/EventDispatcher.h"
 #include "sim/DeviceLink.h"
 #include "sim/PtyServer.h"
 #include "sim/SignalWatcher.h"
@@ -64,6 +65,8 @@ int main(int argc, char *argv[])
 {
     if (!SignalWatcher::BlockEndSignals())
         return Fail(QStringLiteral("cannot block signals"));
+    // The device answers as soon as it is due: the cheaper wake-ups count.
+    ksr::UseQtEventDispatcher();
     QCoreApplication app(argc, argv);
     const auto parsed = ParseSimOptions(app.arguments());
     if (const auto *show = std::get_if<ShowText>(&parsed)) {
