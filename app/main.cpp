@@ -2,6 +2,7 @@
 
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
+#include "link/EventDispatcher.h"
 #include "shell/Program.h"
 #include "shell/QtDialogs.h"
 #include "shell/QtProgramEnd.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    ksr::UseQtEventDispatcher();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ksr704-remote"));
     // The program ends only through its own close request or a device time-out.

@@ -8,6 +8,7 @@
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
 #include "presets/PresetMemory.h"
+#include "link/EventDispatcher.h"
 #include "shell/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimProcess.h"
@@ -134,6 +135,7 @@ double RemotePeakMiB(const QString &devicePath, const QString &folder)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseQtEventDispatcher();
     QApplication app(argc, argv);
     QTemporaryDir folder;
     const QString statePath = folder.filePath(QStringLiteral("sim-state"));

@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ksr {
@@ -11,6 +13,21 @@ namespace ksr {
 SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pathForNumber)
     : clock_(clock), pathForNumber_(std::move(pathForNumber))
 {
+    // One loop and one timer serve every wait: a wait costs no allocation
+    // and no new connection.
+    waitDeadline_.setSingleShot(true);
+    waitDeadline_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&waitDeadline_, &QTimer::timeout, &waitLoop_, &QEventLoop::quit);
+    QObject::connect(&port_, &QSerialPort::readyRead, &waitLoop_, [this] {
+        if (!wakeOnData_ || !waitLoop_.isRunning())
+            return;
+        dataArrived_ = true;
+        waitLoop_.quit();
+    });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &waitLoop_, [this](QSerialPort::SerialPortError error) {
+        if (error != QSerialPort::NoError && waitLoop_.isRunning())
+            waitLoop_.quit();
+    });
 }
 
 bool SystemSerialPort::Open(int number)
@@ -126,47 +143,47 @@ QByteArray SystemSerialPort::DiscardUntil(double t)
             break;
         }
         dropped.append(arrived);
-        WaitForDriver(t - now);
+        WaitForDriver(t - now, true);
     }
     return dropped;
 }
 
-bool SystemSerialPort::WaitForDriver(double seconds)
+bool SystemSerialPort::WaitForDriver(double seconds, bool wakeOnData)
 {
     // The wait runs a local event loop rather than waitForReadyRead(): the
     // windows go on painting and answering the desktop while the device is
     // awaited. The program's wait filter keeps input and its own timers out
     // meanwhile, so that nothing else can act or start an exchange. The loop
     // wakes on the port's notifier, so an answer costs no polling.
-    const int ms = static_cast<int>(std::ceil(seconds * 1000.0)) + 1;
+    // A wait for data lasts a whole millisecond past the time, so that it has
+    // passed; a quiet one ends up to a millisecond early instead.
+    const double ms = seconds * 1000.0;
+    const int timeout = wakeOnData ? static_cast<int>(std::ceil(ms)) + 1 : static_cast<int>(std::floor(ms));
     const auto blockingWait = [&] {
-        if (port_.waitForReadyRead(ms))
+        if (!wakeOnData) {
+            QThread::msleep(static_cast<unsigned long>(std::max(0, timeout)));
+            return false;
+        }
+        if (port_.waitForReadyRead(timeout))
             return true;
         CloseOnFatalError();
         return false;
     };
-    if (QCoreApplication::instance() == nullptr)
+    if (QCoreApplication::instance() == nullptr || waitLoop_.isRunning())
         return blockingWait();
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    bool arrived = false;
-    QObject::connect(&port_, &QSerialPort::readyRead, &loop, [&] {
-        arrived = true;
-        loop.quit();
-    });
-    QObject::connect(&port_, &QSerialPort::errorOccurred, &loop, [&](QSerialPort::SerialPortError error) {
-        if (error != QSerialPort::NoError)
-            loop.quit();
-    });
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(ms);
+    if (timeout <= 0 && !wakeOnData)
+        return false;
+    wakeOnData_ = wakeOnData;
+    dataArrived_ = false;
+    waitDeadline_.start(timeout);
     // A loop started after the program was told to quit returns at once
     // (-1); the remaining waits then block rather than spin.
-    if (loop.exec() != 0)
+    const int result = waitLoop_.exec();
+    waitDeadline_.stop();
+    wakeOnData_ = false;
+    if (result != 0)
         return blockingWait();
-    if (arrived || port_.bytesAvailable() > 0)
+    if (dataArrived_ || port_.bytesAvailable() > 0)
         return true;
     CloseOnFatalError();
     return false;
@@ -175,11 +192,21 @@ bool SystemSerialPort::WaitForDriver(double seconds)
 bool SystemSerialPort::WaitForBytes(int count, double deadline)
 {
     TakeIn();
+    // The missing bytes need their time on the 4800 baud line: the last one
+    // cannot arrive sooner than the others' line time from now. The wait
+    // sleeps through that, woken only by the window system, so that an
+    // answer costs a few wake-ups, not one for each byte.
+    const qsizetype missing = count - buffer_.size();
+    if (missing > 1 && port_.isOpen()) {
+        const double quiet = std::min(double(missing - 1) * WireByteSeconds, deadline - clock_.NowSeconds());
+        WaitForDriver(quiet, false);
+        TakeIn();
+    }
     while (buffer_.size() < count) {
         const double remaining = deadline - clock_.NowSeconds();
         if (remaining < 0 || !port_.isOpen())
             return false;
-        if (WaitForDriver(remaining))
+        if (WaitForDriver(remaining, true))
             TakeIn();
     }
     return true;

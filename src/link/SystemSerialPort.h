@@ -6,7 +6,9 @@
 #include "link/SerialPort.h"
 #include "model/Frames.h"
 
+#include <QEventLoop>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <functional>
 
@@ -33,8 +35,9 @@ private:
     bool OpenPath();
     // Moves what the port has received into the receive buffer, up to its size.
     void TakeIn();
-    // Waits up to `seconds` for more bytes from the driver; false when none came.
-    bool WaitForDriver(double seconds);
+    // Waits up to `seconds` for more bytes from the driver, or, without
+    // `wakeOnData`, lets `seconds` pass; false when no byte came.
+    bool WaitForDriver(double seconds, bool wakeOnData);
     // Closes the port after a read, write or resource error (the adapter was
     // pulled, the other end vanished): Qt would otherwise report it
     // endlessly. It stays closed until Open or SetReceiveSize reopens it on
@@ -44,6 +47,10 @@ private:
     Clock &clock_;
     std::function<QString(int)> pathForNumber_;
     QSerialPort port_;
+    QEventLoop waitLoop_;
+    QTimer waitDeadline_;
+    bool wakeOnData_ = false;
+    bool dataArrived_ = false;
     QString path_;
     QByteArray buffer_;
     int receiveSize_ = 10;

@@ -103,10 +103,9 @@ void FrmStore::Memorize_eep()
     ProgressBar1->show();
     ProgressBar1->setMaximum(ProgressMaximum);
     ProgressBar1->setValue(0);
-    presets_.StorePreset(Combo1->currentIndex(), Text1->text(), [this] {
-        ProgressBar1->setValue(ProgressBar1->value() + 1);
-        ProgressBar1->repaint();
-    });
+    // The bar paints while the next exchange waits, off the line's time.
+    presets_.StorePreset(Combo1->currentIndex(), Text1->text(),
+                         [this] { ProgressBar1->setValue(ProgressBar1->value() + 1); });
     ProgressBar1->setValue(0);
     ProgressBar1->hide();
 }
