@@ -57,6 +57,7 @@ public:
     QByteArray DiscardUntil(double t) override { return port_.DiscardUntil(t); }
     bool WaitForBytes(int count, double deadline) override { return port_.WaitForBytes(count, deadline); }
     double LineByteSeconds() const override { return port_.LineByteSeconds(); }
+    void SetArrivalHandler(std::function<void()> handler) override { port_.SetArrivalHandler(std::move(handler)); }
 
 private:
     SerialPort &port_;

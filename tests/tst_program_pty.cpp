@@ -82,8 +82,19 @@ private slots:
         qunsetenv("KSR704_PORTS");
     }
 
-    void reportWaitingAtTheStopReachesTheEditor()
+    void reportsReachTheEditor_data()
     {
+        QTest::addColumn<bool>("eventsRun");
+        // No event runs meanwhile: the device's first report waits unread
+        // until the stop takes it in.
+        QTest::newRow("waiting at the stop") << false;
+        // The report is taken in as its bytes arrive, without the poll.
+        QTest::newRow("as it arrives") << true;
+    }
+
+    void reportsReachTheEditor()
+    {
+        QFETCH(bool, eventsRun);
         QTemporaryDir folder;
         sim::SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--baud"), QStringLiteral("4800")}));
@@ -92,11 +103,15 @@ private slots:
         QVERIFY(!remote.program.state.DemoMode);
         const QByteArray before = Image(remote.program.state);
         remote.program.editor.Check1[0]->setChecked(true);
-        // No event runs meanwhile: the device's first report waits unread.
-        QTest::qSleep(800);
+        if (eventsRun) {
+            remote.program.notificationPoll.stop();
+            QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.state) != before, 3000);
+        } else {
+            QTest::qSleep(800);
+        }
         remote.program.editor.Check1[0]->setChecked(false);
         QVERIFY(!remote.program.state.SearchActive);
-        // The editor holds the notch the device placed and reported.
+        // The editor holds the notches the device placed and reported.
         const QByteArray shown = Image(remote.program.state);
         QVERIFY(remote.program.link.ReadPresetBlock(CurrentSettingsSelector));
         const QByteArray device(reinterpret_cast<const char *>(remote.program.state.RxBuffer.data()), PresetBytes);

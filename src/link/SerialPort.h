@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace ksr {
 
 class SerialPort {
@@ -36,6 +38,9 @@ public:
     virtual bool WaitForBytes(int count, double deadline) = 0;
     // Seconds one byte takes on the line (0: the port delivers at once).
     virtual double LineByteSeconds() const = 0;
+    // Runs when bytes arrive while no wait is under way (a device report);
+    // a port that cannot tell never runs it.
+    virtual void SetArrivalHandler(std::function<void()> handler) { static_cast<void>(handler); }
 };
 
 } // namespace ksr

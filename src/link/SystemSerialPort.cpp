@@ -19,7 +19,12 @@ SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pat
     waitDeadline_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&waitDeadline_, &QTimer::timeout, &waitLoop_, &QEventLoop::quit);
     QObject::connect(&port_, &QSerialPort::readyRead, &waitLoop_, [this] {
-        if (!wakeOnData_ || !waitLoop_.isRunning())
+        if (!waitLoop_.isRunning()) {
+            if (arrivalHandler_)
+                arrivalHandler_();
+            return;
+        }
+        if (!wakeOnData_)
             return;
         dataArrived_ = true;
         waitLoop_.quit();

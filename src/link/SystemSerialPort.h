@@ -30,6 +30,7 @@ public:
     QByteArray DiscardUntil(double t) override;
     bool WaitForBytes(int count, double deadline) override;
     double LineByteSeconds() const override { return WireByteSeconds; }
+    void SetArrivalHandler(std::function<void()> handler) override { arrivalHandler_ = std::move(handler); }
 
 private:
     bool OpenPath();
@@ -51,6 +52,7 @@ private:
     QTimer waitDeadline_;
     bool wakeOnData_ = false;
     bool dataArrived_ = false;
+    std::function<void()> arrivalHandler_;
     QString path_;
     QByteArray buffer_;
     int receiveSize_ = 10;

@@ -35,7 +35,8 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       presets(state, link, editor, sender, graph, *this, dialogs),
       devicePresets(state, link, editor, sender, graph, presets, dialogs),
       presetFiles(state, editor, sender, graph, dialogs),
-      mainCommands(state, mainWindow, channels, devicePresets, presetFiles, dialogs), dialogs_(dialogs), end_(end)
+      mainCommands(state, mainWindow, channels, devicePresets, presetFiles, dialogs), port_(port),
+      dialogs_(dialogs), end_(end)
 {
     // Clearing the box from the program runs the link handling as a click does.
     QObject::connect(editor.Check2, &QCheckBox::toggled, &editor, [this] { channels.LinkChannels(); });
@@ -53,11 +54,17 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
         }
     });
     QObject::connect(&notificationPoll, &QTimer::timeout, &mainWindow, [this] { PollNotifications(); });
+    port_.SetArrivalHandler([this] { PollNotifications(); });
 
     splash.Timer1->setSingleShot(true);
     QObject::connect(splash.Timer1, &QTimer::timeout, &splash, [this] { SplashTimer1_Timer(); });
     QObject::connect(mainWindow.Timer3, &QTimer::timeout, &mainWindow, [this] { Timer3_Timer(); });
     mainWindow.closeRequested = [this] { return MDIForm_QueryUnload(); };
+}
+
+Program::~Program()
+{
+    port_.SetArrivalHandler({});
 }
 
 void Program::SplashForm_Load()

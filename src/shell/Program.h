@@ -30,12 +30,14 @@ namespace ksr {
 
 inline constexpr int SplashMilliseconds = 2000;
 inline constexpr int CompareMilliseconds = 3000;
-// How often the device's reports are looked for while a search runs.
-inline constexpr int NotificationPollMilliseconds = 50;
+// While a search runs a report is taken in as soon as its bytes arrive; this
+// poll only catches one that arrived during an exchange.
+inline constexpr int NotificationPollMilliseconds = 250;
 
 class Program final : public DumpDisplay {
 public:
     Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
+    ~Program() override;
 
     // The splash window's load: display check, start folder, the 2 s timer.
     void SplashForm_Load();
@@ -84,6 +86,7 @@ private:
     bool FindDeviceOrDemo();
     void CompleteStartup();
 
+    SerialPort &port_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;
 };
