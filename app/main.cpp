@@ -2,7 +2,7 @@
 
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
-#include "link/EventDispatcher.h"
+#include "core/EventDispatcher.h"
 #include "shell/Program.h"
 #include "shell/QtDialogs.h"
 #include "shell/QtProgramEnd.h"

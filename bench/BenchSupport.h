@@ -3,10 +3,10 @@
 // themselves, a port that notes when each write has left, the process's CPU
 // time, and medians.
 
-#include "link/Clock.h"
-#include "link/ProgramEnd.h"
-#include "link/SerialPort.h"
-#include "link/UserDialogs.h"
+#include "core/Clock.h"
+#include "core/ProgramEnd.h"
+#include "core/SerialPort.h"
+#include "core/UserDialogs.h"
 
 #include <QStringList>
 

@@ -7,8 +7,8 @@
 
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
-#include "presets/PresetMemory.h"
-#include "link/EventDispatcher.h"
+#include "operations/PresetMemory.h"
+#include "core/EventDispatcher.h"
 #include "shell/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimProcess.h"

@@ -2,7 +2,7 @@
 
 #include "FuzzProgram.h"
 
-#include "model/Notifications.h"
+#include "operations/Notifications.h"
 
 #include <cstdint>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include "FuzzProgram.h"
 
-#include "model/ApplyPresetImage.h"
+#include "operations/ApplyPresetImage.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // A partial frame whose first byte came more than PartialFrameTimeout before
 // the next byte is thrown away: the sender gave up on it.
 
-#include "model/Frames.h"
+#include "core/Frames.h"
 
 #include <cstdint>
 #include <optional>

@@ -6,7 +6,7 @@
 // both ways, as on a real 4800 baud line. Answers go into a receive buffer
 // of the set size, and what does not fit is lost.
 
-#include "link/SerialPort.h"
+#include "core/SerialPort.h"
 #include "sim/LinePacer.h"
 #include "sim/VirtualClock.h"
 

@@ -2,7 +2,7 @@
 // A preset as the device holds it (160 bytes, Left 0..79, Right 80..159) and
 // small helpers to fill one in.
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <array>
 #include <cstdint>

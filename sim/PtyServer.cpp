@@ -1,6 +1,6 @@
 #include "sim/PtyServer.h"
 
-#include "model/State.h"
+#include "core/State.h"
 #include "sim/SimDevice.h"
 
 #include <algorithm>

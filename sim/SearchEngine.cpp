@@ -1,6 +1,6 @@
 #include "sim/SearchEngine.h"
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // settings, and schedules its answers. It keeps no clock of its own: every
 // call is told the time in seconds, and times never go back.
 
-#include "model/Frames.h"
+#include "core/Frames.h"
 #include "sim/DeviceMemory.h"
 #include "sim/Faults.h"
 #include "sim/FrameReceiver.h"

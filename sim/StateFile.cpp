@@ -1,6 +1,6 @@
 #include "sim/StateFile.h"
 
-#include "model/FileWriting.h"
+#include "core/FileWriting.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 // A clock that moves only when told to: sleeping jumps straight past the
 // time slept until, so timed code runs instantly and deterministically.
 
-#include "link/Clock.h"
+#include "core/Clock.h"
 
 #include <cmath>
 #include <limits>

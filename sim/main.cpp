@@ -1,5 +1,5 @@
 // ksr704-sim: the simulated device on a pseudo-terminal.
-#include "link/EventDispatcher.h"
+#include "core/EventDispatcher.h"
 #include "sim/DeviceLink.h"
 #include "sim/PtyServer.h"
 #include "sim/SignalWatcher.h"

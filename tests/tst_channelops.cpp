@@ -3,7 +3,7 @@
 
 #include "support/ProgramRig.h"
 
-#include "model/ApplyPresetImage.h"
+#include "operations/ApplyPresetImage.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // Snapping typed values to the device's grid and cutting values into bytes.
 
-#include "link/Encodings.h"
-#include "model/Tables.h"
+#include "core/Encodings.h"
+#include "core/Tables.h"
 
 #include <QTest>
 

@@ -6,8 +6,8 @@
 #include "support/FaultOperations.h"
 #include "support/ProgramRig.h"
 
-#include "presets/PresetMemory.h"
-#include "model/ApplyPresetImage.h"
+#include "operations/PresetMemory.h"
+#include "operations/ApplyPresetImage.h"
 
 #include <QTest>
 

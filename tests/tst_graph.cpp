@@ -3,8 +3,8 @@
 
 #include "graph/GraphPicture.h"
 #include "graph/ResponseGraph.h"
-#include "model/State.h"
-#include "model/Tables.h"
+#include "core/State.h"
+#include "core/Tables.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "model/Frames.h"
+#include "core/Frames.h"
 #include "sim/InProcessPort.h"
 #include "sim/SimDevice.h"
 #include "sim/VirtualClock.h"

@@ -1,7 +1,7 @@
 // init.cfg: the 14-byte record with the little-endian port number.
 
 #include "shell/PortConfig.h"
-#include "model/FileWriting.h"
+#include "core/FileWriting.h"
 #include "support/FileFaults.h"
 
 #include <QDir>

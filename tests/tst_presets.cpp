@@ -4,12 +4,12 @@
 #include "support/FileFaults.h"
 #include "support/ProgramRig.h"
 
-#include "presets/AnsiText.h"
+#include "core/AnsiText.h"
 #include "presets/FrmRead.h"
 #include "presets/FrmStore.h"
-#include "presets/PresetFiles.h"
-#include "presets/PresetMemory.h"
-#include "presets/PresetNames.h"
+#include "operations/PresetFiles.h"
+#include "operations/PresetMemory.h"
+#include "core/PresetNames.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,7 +21,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QScrollBar>
-#include "presets/AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <QTest>
 #include <QTimer>

@@ -4,7 +4,7 @@
 #include "shell/QtDialogs.h"
 #include "shell/QtProgramEnd.h"
 #include "shell/WaitFilter.h"
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "support/FrameBytes.h"
 
-#include "model/Frames.h"
-#include "model/Tables.h"
+#include "core/Frames.h"
+#include "core/Tables.h"
 #include "sim/FixedPresets.h"
 #include "sim/SimDevice.h"
 

@@ -8,8 +8,8 @@
 
 #include "support/FrameBytes.h"
 
-#include "model/Frames.h"
-#include "model/Tables.h"
+#include "core/Frames.h"
+#include "core/Tables.h"
 
 #include <QSet>
 #include <QTest>

@@ -3,7 +3,7 @@
 
 #include "support/ProgramRig.h"
 
-#include "presets/PresetMemory.h"
+#include "operations/PresetMemory.h"
 
 #include <QLabel>
 #include <QLineEdit>

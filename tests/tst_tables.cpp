@@ -1,7 +1,7 @@
 // The value tables: frequency grid and its text forms, display texts, the flat
 // preset, default names and the offsets into the preset image.
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QTest>
 

@@ -4,7 +4,7 @@
 #include "editor/FrmEq.h"
 #include "graph/GraphPicture.h"
 #include "graph/ResponseGraph.h"
-#include "model/State.h"
+#include "core/State.h"
 #include "shell/FrmSplash.h"
 #include "shell/MdiFrmMain.h"
 

@@ -3,7 +3,7 @@
 #include "editor/FrmEq.h"
 #include "editor/KeyPress.h"
 #include "editor/NotchRowEditing.h"
-#include "link/Encodings.h"
+#include "core/Encodings.h"
 
 #include <QLineEdit>
 #include <QScrollBar>

@@ -4,10 +4,10 @@
 // stored and shown even while the program sets the controls itself, and
 // sent (then repeated on the other channel when linked) only for the user's.
 
-#include "link/UserDialogs.h"
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
-#include "model/State.h"
+#include "core/UserDialogs.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
+#include "core/State.h"
 
 namespace ksr {
 

@@ -2,9 +2,9 @@
 // The editor window's own commands: the four reset buttons with their
 // question, and the cursor lock that disables editing during a search.
 
-#include "link/UserDialogs.h"
-#include "model/ChannelOperations.h"
-#include "model/State.h"
+#include "core/UserDialogs.h"
+#include "operations/ChannelOperations.h"
+#include "core/State.h"
 
 #include <QList>
 

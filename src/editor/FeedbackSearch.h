@@ -4,7 +4,7 @@
 
 #include "editor/EditorCommands.h"
 #include "link/SerialLink.h"
-#include "model/State.h"
+#include "core/State.h"
 
 #include <functional>
 

@@ -5,8 +5,8 @@
 // This class is the window's layout and its control arrays; the editing
 // behaviour connects to the public controls from outside.
 
-#include "model/EditorControls.h"
-#include "model/Tables.h"
+#include "core/EditorControls.h"
+#include "core/Tables.h"
 
 #include <QWidget>
 

@@ -2,8 +2,8 @@
 
 #include "editor/FrmEq.h"
 #include "editor/KeyPress.h"
-#include "model/CurveRedraw.h"
-#include "link/Encodings.h"
+#include "core/CurveRedraw.h"
+#include "core/Encodings.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>

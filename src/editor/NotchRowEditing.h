@@ -3,9 +3,9 @@
 // and the typed gain and frequency. Each change is sent and drawn at once,
 // and with the channels linked repeated on the same row of the other channel.
 
-#include "link/UserDialogs.h"
-#include "model/ParameterSending.h"
-#include "model/State.h"
+#include "core/UserDialogs.h"
+#include "operations/ParameterSending.h"
+#include "core/State.h"
 
 #include <optional>
 

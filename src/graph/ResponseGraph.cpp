@@ -1,7 +1,7 @@
 #include "graph/ResponseGraph.h"
 
-#include "link/Encodings.h"
-#include "model/Tables.h"
+#include "core/Encodings.h"
+#include "core/Tables.h"
 
 #include <QPainter>
 #include <QPen>

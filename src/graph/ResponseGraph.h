@@ -2,8 +2,8 @@
 // The response curve of each channel: every filter's dip in dB at the 730
 // grid frequencies, summed per channel and drawn on a 576 x 192 grid.
 
-#include "model/CurveRedraw.h"
-#include "model/State.h"
+#include "core/CurveRedraw.h"
+#include "core/State.h"
 
 #include <QImage>
 #include <QLine>

@@ -5,12 +5,12 @@
 // while it waits for the device the port runs a local event loop, and what
 // that loop may deliver is told apart by the program (see SetBusyChanged).
 
-#include "link/Clock.h"
-#include "link/ProgramEnd.h"
-#include "link/SerialPort.h"
-#include "link/UserDialogs.h"
-#include "model/Frames.h"
-#include "model/State.h"
+#include "core/Clock.h"
+#include "core/ProgramEnd.h"
+#include "core/SerialPort.h"
+#include "core/UserDialogs.h"
+#include "core/Frames.h"
+#include "core/State.h"
 
 #include <functional>
 

@@ -2,9 +2,9 @@
 // The serial port seam on a real port through QSerialPort: 4800 baud, 8 data
 // bits, no parity, 1 stop bit, no flow control, raw bytes.
 
-#include "link/Clock.h"
-#include "link/SerialPort.h"
-#include "model/Frames.h"
+#include "core/Clock.h"
+#include "core/SerialPort.h"
+#include "core/Frames.h"
 
 #include <QEventLoop>
 #include <QSerialPort>

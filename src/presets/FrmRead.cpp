@@ -1,8 +1,8 @@
 #include "presets/FrmRead.h"
 
-#include "link/UserDialogs.h"
-#include "model/State.h"
-#include "presets/DevicePresets.h"
+#include "core/UserDialogs.h"
+#include "core/State.h"
+#include "operations/DevicePresets.h"
 #include "presets/PresetWindowParts.h"
 
 #include <QBoxLayout>

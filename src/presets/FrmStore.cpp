@@ -1,9 +1,9 @@
 #include "presets/FrmStore.h"
 
-#include "link/UserDialogs.h"
-#include "model/State.h"
-#include "presets/DevicePresets.h"
-#include "presets/PresetMemory.h"
+#include "core/UserDialogs.h"
+#include "core/State.h"
+#include "operations/DevicePresets.h"
+#include "operations/PresetMemory.h"
 #include "presets/PresetWindowParts.h"
 
 #include <QBoxLayout>

@@ -1,6 +1,6 @@
 #include "shell/FrmSplash.h"
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QLabel>
 #include <QLinearGradient>

@@ -1,10 +1,10 @@
 #pragma once
 // The main window's command buttons.
 
-#include "link/UserDialogs.h"
-#include "model/ChannelOperations.h"
-#include "presets/DevicePresets.h"
-#include "presets/PresetFiles.h"
+#include "core/UserDialogs.h"
+#include "operations/ChannelOperations.h"
+#include "operations/DevicePresets.h"
+#include "operations/PresetFiles.h"
 
 namespace ksr {
 

@@ -2,7 +2,7 @@
 
 #include "editor/EditorLayout.h"
 #include "editor/FrmEq.h"
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>

@@ -1,6 +1,6 @@
 #include "shell/PortConfig.h"
 
-#include "model/FileWriting.h"
+#include "core/FileWriting.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "shell/Program.h"
 
-#include "model/Notifications.h"
+#include "operations/Notifications.h"
 #include "shell/DeviceSearch.h"
 #include "shell/PortConfig.h"
 

@@ -1,6 +1,6 @@
 #include "shell/QtDialogs.h"
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QFileDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The dialog seam on Qt's own message boxes and file dialogs.
 
-#include "link/UserDialogs.h"
+#include "core/UserDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -2,7 +2,7 @@
 // The program-end seam for the real program: leaves Qt's event loop, or, when
 // the end comes before the loop runs, tells main() not to enter it.
 
-#include "link/ProgramEnd.h"
+#include "core/ProgramEnd.h"
 
 namespace ksr {
 

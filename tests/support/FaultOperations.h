@@ -4,8 +4,8 @@
 
 #include "ScriptedDialogs.h"
 
-#include "model/Frames.h"
-#include "presets/DevicePresets.h"
+#include "core/Frames.h"
+#include "operations/DevicePresets.h"
 #include "shell/Program.h"
 
 #include <QScrollBar>

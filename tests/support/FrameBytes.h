@@ -1,7 +1,7 @@
 #pragma once
 // A command frame as the bytes that go on the line, from its code and arguments.
 
-#include "model/Frames.h"
+#include "core/Frames.h"
 
 #include <QByteArray>
 

@@ -5,7 +5,7 @@
 #include "ScriptedDialogs.h"
 
 #include "link/SerialLink.h"
-#include "model/State.h"
+#include "core/State.h"
 #include "sim/InProcessPort.h"
 #include "sim/SimDevice.h"
 #include "sim/VirtualClock.h"

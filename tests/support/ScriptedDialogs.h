@@ -2,8 +2,8 @@
 // Test doubles for the dialog and program-end seams: message boxes answered
 // from a script, every request recorded; the end of the program recorded.
 
-#include "link/ProgramEnd.h"
-#include "link/UserDialogs.h"
+#include "core/ProgramEnd.h"
+#include "core/UserDialogs.h"
 
 #include <QList>
 #include <QStringList>

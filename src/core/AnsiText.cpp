@@ -1,4 +1,4 @@
-#include "presets/AnsiText.h"
+#include "core/AnsiText.h"
 
 #include <array>
 

@@ -4,10 +4,10 @@
 // mode; and the preset title the editor shows.
 
 #include "link/SerialLink.h"
-#include "link/UserDialogs.h"
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
-#include "presets/DumpDisplay.h"
+#include "core/UserDialogs.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
+#include "operations/DumpDisplay.h"
 
 namespace ksr {
 

@@ -1,9 +1,9 @@
-#include "presets/DevicePresets.h"
+#include "operations/DevicePresets.h"
 
-#include "link/Encodings.h"
-#include "model/ApplyPresetImage.h"
-#include "presets/PresetMemory.h"
-#include "presets/PresetNames.h"
+#include "core/Encodings.h"
+#include "operations/ApplyPresetImage.h"
+#include "operations/PresetMemory.h"
+#include "core/PresetNames.h"
 
 #include <algorithm>
 

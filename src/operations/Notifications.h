@@ -2,9 +2,9 @@
 // The notch filters the device reports during a feedback search, taken into
 // the image, the editor row and the curve, without sending anything back.
 
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
-#include "model/State.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
+#include "core/State.h"
 
 namespace ksr {
 

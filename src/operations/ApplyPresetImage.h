@@ -3,9 +3,9 @@
 // runs every send operation, so that texts, mirrors, settings, image and
 // (when sending is allowed) the device agree with it.
 
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
-#include "model/State.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
+#include "core/State.h"
 
 namespace ksr {
 

@@ -1,9 +1,9 @@
-#include "presets/PresetMemory.h"
+#include "operations/PresetMemory.h"
 
-#include "model/CurveRedraw.h"
-#include "link/Encodings.h"
-#include "model/ApplyPresetImage.h"
-#include "presets/AnsiText.h"
+#include "core/CurveRedraw.h"
+#include "core/Encodings.h"
+#include "operations/ApplyPresetImage.h"
+#include "core/AnsiText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "link/Encodings.h"
+#include "core/Encodings.h"
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <cmath>
 

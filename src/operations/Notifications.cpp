@@ -1,6 +1,6 @@
-#include "model/Notifications.h"
+#include "operations/Notifications.h"
 
-#include "model/CurveRedraw.h"
+#include "core/CurveRedraw.h"
 
 namespace ksr {
 

@@ -1,6 +1,6 @@
-#include "presets/PresetNames.h"
+#include "core/PresetNames.h"
 
-#include "presets/AnsiText.h"
+#include "core/AnsiText.h"
 
 namespace ksr {
 

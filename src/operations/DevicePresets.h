@@ -3,9 +3,9 @@
 // the editor's preset into one of its sixteen user slots.
 
 #include "link/SerialLink.h"
-#include "link/UserDialogs.h"
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
+#include "core/UserDialogs.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
 
 #include <functional>
 

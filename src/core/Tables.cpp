@@ -1,4 +1,4 @@
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QLocale>
 

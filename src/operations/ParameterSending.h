@@ -5,8 +5,8 @@
 // while sending is suppressed).
 
 #include "link/SerialLink.h"
-#include "model/EditorControls.h"
-#include "model/State.h"
+#include "core/EditorControls.h"
+#include "core/State.h"
 
 #include <functional>
 

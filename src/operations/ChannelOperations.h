@@ -2,10 +2,10 @@
 // Operations on whole channels: copying one onto the other, linking them,
 // resetting their manual or automatic notches, comparing them.
 
-#include "link/UserDialogs.h"
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
-#include "model/State.h"
+#include "core/UserDialogs.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
+#include "core/State.h"
 
 namespace ksr {
 

@@ -1,6 +1,6 @@
-#include "model/ApplyPresetImage.h"
+#include "operations/ApplyPresetImage.h"
 
-#include "model/CurveRedraw.h"
+#include "core/CurveRedraw.h"
 
 #include <algorithm>
 

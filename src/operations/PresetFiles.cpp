@@ -1,7 +1,7 @@
-#include "presets/PresetFiles.h"
+#include "operations/PresetFiles.h"
 
-#include "model/ApplyPresetImage.h"
-#include "model/FileWriting.h"
+#include "operations/ApplyPresetImage.h"
+#include "core/FileWriting.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "model/ChannelOperations.h"
+#include "operations/ChannelOperations.h"
 
-#include "model/CurveRedraw.h"
+#include "core/CurveRedraw.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // serial link's buffers and the preset directory. Created in main() and
 // shared by reference; plain data without behaviour.
 
-#include "model/Tables.h"
+#include "core/Tables.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "model/ParameterSending.h"
+#include "operations/ParameterSending.h"
 
-#include "link/Encodings.h"
+#include "core/Encodings.h"
 
 #include <QRegularExpression>
 

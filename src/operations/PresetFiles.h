@@ -1,9 +1,9 @@
 #pragma once
 // Preset files on the PC: *.Fbk, exactly the 161 bytes of PresetImage.
 
-#include "link/UserDialogs.h"
-#include "model/EditorControls.h"
-#include "model/ParameterSending.h"
+#include "core/UserDialogs.h"
+#include "core/EditorControls.h"
+#include "operations/ParameterSending.h"
 
 namespace ksr {
 

@@ -1,4 +1,4 @@
-#include "model/FileWriting.h"
+#include "core/FileWriting.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
