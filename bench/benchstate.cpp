@@ -5,6 +5,7 @@
 //
 //   ksr704-benchstate STATE-FILE PRESET-FILE
 
+#include "FullDeviceState.h"
 #include "sim/FixedPresets.h"
 #include "sim/SimDevice.h"
 
@@ -34,13 +35,6 @@ int main(int argc, char *argv[])
         std::fputs("usage: ksr704-benchstate STATE-FILE PRESET-FILE\n", stderr);
         return 2;
     }
-    sim::SimDevice device;
-    for (int n = 0; n < sim::UserSlots; ++n) {
-        device.SetMemoryByte(sim::UsedMarkerBase + n, sim::UsedMarker);
-        const sim::Name name = sim::CentredName(QByteArray("Slot") + QByteArray::number(n + 1));
-        for (int i = 0; i < sim::NameBytes; ++i)
-            device.SetMemoryByte(sim::SlotNameAddress(n) + i, name[static_cast<std::size_t>(i)]);
-    }
     const sim::Preset &preset = sim::FixedPreset(1);
     QByteArray file(reinterpret_cast<const char *>(preset.data()), static_cast<qsizetype>(preset.size()));
     file.append(char(0)); // the byte files carry beyond the device's 160
@@ -49,5 +43,5 @@ int main(int argc, char *argv[])
                      static_cast<long long>(file.size()));
         return 1;
     }
-    return Write(argv[1], device.SaveState()) && Write(argv[2], file) ? 0 : 1;
+    return Write(argv[1], bench::FullDeviceState()) && Write(argv[2], file) ? 0 : 1;
 }

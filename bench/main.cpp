@@ -4,6 +4,7 @@
 // of one curve; its resident memory. Prints a table of medians.
 
 #include "BenchSupport.h"
+#include "FullDeviceState.h"
 
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
@@ -78,19 +79,6 @@ double IdleCpu(double seconds)
     QTimer::singleShot(int(seconds * 1000), qApp, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
     return (CpuSeconds() - c0) / (clock.NowSeconds() - t0);
-}
-
-// A device state with all sixteen user slots used.
-QByteArray FullDeviceState()
-{
-    sim::SimDevice device;
-    for (int n = 0; n < sim::UserSlots; ++n) {
-        device.SetMemoryByte(sim::UsedMarkerBase + n, sim::UsedMarker);
-        const sim::Name name = sim::CentredName(QByteArray("Slot") + QByteArray::number(n + 1));
-        for (int i = 0; i < sim::NameBytes; ++i)
-            device.SetMemoryByte(sim::SlotNameAddress(n) + i, name[static_cast<std::size_t>(i)]);
-    }
-    return device.SaveState();
 }
 
 QString Ratio(double r)

@@ -279,6 +279,26 @@ void OnStop(int)
     stopRequested = 1;
 }
 
+// SIGTERM and SIGINT end a sampling loop at its next turn.
+void StopOnSignals()
+{
+    std::signal(SIGTERM, OnStop);
+    std::signal(SIGINT, OnStop);
+}
+
+// `path`, or standard output without one, written line by line so that a
+// reader sees each line while the probe goes on; nullptr, said, on failure.
+FILE *OpenLineOutput(const char *path)
+{
+    FILE *out = path ? std::fopen(path, "w") : stdout;
+    if (!out) {
+        std::fprintf(stderr, "ksr704-xprobe: cannot write %s\n", path);
+        return nullptr;
+    }
+    std::setvbuf(out, nullptr, _IOLBF, 0);
+    return out;
+}
+
 // Marks the ping's own client messages, which the client echoes back whole.
 constexpr uint32_t PingMagic = 0x6b737270;
 constexpr double PingPause = 0.010; // after a reply, before the next ping
@@ -309,18 +329,13 @@ int Ping(int argc, char **argv)
     }
     if (owner.pid < 0 && owner.className.empty())
         return Usage();
-    FILE *out = outPath ? std::fopen(outPath, "w") : stdout;
-    if (!out) {
-        std::fprintf(stderr, "ksr704-xprobe: cannot write %s\n", outPath);
+    FILE *out = OpenLineOutput(outPath);
+    if (!out)
         return 1;
-    }
-    // Line by line, so that a reader sees windows come while pings run.
-    std::setvbuf(out, nullptr, _IOLBF, 0);
     Display d;
     if (!d.Open())
         return 1;
-    std::signal(SIGTERM, OnStop);
-    std::signal(SIGINT, OnStop);
+    StopOnSignals();
 
     // The client sends its reply to the root for StructureNotify or
     // SubstructureNotify / SubstructureRedirect (Qt: the first and the
@@ -597,15 +612,10 @@ int Cpu(int argc, char **argv)
     }
     if (pid < 0)
         return Usage();
-    FILE *out = outPath ? std::fopen(outPath, "w") : stdout;
-    if (!out) {
-        std::fprintf(stderr, "ksr704-xprobe: cannot write %s\n", outPath);
+    FILE *out = OpenLineOutput(outPath);
+    if (!out)
         return 1;
-    }
-    // Line by line: the samples are read while the sampling goes on.
-    std::setvbuf(out, nullptr, _IOLBF, 0);
-    std::signal(SIGTERM, OnStop);
-    std::signal(SIGINT, OnStop);
+    StopOnSignals();
     int lines = 0;
     while (!stopRequested) {
         const double at = Now();

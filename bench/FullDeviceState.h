@@ -1,0 +1,23 @@
+#pragma once
+// The simulator state both benchmarks start from.
+
+#include "sim/SimDevice.h"
+
+#include <QByteArray>
+
+namespace ksr::bench {
+
+// A device state with all sixteen user slots used, named Slot1 .. Slot16.
+inline QByteArray FullDeviceState()
+{
+    sim::SimDevice device;
+    for (int n = 0; n < sim::UserSlots; ++n) {
+        device.SetMemoryByte(sim::UsedMarkerBase + n, sim::UsedMarker);
+        const sim::Name name = sim::CentredName(QByteArray("Slot") + QByteArray::number(n + 1));
+        for (int i = 0; i < sim::NameBytes; ++i)
+            device.SetMemoryByte(sim::SlotNameAddress(n) + i, name[static_cast<std::size_t>(i)]);
+    }
+    return device.SaveState();
+}
+
+} // namespace ksr::bench
