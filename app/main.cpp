@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     ksr::QtDialogs dialogs;
     ksr::QtProgramEnd end;
     ksr::Program program(port, clock, dialogs, end);
-    dialogs.SetParent(&program.mainWindow);
+    dialogs.SetParent(&program.MainWindow());
 
     program.SplashForm_Load();
     if (end.Requested())

@@ -148,7 +148,7 @@ int main(int argc, char *argv[])
     auto program = std::make_unique<Program>(port, clock, dialogs, end);
     program->SplashForm_Load();
     program->SplashTimer1_Timer();
-    if (program->state.DemoMode || end.ended) {
+    if (program->State().DemoMode || end.ended) {
         std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
         return 1;
     }
@@ -160,12 +160,12 @@ int main(int argc, char *argv[])
     // 3 settings frames; one block of 160 bytes.
     const int dumpExchanges = 16 + 8 * 16 + 8 + 3;
     const double dumpLine = LineSeconds(dumpExchanges, 10, 10) + LineSeconds(1, 10, 160);
-    const Ratios dump = Measure(clock, dumpLine, Runs, [&] { program->presets.DumpDeviceMemory(); });
+    const Ratios dump = Measure(clock, dumpLine, Runs, [&] { program->Memory().DumpDeviceMemory(); });
     Row("dump, full device: wall / line", Ratio(dump.wall), QStringLiteral("<= 1.03"));
     Row("dump: CPU / wall", Percent(dump.cpu), QStringLiteral("<= 2 %"));
 
     const Ratios store = Measure(clock, LineSeconds(StoreExchanges, 10, 10), Runs, [&] {
-        program->devicePresets.StorePreset(5, QStringLiteral("Bench"), [] {});
+        program->Presets().StorePreset(5, QStringLiteral("Bench"), [] {});
     });
     Row("store (170 exchanges): wall / line", Ratio(store.wall), QStringLiteral("<= 1.03"));
     Row("store: CPU / wall", Percent(store.cpu), QStringLiteral("<= 2 %"));
@@ -174,28 +174,28 @@ int main(int argc, char *argv[])
     {
         QFile file(dialogs.openFileName);
         file.open(QIODevice::WriteOnly);
-        file.write(reinterpret_cast<const char *>(program->state.PresetImage.data()), PresetImageBytes);
+        file.write(reinterpret_cast<const char *>(program->State().PresetImage.data()), PresetImageBytes);
     }
     const Ratios load = Measure(clock, LineSeconds(36, 10, 10), Runs + 2,
-                                [&] { program->presetFiles.LoadPresetFromPc(); });
+                                [&] { program->Files().LoadPresetFromPc(); });
     Row("file load (36 frames): wall / line", Ratio(load.wall), QStringLiteral("<= 1.03"));
     Row("file load: CPU / wall", Percent(load.cpu), QStringLiteral("<= 2 %"));
 
     Row("idle 10 s, no search: CPU / wall", Percent(IdleCpu(10.0)), QStringLiteral("<= 0.5 %"));
     // A search that reports nothing: the poll runs, the device stays quiet.
-    program->state.SearchActive = true;
-    program->notificationPoll.start(NotificationPollMilliseconds);
+    program->State().SearchActive = true;
+    program->ReportPoll().start(NotificationPollMilliseconds);
     Row("idle 10 s, search running: CPU / wall", Percent(IdleCpu(10.0)), QStringLiteral("<= 0.5 %"));
-    program->notificationPoll.stop();
-    program->state.SearchActive = false;
+    program->ReportPoll().stop();
+    program->State().SearchActive = false;
 
     // One gain step on a manual row, to the frame's last byte handed to the port.
     int row = 11;
-    while (row > 0 && !program->editor.HScroll20[static_cast<std::size_t>(row)]->isEnabled())
+    while (row > 0 && !program->Editor().HScroll20[static_cast<std::size_t>(row)]->isEnabled())
         --row;
     std::vector<double> edit;
     for (int i = 0; i < 50; ++i) {
-        QScrollBar *gain = program->editor.HScroll20[static_cast<std::size_t>(row)];
+        QScrollBar *gain = program->Editor().HScroll20[static_cast<std::size_t>(row)];
         const double t0 = clock.NowSeconds();
         gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
         edit.push_back((port.lastWriteDone - t0) * 1e6);
@@ -206,7 +206,7 @@ int main(int argc, char *argv[])
     std::vector<double> redraw;
     for (int i = 0; i < 1000; ++i) {
         const double t0 = clock.NowSeconds();
-        program->graph.RedrawChannel(i % FilterCount);
+        program->Graph().RedrawChannel(i % FilterCount);
         redraw.push_back((clock.NowSeconds() - t0) * 1e6);
     }
     Row("RedrawChannel (730 points): median us", QString::number(Median(redraw), 'f', 0), QStringLiteral("well under 1000"));

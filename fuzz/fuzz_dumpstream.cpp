@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = 0; i < size; i += 16)
         p.port.InjectBytes(QByteArray(reinterpret_cast<const char *>(data) + i, qsizetype(std::min<std::size_t>(16, size - i))),
                            start + 0.01 * double(i / 16));
-    p.program.state.ProgramEnding = false;
-    p.program.presets.DumpDeviceMemory();
-    p.program.state.ProgramEnding = false;
+    p.program.State().ProgramEnding = false;
+    p.program.Memory().DumpDeviceMemory();
+    p.program.State().ProgramEnding = false;
     p.device.SetFaults({});
     p.port.DiscardInput();
     p.EndRun();

@@ -10,11 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
-    p.program.state.SearchActive = true;
+    p.program.State().SearchActive = true;
     p.port.InjectBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<std::size_t>(size, 64))),
                        p.clock.NowSeconds());
     p.program.PollNotifications();
-    p.program.state.SearchActive = false;
+    p.program.State().SearchActive = false;
     p.port.DiscardInput();
     p.EndRun();
     return 0;

@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         file.write(reinterpret_cast<const char *>(data), qint64(size));
     }
     p.dialogs.openFileName = path;
-    p.program.state.DemoMode = true; // nothing to send: the file is what is tried
-    p.program.presetFiles.LoadPresetFromPc();
-    p.program.state.DemoMode = false;
+    p.program.State().DemoMode = true; // nothing to send: the file is what is tried
+    p.program.Files().LoadPresetFromPc();
+    p.program.State().DemoMode = false;
     p.EndRun();
     return 0;
 }

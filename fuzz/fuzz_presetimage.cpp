@@ -10,12 +10,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
-    auto &image = p.program.state.PresetImage;
+    auto &image = p.program.State().PresetImage;
     image.fill(0);
     std::copy_n(data, std::min(size, image.size()), image.begin());
-    p.program.state.SendSuppressed = true;
-    ksr::ApplyPresetImage(p.program.state, p.program.editor, p.program.sender, p.program.graph);
-    p.program.state.SendSuppressed = false;
+    p.program.State().SendSuppressed = true;
+    p.program.ApplyPresetImage();
+    p.program.State().SendSuppressed = false;
     p.EndRun();
     return 0;
 }

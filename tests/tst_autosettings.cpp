@@ -19,8 +19,8 @@ class AutoSettingsTest : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ProgramRig> rig_;
-    FrmEq &Editor() { return rig_->program.editor; }
-    AppState &State() { return rig_->program.state; }
+    FrmEq &Editor() { return rig_->program.Editor(); }
+    AppState &State() { return rig_->program.State(); }
 
     void StartWith(const sim::Preset &preset)
     {
@@ -177,8 +177,8 @@ private slots:
             fresh.RedrawChannel(f);
         const int c = edited ? 1 : 0;
         for (int d = 0; d < FrequencyCount; ++d)
-            QCOMPARE(rig_->program.graph.ChannelResponseDb(d, c), fresh.ChannelResponseDb(d, c));
-        QCOMPARE(rig_->program.graph.CurvePoints(c), fresh.CurvePoints(c));
+            QCOMPARE(rig_->program.Graph().ChannelResponseDb(d, c), fresh.ChannelResponseDb(d, c));
+        QCOMPARE(rig_->program.Graph().CurvePoints(c), fresh.CurvePoints(c));
     }
 
     void typedSensitivity_data()

@@ -49,8 +49,8 @@ class ChannelOpsTest : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ProgramRig> rig_;
-    FrmEq &Editor() { return rig_->program.editor; }
-    AppState &State() { return rig_->program.state; }
+    FrmEq &Editor() { return rig_->program.Editor(); }
+    AppState &State() { return rig_->program.State(); }
     QByteArray Half(int c) { return ImageBytes(State(), 80 * c, 80); }
 
     void StartWith(const sim::Preset &preset)
@@ -136,7 +136,7 @@ private slots:
         StartWith(p);
         rig_->program.Timer3_Timer();
         QVERIFY(State().ChannelsDiffer);
-        QCOMPARE(rig_->program.mainWindow.Timer3->interval(), 3000);
+        QCOMPARE(rig_->program.MainWindow().Timer3->interval(), 3000);
     }
 
     void copyButtons_data()
@@ -155,7 +155,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(int, target);
         StartWith(DifferentChannels());
-        QToolButton *command = rig_->program.mainWindow.Command1[static_cast<std::size_t>(button)];
+        QToolButton *command = rig_->program.MainWindow().Command1[static_cast<std::size_t>(button)];
 
         rig_->dialogs.answers = {MessageAnswer::No};
         const QByteArray before = ImageBytes(State(), 0, 160);
@@ -232,7 +232,7 @@ private slots:
         Editor().Check2->setChecked(true);
         QCOMPARE(State().LinkFlag, 1);
         State().SendSuppressed = true;
-        ApplyPresetImage(State(), Editor(), rig_->program.sender, rig_->program.graph);
+        rig_->program.ApplyPresetImage();
         State().SendSuppressed = false;
         QVERIFY(!Editor().Check2->isChecked());
         QCOMPARE(State().LinkFlag, 0);

@@ -105,7 +105,7 @@ private:
 
     Snapshot Take(double seconds) const
     {
-        const AppState &s = rig_.program.state;
+        const AppState &s = rig_.program.State();
         Snapshot shot;
         shot.image = ImageBytes(s, 0, PresetImageBytes);
         for (const QString &name : s.PresetNames)
@@ -128,10 +128,10 @@ private:
 QByteArray Shown(const QByteArray &image)
 {
     ProgramRig rig;
-    AppState &s = rig.program.state;
+    AppState &s = rig.program.State();
     std::copy_n(image.constData(), PresetImageBytes, reinterpret_cast<char *>(s.PresetImage.data()));
     s.SendSuppressed = true;
-    ApplyPresetImage(s, rig.program.editor, rig.program.sender, rig.program.graph);
+    rig.program.ApplyPresetImage();
     return ImageBytes(s, 0, PresetImageBytes);
 }
 

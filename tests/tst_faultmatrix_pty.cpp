@@ -73,7 +73,7 @@ public:
         if (!StartsTheProgram(op_))
             StartProgram();
         Snapshot shot;
-        const AppState &s = program_.state;
+        const AppState &s = program_.State();
         shot.imageBefore = Image();
         const double start = clock_.NowSeconds();
         PerformOperation(op_, program_, dialogs_, [this] { StartProgram(); });
@@ -93,7 +93,7 @@ public:
 private:
     QByteArray Image() const
     {
-        return QByteArray(reinterpret_cast<const char *>(program_.state.PresetImage.data()), PresetImageBytes);
+        return QByteArray(reinterpret_cast<const char *>(program_.State().PresetImage.data()), PresetImageBytes);
     }
 
     void StartProgram()
@@ -104,9 +104,9 @@ private:
 
     QByteArray DeviceBlock(std::uint8_t selector)
     {
-        if (!program_.link.ReadPresetBlock(selector))
+        if (!program_.Link().ReadPresetBlock(selector))
             return QByteArrayLiteral("<not read>");
-        return QByteArray(reinterpret_cast<const char *>(program_.state.RxBuffer.data()), BlockBytes);
+        return QByteArray(reinterpret_cast<const char *>(program_.State().RxBuffer.data()), BlockBytes);
     }
 
     Operation op_;

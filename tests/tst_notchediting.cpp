@@ -35,8 +35,8 @@ class NotchEditingTest : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ProgramRig> rig_;
-    FrmEq &Editor() { return rig_->program.editor; }
-    AppState &State() { return rig_->program.state; }
+    FrmEq &Editor() { return rig_->program.Editor(); }
+    AppState &State() { return rig_->program.State(); }
 
 private slots:
     void init()
@@ -49,7 +49,7 @@ private slots:
 
     void gainStepSendsTheFilter()
     {
-        QSignalSpy redrawn(&rig_->program.graph, &ResponseGraph::ChannelRedrawn);
+        QSignalSpy redrawn(&rig_->program.Graph(), &ResponseGraph::ChannelRedrawn);
         Editor().HScroll20[15]->setValue(45);
         QCOMPARE(rig_->Writes(), QList<QByteArray>{QByteArray::fromHex("F05B070103010A022DF7")});
         QCOMPARE(ImageBytes(State(), 120, 4), QByteArray::fromHex("2D010A02"));
@@ -197,7 +197,7 @@ private slots:
         QFETCH(int, filter);
         QFETCH(int, partner);
         State().LinkFlag = 1;
-        QSignalSpy redrawn(&rig_->program.graph, &ResponseGraph::ChannelRedrawn);
+        QSignalSpy redrawn(&rig_->program.Graph(), &ResponseGraph::ChannelRedrawn);
         Editor().HScroll20[static_cast<std::size_t>(filter)]->setValue(30);
         const QList<QByteArray> writes = rig_->Writes();
         QCOMPARE(writes.size(), 2);

@@ -88,8 +88,8 @@ class PresetsTest : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ProgramRig> rig_;
-    AppState &State() { return rig_->program.state; }
-    FrmEq &Editor() { return rig_->program.editor; }
+    AppState &State() { return rig_->program.State(); }
+    FrmEq &Editor() { return rig_->program.Editor(); }
 
     void StartWithDevice()
     {
@@ -110,7 +110,7 @@ private slots:
     void readingAUsedEntry()
     {
         StartWithDevice();
-        FrmRead read(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmRead read(State(), rig_->program.Presets(), rig_->dialogs);
         QCOMPARE(read.windowTitle(), QStringLiteral("Read Preset"));
         QCOMPARE(read.List1->count(), 20);
         QCOMPARE(read.List1->currentRow(), 0);
@@ -142,7 +142,7 @@ private slots:
     void readingAnEmptyEntryRefuses()
     {
         StartWithDevice();
-        FrmRead read(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmRead read(State(), rig_->program.Presets(), rig_->dialogs);
         read.List1->setCurrentRow(6);
         read.List1_DblClick();
         QCOMPARE(rig_->dialogs.messages.size(), 1);
@@ -155,7 +155,7 @@ private slots:
     void readingAnsweredNoKeepsTheWindow()
     {
         StartWithDevice();
-        FrmRead read(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmRead read(State(), rig_->program.Presets(), rig_->dialogs);
         read.List1->setCurrentRow(19 - 10); // entry 9: user slot 5, empty in the default device
         read.List1->setCurrentRow(8);       // entry 8: user slot 4, used
         rig_->dialogs.answers = {MessageAnswer::No};
@@ -171,7 +171,7 @@ private slots:
         Editor().Check2->setChecked(true);
         rig_->port.ClearWrites();
         rig_->dialogs.answers = {MessageAnswer::Yes};
-        rig_->program.devicePresets.ReadDevicePreset(0);
+        rig_->program.Presets().ReadDevicePreset(0);
         QCOMPARE(State().LinkFlag, 0);
         QVERIFY(!Editor().Check2->isChecked());
     }
@@ -181,7 +181,7 @@ private slots:
         StartInDemoMode();
         Editor().HScroll20[11]->setValue(10);
         const QByteArray image = ImageBytes(State(), 0, 161);
-        rig_->program.devicePresets.ReadDevicePreset(2);
+        rig_->program.Presets().ReadDevicePreset(2);
         QCOMPARE(ImageBytes(State(), 0, 161), image);
         QCOMPARE(Editor().Label8->text(), QStringLiteral("3: Preset03"));
         QVERIFY(rig_->Writes().isEmpty());
@@ -193,7 +193,7 @@ private slots:
         Editor().HScroll20[11]->setValue(10);
         rig_->port.FailWritesWhere([](const QByteArray &b) { return b.startsWith(QByteArray::fromHex("F05B0B")); });
         const QByteArray image = ImageBytes(State(), 0, 161);
-        rig_->program.devicePresets.ReadDevicePreset(4);
+        rig_->program.Presets().ReadDevicePreset(4);
         QCOMPARE(ImageBytes(State(), 0, 161), image);
         QCOMPARE(Editor().Text1Text(11), QStringLiteral("-35"));
         QCOMPARE(rig_->dialogs.messages.size(), 1);
@@ -216,7 +216,7 @@ private slots:
         QFETCH(int, nameAddress);
         QFETCH(int, markerAddress);
         StartWithDevice();
-        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
         QCOMPARE(store.windowTitle(), QStringLiteral("Store preset"));
         QCOMPARE(store.Combo1->count(), 16);
         QCOMPARE(store.Combo1->itemText(15), QStringLiteral("20"));
@@ -258,7 +258,7 @@ private slots:
     void storeProgressEndsShortOfItsMaximum()
     {
         StartInDemoMode();
-        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
         int highest = 0;
         QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
         store.Memorize_eep();
@@ -273,7 +273,7 @@ private slots:
     void doubleClickTakesNameAndPosition()
     {
         StartWithDevice();
-        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
         store.List1->setCurrentRow(9);
         QCOMPARE(store.Text1->text(), QStringLiteral("  Hall  ")); // a single click changes neither
         store.List1_DblClick();
@@ -285,7 +285,7 @@ private slots:
     void storeAnsweredNoSendsNothing()
     {
         StartWithDevice();
-        FrmStore store(State(), rig_->program.devicePresets, rig_->dialogs);
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
         rig_->dialogs.answers = {MessageAnswer::No};
         store.Command1_Click(1);
         QVERIFY(rig_->Writes().isEmpty());
@@ -307,7 +307,7 @@ private slots:
         QCOMPARE(State().PresetUsed[static_cast<std::size_t>(slot + FixedPresetCount)], slot == 0);
         int sent = 0;
         rig_->port.FailWritesWhere([&sent](const QByteArray &) { return ++sent > 80; });
-        QVERIFY(rig_->program.devicePresets.StorePreset(slot, QStringLiteral("Cut"), [] {}));
+        QVERIFY(rig_->program.Presets().StorePreset(slot, QStringLiteral("Cut"), [] {}));
         QCOMPARE(rig_->dialogs.Texts().last(), QStringLiteral("Time out"));
         QVERIFY(rig_->end.Ended());
         QCOMPARE(int(rig_->device.MemoryByte(UsedMarkerAddress + slot)), 0x00);
@@ -317,8 +317,8 @@ private slots:
     void storeOutsideTheSlotsWritesNothing()
     {
         StartWithDevice();
-        QVERIFY(!rig_->program.devicePresets.StorePreset(-1, QStringLiteral("x"), [] {}));
-        QVERIFY(!rig_->program.devicePresets.StorePreset(16, QStringLiteral("x"), [] {}));
+        QVERIFY(!rig_->program.Presets().StorePreset(-1, QStringLiteral("x"), [] {}));
+        QVERIFY(!rig_->program.Presets().StorePreset(16, QStringLiteral("x"), [] {}));
         QVERIFY(rig_->Writes().isEmpty());
     }
 
@@ -332,7 +332,7 @@ private slots:
             if (read)
                 read->Command1_Click(0);
         });
-        rig_->program.mainWindow.Command1[3]->click();
+        rig_->program.MainWindow().Command1[3]->click();
         QVERIFY(seen);
         QVERIFY(rig_->Writes().isEmpty());
     }
@@ -344,7 +344,7 @@ private slots:
         const QByteArray pattern = PatternImage();
         WriteFile(path, pattern);
         rig_->dialogs.openFileNames = {path};
-        rig_->program.presetFiles.LoadPresetFromPc();
+        rig_->program.Files().LoadPresetFromPc();
         // All 36 frames: 24 notch filters, then per channel 4 settings and 2 modes.
         const QList<QByteArray> writes = rig_->Writes();
         QCOMPARE(writes.size(), 36);
@@ -361,7 +361,7 @@ private slots:
         const QByteArray loaded = ImageBytes(State(), 0, 161);
         const QString saved = rig_->folder.filePath(QStringLiteral("again"));
         rig_->dialogs.saveFileNames = {saved};
-        rig_->program.presetFiles.SavePresetToPc();
+        rig_->program.Files().SavePresetToPc();
         QCOMPARE(ReadFile(saved), loaded); // no extension added either
         QVERIFY(rig_->dialogs.messages.isEmpty());
     }
@@ -371,12 +371,12 @@ private slots:
         StartInDemoMode();
         const QString path = rig_->folder.filePath(QStringLiteral("flat.Fbk"));
         rig_->dialogs.saveFileNames = {path};
-        rig_->program.presetFiles.SavePresetToPc();
+        rig_->program.Files().SavePresetToPc();
         QCOMPARE(ReadFile(path),
                  QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), 160) + QByteArray(1, '\0'));
         // Loading in demo mode sends nothing.
         rig_->dialogs.openFileNames = {path};
-        rig_->program.presetFiles.LoadPresetFromPc();
+        rig_->program.Files().LoadPresetFromPc();
         QVERIFY(rig_->Writes().isEmpty());
     }
 
@@ -397,7 +397,7 @@ private slots:
             WriteFile(path, contents);
         const QByteArray image = ImageBytes(State(), 0, 161);
         rig_->dialogs.openFileNames = {path};
-        rig_->program.presetFiles.LoadPresetFromPc();
+        rig_->program.Files().LoadPresetFromPc();
         QCOMPARE(rig_->dialogs.Texts(), QStringList{message});
         QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral(" Error"));
         QCOMPARE(rig_->dialogs.messages.front().icon, MessageIcon::Exclamation);
@@ -412,7 +412,7 @@ private slots:
         QByteArray flat(reinterpret_cast<const char *>(FlatPresetImage.data()), 160);
         WriteFile(path, flat + QByteArray(1, '\x07') + QByteArray(50, '\x99'));
         rig_->dialogs.openFileNames = {path};
-        rig_->program.presetFiles.LoadPresetFromPc();
+        rig_->program.Files().LoadPresetFromPc();
         QCOMPARE(State().PresetImage[160], std::uint8_t{7});
         QVERIFY(rig_->dialogs.messages.isEmpty());
     }
@@ -420,8 +420,8 @@ private slots:
     void cancelledDialogsAreSilent()
     {
         StartWithDevice();
-        rig_->program.presetFiles.LoadPresetFromPc();
-        rig_->program.presetFiles.SavePresetToPc();
+        rig_->program.Files().LoadPresetFromPc();
+        rig_->program.Files().SavePresetToPc();
         QVERIFY(rig_->dialogs.messages.isEmpty());
         QVERIFY(rig_->Writes().isEmpty());
         QCOMPARE(rig_->dialogs.fileDialogs.size(), 2);
@@ -453,15 +453,15 @@ private slots:
         if (cause == QLatin1String("read-only")) {
             if (!MakeReadOnly(folder))
                 QSKIP("this machine cannot make a folder read-only");
-            rig_->program.presetFiles.SavePresetToPc();
+            rig_->program.Files().SavePresetToPc();
             MakeWritable(folder);
         } else if (cause == QLatin1String("full")) {
             tmpfs.Fill();
-            rig_->program.presetFiles.SavePresetToPc();
+            rig_->program.Files().SavePresetToPc();
         } else {
             FileSizeLimit limit(100);
             QVERIFY(limit.IsSet());
-            rig_->program.presetFiles.SavePresetToPc();
+            rig_->program.Files().SavePresetToPc();
         }
         QCOMPARE(ReadFile(path), PatternImage());
         QCOMPARE(rig_->dialogs.messages.size(), 1);

@@ -58,12 +58,12 @@ private slots:
             QVERIFY(sim.Start(args));
             qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
             PtyProgram remote(folder.path());
-            QVERIFY(!remote.program.state.DemoMode);
-            QVERIFY(!remote.program.state.PresetUsed[7]);
-            remote.program.editor.HScroll20[11]->setValue(7);
-            remote.program.editor.HScroll6[23]->setValue(500);
-            QVERIFY(remote.program.devicePresets.StorePreset(3, QStringLiteral("Tour"), [] {}));
-            stored = Image(remote.program.state);
+            QVERIFY(!remote.program.State().DemoMode);
+            QVERIFY(!remote.program.State().PresetUsed[7]);
+            remote.program.Editor().HScroll20[11]->setValue(7);
+            remote.program.Editor().HScroll6[23]->setValue(500);
+            QVERIFY(remote.program.Presets().StorePreset(3, QStringLiteral("Tour"), [] {}));
+            stored = Image(remote.program.State());
             QVERIFY(remote.dialogs.messages.isEmpty());
             QVERIFY(sim.Stop());
         }
@@ -71,12 +71,12 @@ private slots:
         QVERIFY(sim.Start(args));
         qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
         PtyProgram remote(folder.path());
-        const AppState &after = remote.program.state;
+        const AppState &after = remote.program.State();
         QVERIFY(after.PresetUsed[7]);
         QCOMPARE(after.PresetNames[7], QStringLiteral("  Tour  "));
-        remote.program.devicePresets.ReadDevicePreset(7);
+        remote.program.Presets().ReadDevicePreset(7);
         QCOMPARE(Image(after), stored);
-        QCOMPARE(remote.program.editor.Label8->text(), QStringLiteral("8:   Tour  "));
+        QCOMPARE(remote.program.Editor().Label8->text(), QStringLiteral("8:   Tour  "));
         QVERIFY(remote.dialogs.messages.isEmpty());
         QVERIFY(!remote.end.Ended());
         qunsetenv("KSR704_PORTS");
@@ -100,21 +100,21 @@ private slots:
         QVERIFY(sim.Start({QStringLiteral("--baud"), QStringLiteral("4800")}));
         qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
         PtyProgram remote(folder.path());
-        QVERIFY(!remote.program.state.DemoMode);
-        const QByteArray before = Image(remote.program.state);
-        remote.program.editor.Check1[0]->setChecked(true);
+        QVERIFY(!remote.program.State().DemoMode);
+        const QByteArray before = Image(remote.program.State());
+        remote.program.Editor().Check1[0]->setChecked(true);
         if (eventsRun) {
-            remote.program.notificationPoll.stop();
-            QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.state) != before, 3000);
+            remote.program.ReportPoll().stop();
+            QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.State()) != before, 3000);
         } else {
             QTest::qSleep(800);
         }
-        remote.program.editor.Check1[0]->setChecked(false);
-        QVERIFY(!remote.program.state.SearchActive);
+        remote.program.Editor().Check1[0]->setChecked(false);
+        QVERIFY(!remote.program.State().SearchActive);
         // The editor holds the notches the device placed and reported.
-        const QByteArray shown = Image(remote.program.state);
-        QVERIFY(remote.program.link.ReadPresetBlock(CurrentSettingsSelector));
-        const QByteArray device(reinterpret_cast<const char *>(remote.program.state.RxBuffer.data()), PresetBytes);
+        const QByteArray shown = Image(remote.program.State());
+        QVERIFY(remote.program.Link().ReadPresetBlock(CurrentSettingsSelector));
+        const QByteArray device(reinterpret_cast<const char *>(remote.program.State().RxBuffer.data()), PresetBytes);
         QCOMPARE(shown.toHex(' '), device.toHex(' '));
         QVERIFY(shown != before);
         QVERIFY(remote.dialogs.messages.isEmpty());

@@ -44,8 +44,8 @@ class SearchTest : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<ProgramRig> rig_;
-    FrmEq &Editor() { return rig_->program.editor; }
-    AppState &State() { return rig_->program.state; }
+    FrmEq &Editor() { return rig_->program.Editor(); }
+    AppState &State() { return rig_->program.State(); }
 
     // Every control the lock acts on.
     QList<QWidget *> LockedControls()
@@ -59,7 +59,7 @@ private:
             controls << b;
         controls << Editor().Check2;
         for (int i : {0, 1, 2, 3, 7, 8})
-            controls << rig_->program.mainWindow.Command1[static_cast<std::size_t>(i)];
+            controls << rig_->program.MainWindow().Command1[static_cast<std::size_t>(i)];
         return controls;
     }
 
@@ -92,7 +92,7 @@ private slots:
         check->setChecked(true);
         QCOMPARE(rig_->Writes(), QList<QByteArray>{start});
         QVERIFY(State().SearchActive);
-        QVERIFY(rig_->program.notificationPoll.isActive());
+        QVERIFY(rig_->program.ReportPoll().isActive());
         for (int other = 0; other < 3; ++other)
             QCOMPARE(Editor().Check1[static_cast<std::size_t>(other)]->isEnabled(), other == box);
         // The sensitivity boxes are locked too: a typed sensitivity would
@@ -105,7 +105,7 @@ private slots:
         // The stop frame always carries the Left settings for both channels.
         QCOMPARE(rig_->Writes(), QList<QByteArray>(stops, QByteArray::fromHex("F05B0A000401000900F7")));
         QVERIFY(!State().SearchActive);
-        QVERIFY(!rig_->program.notificationPoll.isActive());
+        QVERIFY(!rig_->program.ReportPoll().isActive());
         for (QWidget *w : LockedControls())
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
         for (QCheckBox *other : Editor().Check1)
@@ -129,7 +129,7 @@ private slots:
     {
         Editor().Check1[0]->setChecked(true);
         rig_->port.ClearWrites();
-        QSignalSpy redrawn(&rig_->program.graph, &ResponseGraph::ChannelRedrawn);
+        QSignalSpy redrawn(&rig_->program.Graph(), &ResponseGraph::ChannelRedrawn);
         Inject(QByteArray::fromHex("FE0103012C0214000000"));
         rig_->program.PollNotifications();
         QCOMPARE(ImageBytes(State(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
@@ -229,7 +229,7 @@ private slots:
         rig_->program.PollNotifications();
         QCOMPARE(rig_->port.BytesWaiting(), 10);
         QVERIFY(rig_->Writes().isEmpty());
-        QVERIFY(!rig_->program.notificationPoll.isActive());
+        QVERIFY(!rig_->program.ReportPoll().isActive());
     }
 
     void devicesReportsFillTheAutomaticRows()
@@ -292,7 +292,7 @@ private slots:
     void editorRefusesToClose()
     {
         QVERIFY(!Editor().close());
-        QVERIFY(!rig_->program.mainWindow.EditorWindow->close());
+        QVERIFY(!rig_->program.MainWindow().EditorWindow->close());
     }
 };
 
@@ -304,7 +304,7 @@ private slots:
         ProgramRig rig;
         rig.dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
         rig.Start();
-        QVERIFY(rig.program.state.DemoMode);
+        QVERIFY(rig.program.State().DemoMode);
         QVERIFY(rig.program.MDIForm_QueryUnload());
         QVERIFY(rig.Writes().isEmpty());
         QCOMPARE(rig.end.exitCodes, QList<int>{0});

@@ -71,14 +71,14 @@ private slots:
 
         // The empty file read at start is written with port 3.
         QCOMPARE(rig.Config(), ConfigFor(3));
-        QCOMPARE(rig.program.state.PortNumber, std::int16_t{3});
-        QVERIFY(!rig.program.state.DemoMode);
+        QCOMPARE(rig.program.State().PortNumber, std::int16_t{3});
+        QVERIFY(!rig.program.State().DemoMode);
         // Port 1 was probed in vain, port 2 does not open, port 3 answered.
         QCOMPARE(ProbeCount(rig.Writes()), 2);
-        QCOMPARE(rig.program.mainWindow.windowTitle(), QStringLiteral("KSR-704 - Remote Control Software"));
+        QCOMPARE(rig.program.MainWindow().windowTitle(), QStringLiteral("KSR-704 - Remote Control Software"));
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.end.Ended());
-        QVERIFY(!rig.program.splash.isVisible());
+        QVERIFY(!rig.program.Splash().isVisible());
     }
 
     void savedPortIsFoundWithoutSearch()
@@ -123,20 +123,20 @@ private slots:
         int waits = 0;
         rig.port.SetWaitHook([&] {
             ++waits;
-            QVERIFY(!p.mainWindow.isVisible());
-            QVERIFY(p.splash.isVisible());
-            QVERIFY(p.splash.Label1->isVisible());
-            QCOMPARE(p.splash.cursor().shape(), Qt::BusyCursor);
-            labels << p.splash.Label1->text();
+            QVERIFY(!p.MainWindow().isVisible());
+            QVERIFY(p.Splash().isVisible());
+            QVERIFY(p.Splash().Label1->isVisible());
+            QCOMPARE(p.Splash().cursor().shape(), Qt::BusyCursor);
+            labels << p.Splash().Label1->text();
         });
         rig.Start();
         // Every frame of start-up was awaited (the probe and the dump).
         QCOMPARE(waits, rig.Writes().size());
         QCOMPARE(labels, (QSet<QString>{QStringLiteral("Searching COM: please wait "),
                                         QStringLiteral("Dumping memory: please wait ")}));
-        QVERIFY(p.mainWindow.isVisible());
-        QVERIFY(p.mainWindow.isMaximized());
-        QVERIFY(!p.splash.isVisible());
+        QVERIFY(p.MainWindow().isVisible());
+        QVERIFY(p.MainWindow().isMaximized());
+        QVERIFY(!p.Splash().isVisible());
     }
 
     void noDeviceAndDemoMode()
@@ -152,17 +152,17 @@ private slots:
         QCOMPARE(question.buttons, MessageButtons::YesNo);
         QCOMPARE(question.icon, MessageIcon::None);
 
-        QVERIFY(rig.program.state.DemoMode);
-        QCOMPARE(rig.program.mainWindow.windowTitle(), QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
-        QCOMPARE(ImageBytes(rig.program.state, 0, PresetBytes),
+        QVERIFY(rig.program.State().DemoMode);
+        QCOMPARE(rig.program.MainWindow().windowTitle(), QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
+        QCOMPARE(ImageBytes(rig.program.State(), 0, PresetBytes),
                  QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
         QVERIFY(rig.Writes().isEmpty());
         QCOMPARE(rig.Config(), ConfigFor(35)); // the last number tried
-        QCOMPARE(rig.program.state.PresetNames[4], QStringLiteral(" Empty  "));
-        QVERIFY(!rig.program.state.SendSuppressed);
+        QCOMPARE(rig.program.State().PresetNames[4], QStringLiteral(" Empty  "));
+        QVERIFY(!rig.program.State().SendSuppressed);
 
         // The flat preset in the editor: 0 dB, 247.9 Hz, 1/10, only row 11 of each channel editable.
-        FrmEq &editor = rig.program.editor;
+        FrmEq &editor = rig.program.Editor();
         for (int f = 0; f < FilterCount; ++f) {
             QCOMPARE(editor.Text1Text(f), QStringLiteral("0"));
             QCOMPARE(editor.Text2Text(f), QStringLiteral("247.9"));
@@ -173,7 +173,7 @@ private slots:
 
         // Edits in demo mode change the image and send nothing.
         editor.HScroll20[11]->setValue(20);
-        QCOMPARE(rig.program.state.PresetImage[72], std::uint8_t{20});
+        QCOMPARE(rig.program.State().PresetImage[72], std::uint8_t{20});
         QVERIFY(rig.Writes().isEmpty());
     }
 
@@ -194,7 +194,7 @@ private slots:
         QDir(rig.folder.path()).mkdir(QStringLiteral("init.cfg")); // a folder where the file should be
         rig.port.AttachDevice(2, &rig.device);
         rig.Start();
-        QCOMPARE(rig.program.state.PortNumber, std::int16_t{2});
+        QCOMPARE(rig.program.State().PortNumber, std::int16_t{2});
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.end.Ended());
     }
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(FrameBytes(frames[static_cast<std::size_t>(4 + reads)]),
                  QByteArray::fromHex("F05B0A02") + right + QByteArray::fromHex("00F7"));
 
-        const AppState &state = rig.program.state;
+        const AppState &state = rig.program.State();
         const QList<bool> used = {true, true, true, true, true, true, false, false, true, false,
                                   false, false, false, true, false, false, false, false, false, false};
         for (int e = 0; e < DirectoryEntries; ++e)
@@ -238,12 +238,12 @@ private slots:
         QCOMPARE(state.PresetNames[5], QStringLiteral("  Stage "));
         QCOMPARE(state.PresetNames[6], QStringLiteral(" Empty  "));
         QCOMPARE(state.PresetNames[13], QStringLiteral("   Gym  "));
-        QCOMPARE(rig.program.editor.Label7->text(), QStringLiteral("Preset loaded from Device"));
-        QCOMPARE(rig.program.editor.Label8->text(), QString());
+        QCOMPARE(rig.program.Editor().Label7->text(), QStringLiteral("Preset loaded from Device"));
+        QCOMPARE(rig.program.Editor().Label8->text(), QString());
         QCOMPARE(state.PresetImage[160], std::uint8_t{0});
         QVERIFY(!state.SendSuppressed);
-        QVERIFY(rig.program.mainWindow.Timer3->isActive());
-        QCOMPARE(rig.program.mainWindow.Timer3->interval(), 3000);
+        QVERIFY(rig.program.MainWindow().Timer3->isActive());
+        QCOMPARE(rig.program.MainWindow().Timer3->interval(), 3000);
     }
 
     void editorShowsTheDeviceSettings()
@@ -253,8 +253,8 @@ private slots:
         rig.port.AttachDevice(1, &rig.device);
         rig.Start();
 
-        const AppState &state = rig.program.state;
-        FrmEq &editor = rig.program.editor;
+        const AppState &state = rig.program.State();
+        FrmEq &editor = rig.program.Editor();
         const sim::Preset device = rig.device.CurrentSettings();
         // The image is the device's, byte for byte: its automatic filters
         // already carry their channel's width.
@@ -292,13 +292,13 @@ private slots:
         rig.port.AttachDevice(1, &rig.device);
         rig.Start();
 
-        const AppState &state = rig.program.state;
+        const AppState &state = rig.program.State();
         for (int f = 0; f < FilterCount; ++f) {
             const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
             QCOMPARE(state.PresetImage[o], std::uint8_t{45});
             QCOMPARE(state.PresetImage[o + 1] * 256 + state.PresetImage[o + 2], 729);
             QCOMPARE(state.PresetImage[o + 3], std::uint8_t{3});
-            QCOMPARE(rig.program.editor.Text2Text(f), QStringLiteral("20000"));
+            QCOMPARE(rig.program.Editor().Text2Text(f), QStringLiteral("20000"));
         }
         for (int c = 0; c < 2; ++c) {
             const auto i = static_cast<std::size_t>(c);
@@ -312,7 +312,7 @@ private slots:
         // The uninterpreted bytes are carried as they came.
         QCOMPARE(state.PresetImage[0], std::uint8_t{0xFF});
         QCOMPARE(state.PresetImage[22], std::uint8_t{0xFF});
-        QCOMPARE(rig.program.editor.Label1[0]->text(), QStringLiteral("Slow"));
+        QCOMPARE(rig.program.Editor().Label1[0]->text(), QStringLiteral("Slow"));
     }
 
     void failedBlockReadShowsTheFlatPreset()
@@ -324,10 +324,10 @@ private slots:
         QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("The current settings could not be read from the device.")});
         // The editor holds the flat preset, as in demo mode: no image never
         // filled (every row at -45 dB, 20 Hz) that a store would write.
-        QCOMPARE(ImageBytes(rig.program.state, 0, PresetBytes),
+        QCOMPARE(ImageBytes(rig.program.State(), 0, PresetBytes),
                  QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
-        QCOMPARE(rig.program.editor.Text2Text(5), QStringLiteral("247.9"));
-        QCOMPARE(rig.program.editor.Text1Text(5), QStringLiteral("0"));
+        QCOMPARE(rig.program.Editor().Text2Text(5), QStringLiteral("247.9"));
+        QCOMPARE(rig.program.Editor().Text1Text(5), QStringLiteral("0"));
         QVERIFY(!rig.end.Ended());
         // Settings never read are not sent back over the device's own.
         for (const QByteArray &frame : rig.Writes())

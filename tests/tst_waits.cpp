@@ -54,21 +54,21 @@ private slots:
         // A paced line, so that every answer is awaited.
         rig.port.SetLinePace(WireByteSeconds);
         Program &p = rig.program;
-        QLineEdit *box = p.editor.Text1[ManualRow];
+        QLineEdit *box = p.Editor().Text1[ManualRow];
         QString boxText;
-        p.notificationPoll.start(NotificationPollMilliseconds);
-        QSignalSpy compareTicks(p.mainWindow.Timer3, &QTimer::timeout);
-        QSignalSpy pollTicks(&p.notificationPoll, &QTimer::timeout);
+        p.ReportPoll().start(NotificationPollMilliseconds);
+        QSignalSpy compareTicks(p.MainWindow().Timer3, &QTimer::timeout);
+        QSignalSpy pollTicks(&p.ReportPoll(), &QTimer::timeout);
 
         int waits = 0;
         rig.port.SetWaitHook([&] {
             if (waits++ > 0)
                 return;
-            QVERIFY(p.link.Waiting());
+            QVERIFY(p.Link().Waiting());
             boxText = box->text();
             switch (attempt) {
             case Attempt::ToolbarClick:
-                QTest::mouseClick(p.mainWindow.Command1[7], Qt::LeftButton);
+                QTest::mouseClick(p.MainWindow().Command1[7], Qt::LeftButton);
                 break;
             case Attempt::KeysIntoBox:
                 box->setFocus();
@@ -76,17 +76,17 @@ private slots:
                 QTest::keyClick(box, Qt::Key_Return);
                 break;
             case Attempt::CompareTimer:
-                Tick(*p.mainWindow.Timer3);
+                Tick(*p.MainWindow().Timer3);
                 break;
             case Attempt::ReportPoll:
-                Tick(p.notificationPoll);
+                Tick(p.ReportPoll());
                 break;
             case Attempt::NestedExchange:
-                p.link.ExchangeCommand({ExitCommand, 0, 0, 0, 0, 0, 0});
+                p.Link().ExchangeCommand({ExitCommand, 0, 0, 0, 0, 0, 0});
                 break;
             }
         });
-        p.editor.SetHScroll20Value(ManualRow, p.editor.HScroll20Value(ManualRow) - 1);
+        p.Editor().SetHScroll20Value(ManualRow, p.Editor().HScroll20Value(ManualRow) - 1);
         rig.port.SetWaitHook({});
         // Nothing that was dropped comes back once the loop runs freely.
         QCoreApplication::processEvents();
@@ -97,9 +97,9 @@ private slots:
         QCOMPARE(box->text(), boxText);
         QCOMPARE(compareTicks.size(), 0);
         QCOMPARE(pollTicks.size(), 0);
-        QVERIFY(!p.link.Waiting());
+        QVERIFY(!p.Link().Waiting());
         // Once the exchange is over the timers act again.
-        Tick(*p.mainWindow.Timer3);
+        Tick(*p.MainWindow().Timer3);
         QCOMPARE(compareTicks.size(), 1);
     }
 
@@ -120,7 +120,7 @@ private slots:
         // A paced line, so that every answer is awaited.
         rig.port.SetLinePace(WireByteSeconds);
         Program &p = rig.program;
-        QScrollBar *bar = p.editor.HScroll20[ManualRow];
+        QScrollBar *bar = p.Editor().HScroll20[ManualRow];
         const int start = bar->value();
         // The left arrow: the flat preset's gain stands at the top of its range.
         const QPoint arrow(3, bar->height() / 2);

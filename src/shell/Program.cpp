@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 
+#include "operations/ApplyPresetImage.h"
 #include "operations/Notifications.h"
 #include "shell/DeviceSearch.h"
 #include "shell/PortConfig.h"
@@ -21,45 +22,45 @@ bool DisplayTooSmall(QSize pixels)
 }
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
-    : link(state, port, clock, dialogs, end), graph(state), editor(*mainWindow.AddEditor(new FrmEq(graph))),
-      sender(state, link, editor), rowEditing(state, editor, sender, graph, dialogs),
-      channels(state, editor, sender, graph, dialogs), autoEditing(state, editor, sender, dialogs),
-      editorCommands(state, editor, channels, dialogs),
-      search(state, editor, link, editorCommands,
+    : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
+      sender_(state_, link_, editor_), rowEditing_(state_, editor_, sender_, graph_, dialogs),
+      channels_(state_, editor_, sender_, graph_, dialogs), autoEditing_(state_, editor_, sender_, dialogs),
+      editorCommands_(state_, editor_, channels_, dialogs),
+      search_(state_, editor_, link_, editorCommands_,
              [this](bool on) {
                  if (on)
-                     notificationPoll.start(NotificationPollMilliseconds);
+                     notificationPoll_.start(NotificationPollMilliseconds);
                  else
-                     notificationPoll.stop();
+                     notificationPoll_.stop();
              }),
-      presets(state, link, editor, sender, graph, *this, dialogs),
-      devicePresets(state, link, editor, sender, graph, presets, dialogs),
-      presetFiles(state, editor, sender, graph, dialogs),
-      mainCommands(state, mainWindow, channels, devicePresets, presetFiles, dialogs), port_(port),
+      presets_(state_, link_, editor_, sender_, graph_, *this, dialogs),
+      devicePresets_(state_, link_, editor_, sender_, graph_, presets_, dialogs),
+      presetFiles_(state_, editor_, sender_, graph_, dialogs),
+      mainCommands_(state_, mainWindow_, channels_, devicePresets_, presetFiles_, dialogs), port_(port),
       dialogs_(dialogs), end_(end)
 {
     // Clearing the box from the program runs the link handling as a click does.
-    QObject::connect(editor.Check2, &QCheckBox::toggled, &editor, [this] { channels.LinkChannels(); });
+    QObject::connect(editor_.Check2, &QCheckBox::toggled, &editor_, [this] { channels_.LinkChannels(); });
     for (int index : {0, 1, 2, 3, 7, 8})
-        editorCommands.outside << mainWindow.Command1[static_cast<std::size_t>(index)];
-    link.SetBusyChanged([this](bool busy) { waitFilter.SetBusy(busy); });
+        editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
+    link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
     // A timer of the main window: it waits, as the window's others do, while
     // the device is busy.
-    notificationPoll.setParent(&mainWindow);
-    sender.SetAutoWidthsChanged([this](int c) {
-        graph.RedrawFilters(c, state.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
+    notificationPoll_.setParent(&mainWindow_);
+    sender_.SetAutoWidthsChanged([this](int c) {
+        graph_.RedrawFilters(c, state_.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
     });
-    link.SetReportHandler([this] {
+    link_.SetReportHandler([this] {
         while (TakeInReport()) {
         }
     });
-    QObject::connect(&notificationPoll, &QTimer::timeout, &mainWindow, [this] { PollNotifications(); });
+    QObject::connect(&notificationPoll_, &QTimer::timeout, &mainWindow_, [this] { PollNotifications(); });
     port_.SetArrivalHandler([this] { PollNotifications(); });
 
-    splash.Timer1->setSingleShot(true);
-    QObject::connect(splash.Timer1, &QTimer::timeout, &splash, [this] { SplashTimer1_Timer(); });
-    QObject::connect(mainWindow.Timer3, &QTimer::timeout, &mainWindow, [this] { Timer3_Timer(); });
-    mainWindow.closeRequested = [this] { return MDIForm_QueryUnload(); };
+    splash_.Timer1->setSingleShot(true);
+    QObject::connect(splash_.Timer1, &QTimer::timeout, &splash_, [this] { SplashTimer1_Timer(); });
+    QObject::connect(mainWindow_.Timer3, &QTimer::timeout, &mainWindow_, [this] { Timer3_Timer(); });
+    mainWindow_.closeRequested = [this] { return MDIForm_QueryUnload(); };
 }
 
 Program::~Program()
@@ -69,19 +70,19 @@ Program::~Program()
 
 void Program::SplashForm_Load()
 {
-    splash.Label1->hide();
-    splash.show();
+    splash_.Label1->hide();
+    splash_.show();
     if (const QScreen *screen = QGuiApplication::primaryScreen(); screen && DisplayTooSmall(screen->size()))
         dialogs_.ShowMessage({QStringLiteral("Minimum display resolution is 800x600"), QStringLiteral("Warning")});
-    state.StartDirectory = QDir::currentPath();
-    QDir::setCurrent(state.StartDirectory);
-    splash.Timer1->start(SplashMilliseconds);
+    state_.StartDirectory = QDir::currentPath();
+    QDir::setCurrent(state_.StartDirectory);
+    splash_.Timer1->start(SplashMilliseconds);
 }
 
 void Program::SplashTimer1_Timer()
 {
-    splash.Timer1->stop();
-    splash.setCursor(Qt::BusyCursor);
+    splash_.Timer1->stop();
+    splash_.setCursor(Qt::BusyCursor);
     // The main window is built but stays hidden while start-up searches and
     // reads the device; it appears, maximized, when start-up is complete.
     MDIForm_Load();
@@ -89,20 +90,20 @@ void Program::SplashTimer1_Timer()
 
 QString Program::ConfigPath() const
 {
-    return QDir(state.StartDirectory).filePath(QStringLiteral("init.cfg"));
+    return QDir(state_.StartDirectory).filePath(QStringLiteral("init.cfg"));
 }
 
 void Program::MDIForm_Load()
 {
-    state.DemoMode = false;
-    state.ExitWithoutConfirm = false;
+    state_.DemoMode = false;
+    state_.ExitWithoutConfirm = false;
     ShowSplashLabel();
 
     PortConfigRecord config = ReadPortConfig(ConfigPath());
-    state.PortNumber = config.PortNumber();
+    state_.PortNumber = config.PortNumber();
     if (!FindDeviceOrDemo())
         return;
-    config.SetPortNumber(state.PortNumber);
+    config.SetPortNumber(state_.PortNumber);
     WritePortConfig(ConfigPath(), config);
 
     CompleteStartup();
@@ -110,10 +111,10 @@ void Program::MDIForm_Load()
 
 bool Program::FindDeviceOrDemo()
 {
-    if (ProbeSavedPort(state, link))
+    if (ProbeSavedPort(state_, link_))
         return true;
     ShowSplashLabel();
-    if (PortSearch(state, link))
+    if (PortSearch(state_, link_))
         return true;
 
     const MessageAnswer answer =
@@ -121,57 +122,57 @@ bool Program::FindDeviceOrDemo()
                               QStringLiteral("Warning"), MessageIcon::None, MessageButtons::YesNo,
                               MessageAnswer::Yes});
     if (answer != MessageAnswer::Yes) {
-        state.ExitWithoutConfirm = true;
-        mainWindow.close();
+        state_.ExitWithoutConfirm = true;
+        mainWindow_.close();
         return false;
     }
-    state.DemoMode = true;
-    presets.FillDemoPresets();
+    state_.DemoMode = true;
+    presets_.FillDemoPresets();
     return true;
 }
 
 void Program::CompleteStartup()
 {
-    presets.DumpDeviceMemory();
-    state.SendSuppressed = false;
-    mainWindow.Timer3->start(CompareMilliseconds);
-    state.CurrentPresetName.clear();
-    state.PresetTitle = state.CurrentPresetName;
-    presets.ShowPresetTitle();
-    editor.SetLabel7Caption(QStringLiteral("Preset loaded from Device"));
-    editor.SetLabel8Caption(state.CurrentPresetName);
+    presets_.DumpDeviceMemory();
+    state_.SendSuppressed = false;
+    mainWindow_.Timer3->start(CompareMilliseconds);
+    state_.CurrentPresetName.clear();
+    state_.PresetTitle = state_.CurrentPresetName;
+    presets_.ShowPresetTitle();
+    editor_.SetLabel7Caption(QStringLiteral("Preset loaded from Device"));
+    editor_.SetLabel8Caption(state_.CurrentPresetName);
     // Without a window manager (a bare X server) maximizing does nothing:
     // take the screen's size as well.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        mainWindow.setGeometry(screen->availableGeometry());
-    mainWindow.showMaximized();
-    if (mainWindow.EditorWindow)
-        mainWindow.EditorWindow->move(0, 0);
-    splash.unsetCursor();
-    splash.close();
-    state.SearchActive = false;
-    state.ExitRequested = false;
+        mainWindow_.setGeometry(screen->availableGeometry());
+    mainWindow_.showMaximized();
+    if (mainWindow_.EditorWindow)
+        mainWindow_.EditorWindow->move(0, 0);
+    splash_.unsetCursor();
+    splash_.close();
+    state_.SearchActive = false;
+    state_.ExitRequested = false;
 }
 
 bool Program::MDIForm_QueryUnload()
 {
-    if (state.ExitWithoutConfirm) {
-        state.ProgramEnding = true;
+    if (state_.ExitWithoutConfirm) {
+        state_.ProgramEnding = true;
         end_.EndProgram(0);
         return true;
     }
-    if (state.SearchActive)
+    if (state_.SearchActive)
         return false;
     const MessageAnswer answer = dialogs_.ShowMessage({QStringLiteral("               Are you sure ? "),
                                                        QStringLiteral("Exit"), MessageIcon::None,
                                                        MessageButtons::YesNo, MessageAnswer::No});
     if (answer != MessageAnswer::Yes)
         return false;
-    link.ExchangeCommand({ExitCommand, 0, 0, 0, 0, 0, 0});
-    state.ExitRequested = true;
+    link_.ExchangeCommand({ExitCommand, 0, 0, 0, 0, 0, 0});
+    state_.ExitRequested = true;
     // A device that did not answer has already ended the program.
-    if (!state.ProgramEnding) {
-        state.ProgramEnding = true;
+    if (!state_.ProgramEnding) {
+        state_.ProgramEnding = true;
         end_.EndProgram(0);
     }
     return true;
@@ -179,52 +180,57 @@ bool Program::MDIForm_QueryUnload()
 
 void Program::Timer3_Timer()
 {
-    CompareChannels(state);
-    mainWindow.Timer3->setInterval(CompareMilliseconds);
+    CompareChannels(state_);
+    mainWindow_.Timer3->setInterval(CompareMilliseconds);
+}
+
+void Program::ApplyPresetImage()
+{
+    ksr::ApplyPresetImage(state_, editor_, sender_, graph_);
 }
 
 void Program::PollNotifications()
 {
-    if (state.SearchActive)
+    if (state_.SearchActive)
         TakeInReport();
 }
 
 bool Program::TakeInReport()
 {
-    if (!link.TakeNotification())
+    if (!link_.TakeNotification())
         return false;
-    HandleNotification(state, editor, sender, graph);
-    link.SendWithoutReply({NotificationAck, 0, 0, 0, 0, 0, 0});
+    HandleNotification(state_, editor_, sender_, graph_);
+    link_.SendWithoutReply({NotificationAck, 0, 0, 0, 0, 0, 0});
     return true;
 }
 
 void Program::SetSplashLabel(const QString &text)
 {
-    splash.Label1->setText(text);
+    splash_.Label1->setText(text);
     ShowSplashLabel();
 }
 
 void Program::ShowSplashLabel()
 {
     // Painted at once, before the first wait of the search or the dump.
-    splash.Label1->show();
-    splash.Label1->repaint();
+    splash_.Label1->show();
+    splash_.Label1->repaint();
 }
 
 void Program::SetEditorVisible(bool visible)
 {
-    if (mainWindow.EditorWindow)
-        mainWindow.EditorWindow->setVisible(visible);
+    if (mainWindow_.EditorWindow)
+        mainWindow_.EditorWindow->setVisible(visible);
 }
 
 void Program::SetMainCaption(const QString &text)
 {
-    mainWindow.setWindowTitle(text);
+    mainWindow_.setWindowTitle(text);
 }
 
 void Program::RestoreMainPointer()
 {
-    mainWindow.unsetCursor();
+    mainWindow_.unsetCursor();
 }
 
 } // namespace ksr

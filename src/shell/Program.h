@@ -57,24 +57,24 @@ public:
     void SetMainCaption(const QString &text) override;
     void RestoreMainPointer() override;
 
-    AppState state;
-    SerialLink link;
-    ResponseGraph graph;
-    FrmSplash splash;
-    MdiFrmMain mainWindow;
-    FrmEq &editor;
-    ParameterSender sender;
-    NotchRowEditing rowEditing;
-    ChannelOperations channels;
-    AutoSettingsEditing autoEditing;
-    EditorCommands editorCommands;
-    FeedbackSearch search;
-    PresetMemory presets;
-    DevicePresets devicePresets;
-    PresetFiles presetFiles;
-    MainCommands mainCommands;
-    QTimer notificationPoll;
-    WaitFilter waitFilter;
+    // The parts that windows, tests and the benchmark drive from outside.
+    AppState &State() { return state_; }
+    const AppState &State() const { return state_; }
+    SerialLink &Link() { return link_; }
+    ResponseGraph &Graph() { return graph_; }
+    FrmSplash &Splash() { return splash_; }
+    MdiFrmMain &MainWindow() { return mainWindow_; }
+    FrmEq &Editor() { return editor_; }
+
+    // The device operations the windows and menus start.
+    PresetMemory &Memory() { return presets_; }
+    DevicePresets &Presets() { return devicePresets_; }
+    PresetFiles &Files() { return presetFiles_; }
+    // Shows PresetImage in the editor and sends all of it.
+    void ApplyPresetImage();
+
+    // The timer that polls for reports while a search runs.
+    QTimer &ReportPoll() { return notificationPoll_; }
 
 private:
     QString ConfigPath() const;
@@ -86,6 +86,24 @@ private:
     bool FindDeviceOrDemo();
     void CompleteStartup();
 
+    AppState state_;
+    SerialLink link_;
+    ResponseGraph graph_;
+    FrmSplash splash_;
+    MdiFrmMain mainWindow_;
+    FrmEq &editor_;
+    ParameterSender sender_;
+    NotchRowEditing rowEditing_;
+    ChannelOperations channels_;
+    AutoSettingsEditing autoEditing_;
+    EditorCommands editorCommands_;
+    FeedbackSearch search_;
+    PresetMemory presets_;
+    DevicePresets devicePresets_;
+    PresetFiles presetFiles_;
+    MainCommands mainCommands_;
+    QTimer notificationPoll_;
+    WaitFilter waitFilter_;
     SerialPort &port_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;

@@ -51,12 +51,12 @@ inline void PerformOperation(Operation op, Program &program, ScriptedDialogs &di
     case Operation::DumpReads:
     case Operation::DumpBlock: startUp(); break;
     case Operation::Edit: {
-        QScrollBar *gain = program.editor.HScroll20[11];
+        QScrollBar *gain = program.Editor().HScroll20[11];
         gain->setValue(gain->value() == 0 ? 1 : gain->value() - 1);
         break;
     }
-    case Operation::BlockRead: program.devicePresets.ReadDevicePreset(5); break;
-    case Operation::Store: program.devicePresets.StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
+    case Operation::BlockRead: program.Presets().ReadDevicePreset(5); break;
+    case Operation::Store: program.Presets().StorePreset(StoreSlot, QStringLiteral("Faulty"), [] {}); break;
     case Operation::Exit:
         dialogs.answers = {MessageAnswer::Yes};
         program.MDIForm_QueryUnload();
