@@ -1,6 +1,7 @@
 #include "operations/ParameterSending.h"
 
 #include "core/Encodings.h"
+#include "core/Protocol.h"
 
 #include <QRegularExpression>
 
@@ -77,14 +78,13 @@ void ParameterSender::SendNotchFilter(int f)
     const int frequencyIndex = NearestFrequencyIndex(state_.NotchFreqHz[i]);
     const int channel = f / FiltersPerChannel;
     const int number = f % FiltersPerChannel;
-    const auto split = SplitToBytes(frequencyIndex);
+    const auto frequency = HighLowBytes(frequencyIndex);
     const auto o = static_cast<std::size_t>(NotchOffset[i]);
     state_.PresetImage[o] = Byte(gainStep);
-    state_.PresetImage[o + 1] = split[2];
-    state_.PresetImage[o + 2] = split[3];
+    state_.PresetImage[o + 1] = frequency[0];
+    state_.PresetImage[o + 2] = frequency[1];
     state_.PresetImage[o + 3] = Byte(widthIndex);
-    link_.ExchangeCommand(
-        {NotchFilterCommand, Byte(channel), Byte(number), split[2], split[3], Byte(widthIndex), Byte(gainStep)});
+    link_.ExchangeCommand(NotchFilterFrame(channel, number, frequencyIndex, widthIndex, gainStep));
 }
 
 void ParameterSender::StoreSetting(SettingControl control, SettingSlot slot, int offset, int c)
@@ -161,19 +161,14 @@ void ParameterSender::UpdateFilterRowsEnabled(int c)
 void ParameterSender::SendSearchModes(int c)
 {
     const auto i = static_cast<std::size_t>(c);
-    link_.ExchangeCommand({SearchModesCommand, Byte(c), 0, 0,
-                           state_.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])],
-                           state_.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])], 0});
+    link_.ExchangeCommand(SearchModesFrame(c, state_.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])],
+                                           state_.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])]));
 }
 
 void ParameterSender::SendAutoSearch(int c)
 {
-    const auto i = static_cast<std::size_t>(c);
-    const auto &image = state_.PresetImage;
-    link_.ExchangeCommand({AutoSearchCommand, Byte(c + 1), image[static_cast<std::size_t>(AutoCountOffset[i])],
-                           image[static_cast<std::size_t>(AutoQOffset[i])],
-                           image[static_cast<std::size_t>(AttenuationOffset[i])],
-                           image[static_cast<std::size_t>(SensitivityOffset[i])], 0});
+    link_.ExchangeCommand(
+        AutoSearchFrame(SearchChannelsOf(c), AutoSearchSettingsOf(state_.PresetImage, c), SearchRun::Off));
 }
 
 } // namespace ksr

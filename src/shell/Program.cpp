@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 
+#include "core/Protocol.h"
 #include "operations/Notifications.h"
 #include "shell/DeviceSearch.h"
 #include "shell/PortConfig.h"
@@ -167,7 +168,7 @@ bool Program::MDIForm_QueryUnload()
                                                        MessageButtons::YesNo, MessageAnswer::No});
     if (answer != MessageAnswer::Yes)
         return false;
-    link.ExchangeCommand({ExitCommand, 0, 0, 0, 0, 0, 0});
+    link.ExchangeCommand(ExitFrame());
     state.ExitRequested = true;
     // A device that did not answer has already ended the program.
     if (!state.ProgramEnding) {
@@ -194,7 +195,7 @@ bool Program::TakeInReport()
     if (!link.TakeNotification())
         return false;
     HandleNotification(state, editor, sender, graph);
-    link.SendWithoutReply({NotificationAck, 0, 0, 0, 0, 0, 0});
+    link.SendWithoutReply(NotificationAckFrame());
     return true;
 }
 
