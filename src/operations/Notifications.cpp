@@ -37,4 +37,31 @@ bool HandleNotification(AppState &state, EditorControls &controls, ParameterSend
     return true;
 }
 
+ReportTakeIn::ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                           CurveRedraw &graph)
+    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph)
+{
+}
+
+void ReportTakeIn::PollNotifications()
+{
+    if (state_.SearchActive)
+        TakeInReport();
+}
+
+bool ReportTakeIn::TakeInReport()
+{
+    if (!link_.TakeNotification())
+        return false;
+    HandleNotification(state_, controls_, sender_, graph_);
+    link_.SendWithoutReply(NotificationAckFrame());
+    return true;
+}
+
+void ReportTakeIn::TakeInAllReports()
+{
+    while (TakeInReport()) {
+    }
+}
+
 } // namespace ksr

@@ -1,7 +1,6 @@
 #include "shell/Program.h"
 
 #include "core/Protocol.h"
-#include "operations/Notifications.h"
 #include "shell/DeviceSearch.h"
 #include "shell/PortConfig.h"
 
@@ -23,7 +22,8 @@ bool DisplayTooSmall(QSize pixels)
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
     : link(state, port, clock, dialogs, end), graph(state), editor(*mainWindow.AddEditor(new FrmEq(graph))),
-      sender(state, link, editor), rowEditing(state, editor, sender, graph, dialogs),
+      sender(state, link, editor), reports(state, link, editor, sender, graph),
+      rowEditing(state, editor, sender, graph, dialogs),
       channels(state, editor, sender, graph, dialogs), autoEditing(state, editor, sender, dialogs),
       editorCommands(state, editor, channels, dialogs),
       search(state, editor, link, editorCommands,
@@ -50,10 +50,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     sender.SetAutoWidthsChanged([this](int c) {
         graph.RedrawFilters(c, state.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
     });
-    link.SetReportHandler([this] {
-        while (TakeInReport()) {
-        }
-    });
+    link.SetReportHandler([this] { reports.TakeInAllReports(); });
     QObject::connect(&notificationPoll, &QTimer::timeout, &mainWindow, [this] { PollNotifications(); });
     port_.SetArrivalHandler([this] { PollNotifications(); });
 
@@ -186,17 +183,7 @@ void Program::Timer3_Timer()
 
 void Program::PollNotifications()
 {
-    if (state.SearchActive)
-        TakeInReport();
-}
-
-bool Program::TakeInReport()
-{
-    if (!link.TakeNotification())
-        return false;
-    HandleNotification(state, editor, sender, graph);
-    link.SendWithoutReply(NotificationAckFrame());
-    return true;
+    reports.PollNotifications();
 }
 
 void Program::SetSplashLabel(const QString &text)

@@ -12,6 +12,7 @@
 #include "graph/ResponseGraph.h"
 #include "link/SerialLink.h"
 #include "operations/ChannelOperations.h"
+#include "operations/Notifications.h"
 #include "operations/ParameterSending.h"
 #include "core/State.h"
 #include "operations/DumpDisplay.h"
@@ -64,6 +65,7 @@ public:
     MdiFrmMain mainWindow;
     FrmEq &editor;
     ParameterSender sender;
+    ReportTakeIn reports;
     NotchRowEditing rowEditing;
     ChannelOperations channels;
     AutoSettingsEditing autoEditing;
@@ -78,8 +80,6 @@ public:
 
 private:
     QString ConfigPath() const;
-    // Takes in and acknowledges one waiting report; false when none waits.
-    bool TakeInReport();
     void ShowSplashLabel();
     // Probes the saved port, searches the others, asks about demo mode.
     // False when the user declined demo mode and the program is ending.
