@@ -1,6 +1,8 @@
-// Snapping typed values to the device's grid and cutting values into bytes.
+// Snapping typed values to the device's grid, cutting values into bytes and
+// decoding the device's reports.
 
 #include "core/Encodings.h"
+#include "core/Protocol.h"
 #include "core/Tables.h"
 
 #include <QTest>
@@ -98,6 +100,43 @@ private slots:
         QFETCH(QByteArray, bytes);
         const auto split = SplitToBytes(value);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(split.data()), 4), bytes);
+    }
+
+    // Each range is taken up to its last value and refused one above it; a
+    // gain report is taken whatever its frequency and width bytes hold.
+    void decodeReport_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("filter"); // -1: refused
+        QTest::addColumn<int>("frequencyIndex");
+        QTest::addColumn<int>("widthIndex");
+        QTest::addColumn<int>("gainStep");
+        QTest::newRow("notch, Right row 3") << QByteArray::fromHex("FE0103012C0214") << 15 << 300 << 2 << 20;
+        QTest::newRow("notch, every range at its top") << QByteArray::fromHex("FE000B02D9032D") << 11 << 729 << 3 << 45;
+        QTest::newRow("any channel byte but 0 is Right") << QByteArray::fromHex("FD070000000000") << 12 << 0 << 0 << 0;
+        QTest::newRow("gain report, stray frequency and width")
+            << QByteArray::fromHex("FD0005FFFF092D") << 5 << 0xFFFF << 9 << 45;
+        QTest::newRow("filter 12") << QByteArray::fromHex("FD000C0000002D") << -1 << 0 << 0 << 0;
+        QTest::newRow("gain 46") << QByteArray::fromHex("FE000502D9032E") << -1 << 0 << 0 << 0;
+        QTest::newRow("notch frequency 730") << QByteArray::fromHex("FE000502DA0314") << -1 << 0 << 0 << 0;
+        QTest::newRow("notch width 4") << QByteArray::fromHex("FE000502D90414") << -1 << 0 << 0 << 0;
+        QTest::newRow("unknown type") << QByteArray::fromHex("FC0103012C0214") << -1 << 0 << 0 << 0;
+    }
+    void decodeReport()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, filter);
+        std::array<std::uint8_t, ReportUsedBytes> report{};
+        std::copy(bytes.begin(), bytes.end(), report.begin());
+        const std::optional<DeviceReport> decoded = DecodeReport(report);
+        QCOMPARE(decoded.has_value(), filter >= 0);
+        if (!decoded)
+            return;
+        QCOMPARE(decoded->kind, bytes.front() == char(0xFE) ? DeviceReport::Kind::Notch : DeviceReport::Kind::Gain);
+        QCOMPARE(decoded->filter, filter);
+        QTEST(decoded->frequencyIndex, "frequencyIndex");
+        QTEST(decoded->widthIndex, "widthIndex");
+        QTEST(decoded->gainStep, "gainStep");
     }
 
     void log10SpansThreeDecadesOverTheGrid()

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ksr {
@@ -115,6 +116,11 @@ const std::array<std::uint8_t, PresetBytes> FlatPresetImage = [] {
 // Decimal logarithms taken as ln(x) / ln(10), as the graph takes them.
 const double PixelsPerDecade =
     575.0 / (std::log(20000.0) / std::log(10.0) - std::log(20.0) / std::log(10.0));
+
+QString TableText(std::span<const char *const> texts, int index)
+{
+    return QString::fromLatin1(texts[static_cast<std::size_t>(std::clamp(index, 0, int(texts.size()) - 1))]);
+}
 
 QString FrequencyText(double hz)
 {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace ksr {
 
@@ -26,6 +27,9 @@ inline constexpr std::array<double, 4> GraphWidthFactor = {100.989, 28.856, 14.4
 inline constexpr std::array<const char *, 2> AttenuationModeText = {"Fixed", "Variable"};
 inline constexpr std::array<const char *, 2> SearchModeText = {"Sharp", "Fast"};
 inline constexpr std::array<const char *, 2> ReleaseModeText = {"Slow", "Fast"};
+
+// Entry `index` of a text table, the index brought into the table's range.
+QString TableText(std::span<const char *const> texts, int index);
 
 // "Preset01" .. "Preset16".
 extern const std::array<QString, 16> DefaultPresetNames;

@@ -13,34 +13,6 @@
 
 namespace ksr {
 
-namespace {
-
-struct SettingInfo {
-    SettingSlot slot;
-    const std::array<int, 2> &offset;
-};
-
-SettingInfo InfoOf(SettingControl control)
-{
-    switch (control) {
-    case SettingControl::HScroll1:
-        return {AutoCountSlot, AutoCountOffset};
-    case SettingControl::HScroll2:
-        return {AutoQSlot, AutoQOffset};
-    case SettingControl::HScroll3:
-        return {AttenuationModeSlot, AttenuationOffset};
-    case SettingControl::HScroll4:
-        return {ReleaseModeSlot, ReleaseOffset};
-    case SettingControl::HScroll5:
-        return {SearchModeSlot, SearchModeOffset};
-    case SettingControl::Slider1:
-        break;
-    }
-    return {SensitivitySlot, SensitivityOffset};
-}
-
-} // namespace
-
 AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender,
                                          UserDialogs &dialogs)
     : state_(state), editor_(editor), sender_(sender), dialogs_(dialogs)
@@ -62,16 +34,6 @@ AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, Paramet
         }
         new KeyPressFilter(editor.Text4[i], [this, c](int key) { return Text4_KeyPress(c, key); });
     }
-}
-
-void AutoSettingsEditing::StoreAndShow(SettingControl control, int c, int value)
-{
-    const SettingInfo info = InfoOf(control);
-    const int stored = control == SettingControl::HScroll1 ? value + 1 : value;
-    state_.ChannelSettings[SettingIndex(info.slot, c)] = static_cast<std::int16_t>(stored);
-    state_.PresetImage[static_cast<std::size_t>(info.offset[static_cast<std::size_t>(c)])] =
-        static_cast<std::uint8_t>(stored);
-    editor_.SetSettingText(control, c, SettingShownText(control, value));
 }
 
 void AutoSettingsEditing::Send(SettingControl control, int c)
@@ -100,7 +62,7 @@ void AutoSettingsEditing::Send(SettingControl control, int c)
 
 void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int value)
 {
-    StoreAndShow(control, c, value);
+    StoreSettingPosition(state_, editor_, control, c, value);
     if (state_.UpdatingControls)
         return;
     // A width goes to the channel's own automatic rows in SendAutoQ, for
@@ -114,7 +76,7 @@ void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int valu
         const ControlsUpdate updating(state_);
         editor_.SetSettingValue(control, p, value);
         if (control == SettingControl::Slider1)
-            editor_.SetSettingText(control, p, QString::number(state_.ChannelSettings[SettingIndex(SensitivitySlot, c)] + 1));
+            editor_.SetSettingText(control, p, SettingShownText(control, value));
     }
     Send(control, p);
 }
@@ -138,14 +100,15 @@ int AutoSettingsEditing::Text4_KeyPress(int c, int key)
         const ControlsUpdate updating(state_);
         editor_.SetSettingValue(SettingControl::Slider1, c, sensitivity - 1);
     }
-    StoreAndShow(SettingControl::Slider1, c, sensitivity - 1);
+    StoreSettingPosition(state_, editor_, SettingControl::Slider1, c, sensitivity - 1);
     sender_.SendSensitivity(c);
     if (state_.LinkFlag != 0) {
         const int p = 1 - c;
         {
             const ControlsUpdate updating(state_);
             editor_.SetSettingValue(SettingControl::Slider1, p, sensitivity - 1);
-            editor_.SetSettingText(SettingControl::Slider1, p, QString::number(sensitivity));
+            editor_.SetSettingText(SettingControl::Slider1, p,
+                                   SettingShownText(SettingControl::Slider1, sensitivity - 1));
         }
         sender_.SendSensitivity(p);
     }

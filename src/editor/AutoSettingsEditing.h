@@ -23,8 +23,6 @@ public:
     int Text4_KeyPress(int c, int key);
 
 private:
-    // Stores the value in ChannelSettings and PresetImage and shows it.
-    void StoreAndShow(SettingControl control, int c, int value);
     void Send(SettingControl control, int c);
 
     AppState &state_;

@@ -1,5 +1,6 @@
 #include "editor/FeedbackSearch.h"
 
+#include "core/Protocol.h"
 #include "editor/FrmEq.h"
 
 #include <QCheckBox>
@@ -15,14 +16,6 @@ FeedbackSearch::FeedbackSearch(AppState &state, FrmEq &editor, SerialLink &link,
                          editor.Check1[static_cast<std::size_t>(k)], [this, k](bool on) { Check1_Click(k, on); });
 }
 
-FrameArgs FeedbackSearch::SearchFrame(std::uint8_t channel, int from, bool start) const
-{
-    const auto o = static_cast<std::size_t>(AutoCountOffset[static_cast<std::size_t>(from)]);
-    const auto &image = state_.PresetImage;
-    return {AutoSearchCommand, channel, image[o], image[o + 1], image[o + 2], image[o + 3],
-            static_cast<std::uint8_t>(start ? 1 : 0)};
-}
-
 void FeedbackSearch::SetOtherBoxesEnabled(int k, bool enabled)
 {
     for (int other = 0; other < 3; ++other) {
@@ -36,8 +29,10 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
     if (ticked) {
         SetOtherBoxesEnabled(k, false);
         commands_.LockCursor(-1);
-        // L&R and L carry the Left settings, R the Right ones.
-        link_.ExchangeCommand(SearchFrame(static_cast<std::uint8_t>(k), k == 2 ? 1 : 0, true));
+        // Box k is channel code k; L&R and L carry the Left settings, R the
+        // Right ones.
+        const AutoSearchSettings settings = AutoSearchSettingsOf(state_.PresetImage, k == 2 ? 1 : 0);
+        link_.ExchangeCommand(AutoSearchFrame(static_cast<SearchChannels>(k), settings, SearchRun::On));
         state_.SearchActive = true;
         searching_(true);
         return;
@@ -47,7 +42,8 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
     // The search counts as running until the device has been told to stop:
     // each report it sent until then is taken in before the stop frames'
     // replies are awaited, and one that crossed them is taken in after.
-    const FrameArgs stop = SearchFrame(0, 0, false);
+    const FrameArgs stop =
+        AutoSearchFrame(SearchChannels::Both, AutoSearchSettingsOf(state_.PresetImage, 0), SearchRun::Off);
     link_.ExchangeCommand(stop);
     link_.ExchangeCommand(stop);
     link_.TakeInWaitingReports();

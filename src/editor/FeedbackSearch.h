@@ -23,9 +23,6 @@ public:
     void Check1_Click(int k, bool ticked);
 
 private:
-    // The search frame for channel code `channel` with the automatic
-    // settings of image channel `from`; the last byte starts or stops.
-    FrameArgs SearchFrame(std::uint8_t channel, int from, bool start) const;
     void SetOtherBoxesEnabled(int k, bool enabled);
 
     AppState &state_;

@@ -1,5 +1,7 @@
 #include "link/SerialLink.h"
 
+#include "core/Protocol.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -98,7 +100,7 @@ bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
 void SerialLink::KeepStrayReport(const QByteArray &dropped)
 {
     const auto type = dropped.isEmpty() ? 0 : static_cast<std::uint8_t>(dropped.front());
-    if (state_.SearchActive && dropped.size() >= ReplyBytes && (type == NotchReport || type == GainReport))
+    if (state_.SearchActive && dropped.size() >= ReplyBytes && IsReportType(type))
         strayReport_ = dropped.left(ReplyBytes);
 }
 
@@ -175,7 +177,7 @@ bool SerialLink::ProbeDevice(const FrameArgs &args)
     if (!SendFrame(args, &sentAt) || !WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds))
         return false;
     TakeReply(ReplyBytes);
-    return state_.RxBuffer[3] == FrameMarker;
+    return IsProbeAnswer(std::span(state_.RxBuffer).first<ReplyBytes>());
 }
 
 bool SerialLink::ReadBlock(const FrameArgs &args)
@@ -195,7 +197,7 @@ bool SerialLink::ReadPresetBlock(std::uint8_t selector)
         return false;
     const Operation operation(*this);
     SetReceiveSize(BlockBytes);
-    const bool read = ReadBlock({ReadPresetCommand, selector, 0, 0, 0, 0, 0});
+    const bool read = ReadBlock(ReadPresetFrame(selector));
     SetReceiveSize(ReplyBytes);
     return read;
 }
@@ -220,7 +222,7 @@ bool SerialLink::TakeNotification()
         bytes = port_.Read(ReplyBytes);
         port_.DiscardInput();
     }
-    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), 7), state_.RxBuffer.begin());
+    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), state_.RxBuffer.begin());
     return true;
 }
 

@@ -38,16 +38,7 @@ void ChannelOperations::CopyControls(int source)
         sender_.SendNotchFilter(t);
         graph_.RedrawChannel(t);
     }
-    const auto setting = [&](SettingSlot slot) { return int(state_.ChannelSettings[SettingIndex(slot, source)]); };
-    {
-        const ControlsUpdate updating(state_);
-        controls_.SetSettingValue(SettingControl::HScroll1, target, setting(AutoCountSlot) - 1);
-        controls_.SetSettingValue(SettingControl::HScroll2, target, setting(AutoQSlot));
-        controls_.SetSettingValue(SettingControl::HScroll3, target, setting(AttenuationModeSlot));
-        controls_.SetSettingValue(SettingControl::HScroll4, target, setting(ReleaseModeSlot));
-        controls_.SetSettingValue(SettingControl::HScroll5, target, setting(SearchModeSlot));
-        controls_.SetSettingValue(SettingControl::Slider1, target, setting(SensitivitySlot));
-    }
+    ShowStoredSettings(state_, controls_, source, target);
 }
 
 void ChannelOperations::CopyChannelLeftToRight()

@@ -1,6 +1,6 @@
 #include "operations/DevicePresets.h"
 
-#include "core/Encodings.h"
+#include "core/Protocol.h"
 #include "operations/ApplyPresetImage.h"
 #include "operations/PresetMemory.h"
 #include "core/PresetNames.h"
@@ -48,8 +48,7 @@ void DevicePresets::ReadDevicePreset(int e)
 
 void DevicePresets::WriteMemoryByte(int address, std::uint8_t value)
 {
-    const auto bytes = SplitToBytes(address);
-    link_.ExchangeCommand({WriteByteCommand, bytes[2], bytes[3], 0, value, 0, 0});
+    link_.ExchangeCommand(WriteByteFrame(address, value));
 }
 
 bool DevicePresets::StorePreset(int t, const QString &name, const std::function<void()> &progress)

@@ -1,36 +1,31 @@
 #include "operations/Notifications.h"
 
 #include "core/CurveRedraw.h"
+#include "core/Protocol.h"
 
 namespace ksr {
 
 bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
 {
-    const auto &rx = state.RxBuffer;
-    const std::uint8_t type = rx[0];
-    const int number = rx[2];
-    const int frequencyIndex = rx[3] * 256 + rx[4];
-    const int width = rx[5];
-    const int gain = rx[6];
-    if ((type != NotchReport && type != GainReport) || number >= FiltersPerChannel || gain > 45)
-        return false;
-    if (type == NotchReport && (frequencyIndex >= FrequencyCount || width > 3))
+    const std::optional<DeviceReport> report = DecodeReport(std::span(state.RxBuffer).first<ReportUsedBytes>());
+    if (!report)
         return false;
 
-    const int f = number + (rx[1] == 0 ? 0 : FiltersPerChannel);
+    const int f = report->filter;
     const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
     auto &image = state.PresetImage;
-    image[o] = rx[6];
+    image[o] = static_cast<std::uint8_t>(report->gainStep);
     {
         const ControlsUpdate updating(state);
         controls.SetHScroll20Value(f, image[o]);
-        if (type == NotchReport) {
-            image[o + 1] = rx[3];
-            image[o + 2] = rx[4];
-            image[o + 3] = rx[5];
-            controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(frequencyIndex)]));
+        if (report->kind == DeviceReport::Kind::Notch) {
+            const auto frequency = HighLowBytes(report->frequencyIndex);
+            image[o + 1] = frequency[0];
+            image[o + 2] = frequency[1];
+            image[o + 3] = static_cast<std::uint8_t>(report->widthIndex);
+            controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(report->frequencyIndex)]));
             // The scroll bar follows too, so that a later step starts from here.
-            controls.SetHScroll6Value(f, frequencyIndex);
+            controls.SetHScroll6Value(f, report->frequencyIndex);
             controls.SetHScroll30Value(f, image[o + 3]);
         }
     }
@@ -40,6 +35,33 @@ bool HandleNotification(AppState &state, EditorControls &controls, ParameterSend
     state.SendSuppressed = false;
     graph.RedrawChannel(f);
     return true;
+}
+
+ReportTakeIn::ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                           CurveRedraw &graph)
+    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph)
+{
+}
+
+void ReportTakeIn::PollNotifications()
+{
+    if (state_.SearchActive)
+        TakeInReport();
+}
+
+bool ReportTakeIn::TakeInReport()
+{
+    if (!link_.TakeNotification())
+        return false;
+    HandleNotification(state_, controls_, sender_, graph_);
+    link_.SendWithoutReply(NotificationAckFrame());
+    return true;
+}
+
+void ReportTakeIn::TakeInAllReports()
+{
+    while (TakeInReport()) {
+    }
 }
 
 } // namespace ksr

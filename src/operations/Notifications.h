@@ -1,10 +1,12 @@
 #pragma once
 // The notch filters the device reports during a feedback search, taken into
-// the image, the editor row and the curve, without sending anything back.
+// the image, the editor row and the curve, without sending anything back,
+// and the take-in of waiting reports with their acknowledgement.
 
 #include "core/EditorControls.h"
-#include "operations/ParameterSending.h"
 #include "core/State.h"
+#include "link/SerialLink.h"
+#include "operations/ParameterSending.h"
 
 namespace ksr {
 
@@ -14,5 +16,27 @@ class CurveRedraw;
 // whose filter, frequency, width or gain lie outside their ranges, change
 // nothing. Returns whether the report was taken in.
 bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
+
+// Takes the device's reports off the link, handles each and acknowledges
+// it, whatever it held; needs no window.
+class ReportTakeIn {
+public:
+    ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
+                 CurveRedraw &graph);
+
+    // While a search runs: takes in one waiting report and acknowledges it.
+    void PollNotifications();
+    // Takes in and acknowledges one waiting report; false when none waits.
+    bool TakeInReport();
+    // Takes in and acknowledges every waiting report.
+    void TakeInAllReports();
+
+private:
+    AppState &state_;
+    SerialLink &link_;
+    EditorControls &controls_;
+    ParameterSender &sender_;
+    CurveRedraw &graph_;
+};
 
 } // namespace ksr

@@ -1,10 +1,12 @@
 #include "operations/ParameterSending.h"
 
 #include "core/Encodings.h"
+#include "core/Protocol.h"
 
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 
 namespace ksr {
 
@@ -15,35 +17,32 @@ std::uint8_t Byte(int value)
     return static_cast<std::uint8_t>(value);
 }
 
-template <typename Table>
-QString TextOf(const Table &table, int index)
-{
-    return QString::fromLatin1(table[static_cast<std::size_t>(std::clamp(index, 0, int(table.size()) - 1))]);
-}
-
 } // namespace
 
 QString WidthTextOf(int index)
 {
-    return TextOf(WidthText, index);
+    return TableText(WidthText, index);
 }
 
-QString SettingShownText(SettingControl control, int value)
+void StoreSettingPosition(AppState &state, EditorControls &controls, SettingControl control, int c, int position)
 {
-    switch (control) {
-    case SettingControl::HScroll1: // the count, one more than the position
-    case SettingControl::Slider1:  // the sensitivity, 1..16
-        return QString::number(value + 1);
-    case SettingControl::HScroll2:
-        return TextOf(WidthText, value);
-    case SettingControl::HScroll3:
-        return TextOf(AttenuationModeText, value);
-    case SettingControl::HScroll4:
-        return TextOf(ReleaseModeText, value);
-    case SettingControl::HScroll5:
-        return TextOf(SearchModeText, value);
+    const AutoSettingField &field = FieldOf(control);
+    const int stored = StoredValue(field, position);
+    state.ChannelSettings[SettingIndex(field.slot, c)] = static_cast<std::int16_t>(stored);
+    state.PresetImage[ImageIndex(field, c)] = Byte(stored);
+    controls.SetSettingText(control, c, SettingShownText(control, position));
+}
+
+void ShowStoredSettings(AppState &state, EditorControls &controls, int source, int target)
+{
+    std::array<int, AutoSettingFields.size()> positions{};
+    for (std::size_t i = 0; i < AutoSettingFields.size(); ++i) {
+        const AutoSettingField &field = AutoSettingFields[i];
+        positions[i] = ControlPosition(field, state.ChannelSettings[SettingIndex(field.slot, source)]);
     }
-    return {};
+    const ControlsUpdate updating(state);
+    for (std::size_t i = 0; i < AutoSettingFields.size(); ++i)
+        controls.SetSettingValue(AutoSettingFields[i].control, target, positions[i]);
 }
 
 double LeadingNumber(const QString &text)
@@ -77,43 +76,35 @@ void ParameterSender::SendNotchFilter(int f)
     const int frequencyIndex = NearestFrequencyIndex(state_.NotchFreqHz[i]);
     const int channel = f / FiltersPerChannel;
     const int number = f % FiltersPerChannel;
-    const auto split = SplitToBytes(frequencyIndex);
+    const auto frequency = HighLowBytes(frequencyIndex);
     const auto o = static_cast<std::size_t>(NotchOffset[i]);
     state_.PresetImage[o] = Byte(gainStep);
-    state_.PresetImage[o + 1] = split[2];
-    state_.PresetImage[o + 2] = split[3];
+    state_.PresetImage[o + 1] = frequency[0];
+    state_.PresetImage[o + 2] = frequency[1];
     state_.PresetImage[o + 3] = Byte(widthIndex);
-    link_.ExchangeCommand(
-        {NotchFilterCommand, Byte(channel), Byte(number), split[2], split[3], Byte(widthIndex), Byte(gainStep)});
+    link_.ExchangeCommand(NotchFilterFrame(channel, number, frequencyIndex, widthIndex, gainStep));
 }
 
-void ParameterSender::StoreSetting(SettingControl control, SettingSlot slot, int offset, int c)
+void ParameterSender::StoreSetting(SettingControl control, int c)
 {
-    const int value = controls_.SettingValue(control, c);
-    state_.ChannelSettings[SettingIndex(slot, c)] = static_cast<std::int16_t>(value);
-    controls_.SetSettingText(control, c, SettingShownText(control, value));
-    state_.PresetImage[static_cast<std::size_t>(offset)] = Byte(value);
+    StoreSettingPosition(state_, controls_, control, c, controls_.SettingValue(control, c));
 }
 
 void ParameterSender::SendReleaseMode(int c)
 {
-    StoreSetting(SettingControl::HScroll4, ReleaseModeSlot, ReleaseOffset[static_cast<std::size_t>(c)], c);
+    StoreSetting(SettingControl::HScroll4, c);
     SendSearchModes(c);
 }
 
 void ParameterSender::SendSearchMode(int c)
 {
-    StoreSetting(SettingControl::HScroll5, SearchModeSlot, SearchModeOffset[static_cast<std::size_t>(c)], c);
+    StoreSetting(SettingControl::HScroll5, c);
     SendSearchModes(c);
 }
 
 void ParameterSender::SendAutoCount(int c)
 {
-    const int position = controls_.SettingValue(SettingControl::HScroll1, c);
-    const int count = position + 1;
-    state_.ChannelSettings[SettingIndex(AutoCountSlot, c)] = static_cast<std::int16_t>(count);
-    controls_.SetSettingText(SettingControl::HScroll1, c, SettingShownText(SettingControl::HScroll1, position));
-    state_.PresetImage[static_cast<std::size_t>(AutoCountOffset[static_cast<std::size_t>(c)])] = Byte(count);
+    StoreSetting(SettingControl::HScroll1, c);
     UpdateFilterRowsEnabled(c);
     SendAutoSearch(c);
 }
@@ -122,7 +113,7 @@ void ParameterSender::SendAutoQ(int c)
 {
     const int width = controls_.SettingValue(SettingControl::HScroll2, c);
     const QString text = WidthTextOf(width);
-    StoreSetting(SettingControl::HScroll2, AutoQSlot, AutoQOffset[static_cast<std::size_t>(c)], c);
+    StoreSetting(SettingControl::HScroll2, c);
     const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
     for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
         const int f = FiltersPerChannel * c + row;
@@ -141,13 +132,13 @@ void ParameterSender::SendAutoQ(int c)
 
 void ParameterSender::SendAttenuationMode(int c)
 {
-    StoreSetting(SettingControl::HScroll3, AttenuationModeSlot, AttenuationOffset[static_cast<std::size_t>(c)], c);
+    StoreSetting(SettingControl::HScroll3, c);
     SendAutoSearch(c);
 }
 
 void ParameterSender::SendSensitivity(int c)
 {
-    StoreSetting(SettingControl::Slider1, SensitivitySlot, SensitivityOffset[static_cast<std::size_t>(c)], c);
+    StoreSetting(SettingControl::Slider1, c);
     SendAutoSearch(c);
 }
 
@@ -161,19 +152,14 @@ void ParameterSender::UpdateFilterRowsEnabled(int c)
 void ParameterSender::SendSearchModes(int c)
 {
     const auto i = static_cast<std::size_t>(c);
-    link_.ExchangeCommand({SearchModesCommand, Byte(c), 0, 0,
-                           state_.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])],
-                           state_.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])], 0});
+    link_.ExchangeCommand(SearchModesFrame(c, state_.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])],
+                                           state_.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])]));
 }
 
 void ParameterSender::SendAutoSearch(int c)
 {
-    const auto i = static_cast<std::size_t>(c);
-    const auto &image = state_.PresetImage;
-    link_.ExchangeCommand({AutoSearchCommand, Byte(c + 1), image[static_cast<std::size_t>(AutoCountOffset[i])],
-                           image[static_cast<std::size_t>(AutoQOffset[i])],
-                           image[static_cast<std::size_t>(AttenuationOffset[i])],
-                           image[static_cast<std::size_t>(SensitivityOffset[i])], 0});
+    link_.ExchangeCommand(
+        AutoSearchFrame(SearchChannelsOf(c), AutoSearchSettingsOf(state_.PresetImage, c), SearchRun::Off));
 }
 
 } // namespace ksr

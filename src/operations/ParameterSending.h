@@ -5,6 +5,7 @@
 // while sending is suppressed).
 
 #include "link/SerialLink.h"
+#include "core/AutoSettingFields.h"
 #include "core/EditorControls.h"
 #include "core/State.h"
 
@@ -35,9 +36,8 @@ public:
 private:
     void SendSearchModes(int c);
     void SendAutoSearch(int c);
-    // Stores a setting's control value in ChannelSettings and PresetImage and
-    // shows its text.
-    void StoreSetting(SettingControl control, SettingSlot slot, int offset, int c);
+    // Stores and shows channel c's setting as its control stands.
+    void StoreSetting(SettingControl control, int c);
 
     AppState &state_;
     SerialLink &link_;
@@ -48,9 +48,14 @@ private:
 // The number a text box holds, read as far as it goes ("12?" is 12, "" is 0).
 double LeadingNumber(const QString &text);
 
-// What a setting's label (or, for Slider1, Text4) shows for a control value.
-QString SettingShownText(SettingControl control, int value);
 // The width text of a width index.
 QString WidthTextOf(int index);
+
+// Stores channel c's setting at control position `position` in
+// ChannelSettings and PresetImage and shows its text.
+void StoreSettingPosition(AppState &state, EditorControls &controls, SettingControl control, int c, int position);
+// Sets channel `target`'s setting controls to the values stored for channel
+// `source`, as the program's own change.
+void ShowStoredSettings(AppState &state, EditorControls &controls, int source, int target);
 
 } // namespace ksr

@@ -1,7 +1,7 @@
 #include "operations/PresetMemory.h"
 
 #include "core/CurveRedraw.h"
-#include "core/Encodings.h"
+#include "core/Protocol.h"
 #include "operations/ApplyPresetImage.h"
 #include "core/AnsiText.h"
 
@@ -24,9 +24,8 @@ PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &co
 
 std::uint8_t PresetMemory::ReadMemoryByte(int address)
 {
-    const auto bytes = SplitToBytes(address);
-    link_.ExchangeCommand({ReadByteCommand, bytes[2], bytes[3], 0, 0, 0, 0});
-    return state_.RxBuffer[6];
+    link_.ExchangeCommand(ReadByteFrame(address));
+    return ReadByteValue(std::span(state_.RxBuffer).first<ReplyBytes>());
 }
 
 QString PresetMemory::ReadName(int address)
@@ -99,14 +98,11 @@ void PresetMemory::FillEditorSuppressed()
 
 void PresetMemory::SendSettingsAfterDump()
 {
-    const auto &image = state_.PresetImage;
-    const auto settings = [&](int c, std::uint8_t selector) {
-        const auto o = static_cast<std::size_t>(AutoCountOffset[static_cast<std::size_t>(c)]);
-        return FrameArgs{AutoSearchCommand, selector, image[o], image[o + 1], image[o + 2], image[o + 3], 0};
-    };
-    link_.ExchangeCommand(settings(0, 0)); // both channels
-    link_.ExchangeCommand(settings(0, 1)); // Left
-    link_.ExchangeCommand(settings(1, 2)); // Right
+    const AutoSearchSettings left = AutoSearchSettingsOf(state_.PresetImage, 0);
+    const AutoSearchSettings right = AutoSearchSettingsOf(state_.PresetImage, 1);
+    link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Both, left, SearchRun::Off));
+    link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Left, left, SearchRun::Off));
+    link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Right, right, SearchRun::Off));
 }
 
 void PresetMemory::FillDemoPresets()

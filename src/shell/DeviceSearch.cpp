@@ -1,5 +1,7 @@
 #include "shell/DeviceSearch.h"
 
+#include "core/Protocol.h"
+
 namespace ksr {
 
 namespace {
@@ -11,7 +13,7 @@ bool OpenAndProbe(AppState &state, SerialLink &link)
     if (!state.PortOpened)
         return false;
     link.SetReceiveSize(ReplyBytes);
-    return link.ProbeDevice(ProbeArgs);
+    return link.ProbeDevice(ProbeFrame());
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 namespace ksr {
 
 inline constexpr int HighestPortNumber = 35;
-inline constexpr FrameArgs ProbeArgs = {ProbeCommand, 0, 0, 0, 0, 0, 0};
 
 // Opens PortNumber and probes it; true when the KSR-704 answered there.
 bool ProbeSavedPort(AppState &state, SerialLink &link);

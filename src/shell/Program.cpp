@@ -1,7 +1,7 @@
 #include "shell/Program.h"
 
+#include "core/Protocol.h"
 #include "operations/ApplyPresetImage.h"
-#include "operations/Notifications.h"
 #include "shell/DeviceSearch.h"
 #include "shell/PortConfig.h"
 
@@ -23,7 +23,8 @@ bool DisplayTooSmall(QSize pixels)
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
     : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
-      sender_(state_, link_, editor_), rowEditing_(state_, editor_, sender_, graph_, dialogs),
+      sender_(state_, link_, editor_), reports_(state_, link_, editor_, sender_, graph_),
+      rowEditing_(state_, editor_, sender_, graph_, dialogs),
       channels_(state_, editor_, sender_, graph_, dialogs), autoEditing_(state_, editor_, sender_, dialogs),
       editorCommands_(state_, editor_, channels_, dialogs),
       search_(state_, editor_, link_, editorCommands_,
@@ -50,10 +51,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     sender_.SetAutoWidthsChanged([this](int c) {
         graph_.RedrawFilters(c, state_.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
     });
-    link_.SetReportHandler([this] {
-        while (TakeInReport()) {
-        }
-    });
+    link_.SetReportHandler([this] { reports_.TakeInAllReports(); });
     QObject::connect(&notificationPoll_, &QTimer::timeout, &mainWindow_, [this] { PollNotifications(); });
     port_.SetArrivalHandler([this] { PollNotifications(); });
 
@@ -168,7 +166,7 @@ bool Program::MDIForm_QueryUnload()
                                                        MessageButtons::YesNo, MessageAnswer::No});
     if (answer != MessageAnswer::Yes)
         return false;
-    link_.ExchangeCommand({ExitCommand, 0, 0, 0, 0, 0, 0});
+    link_.ExchangeCommand(ExitFrame());
     state_.ExitRequested = true;
     // A device that did not answer has already ended the program.
     if (!state_.ProgramEnding) {
@@ -191,17 +189,7 @@ void Program::ApplyPresetImage()
 
 void Program::PollNotifications()
 {
-    if (state_.SearchActive)
-        TakeInReport();
-}
-
-bool Program::TakeInReport()
-{
-    if (!link_.TakeNotification())
-        return false;
-    HandleNotification(state_, editor_, sender_, graph_);
-    link_.SendWithoutReply({NotificationAck, 0, 0, 0, 0, 0, 0});
-    return true;
+    reports_.PollNotifications();
 }
 
 void Program::SetSplashLabel(const QString &text)

@@ -12,6 +12,7 @@
 #include "graph/ResponseGraph.h"
 #include "link/SerialLink.h"
 #include "operations/ChannelOperations.h"
+#include "operations/Notifications.h"
 #include "operations/ParameterSending.h"
 #include "core/State.h"
 #include "operations/DumpDisplay.h"
@@ -78,8 +79,6 @@ public:
 
 private:
     QString ConfigPath() const;
-    // Takes in and acknowledges one waiting report; false when none waits.
-    bool TakeInReport();
     void ShowSplashLabel();
     // Probes the saved port, searches the others, asks about demo mode.
     // False when the user declined demo mode and the program is ending.
@@ -93,6 +92,7 @@ private:
     MdiFrmMain mainWindow_;
     FrmEq &editor_;
     ParameterSender sender_;
+    ReportTakeIn reports_;
     NotchRowEditing rowEditing_;
     ChannelOperations channels_;
     AutoSettingsEditing autoEditing_;
