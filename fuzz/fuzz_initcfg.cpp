@@ -1,6 +1,6 @@
 // Reading an arbitrary init.cfg and writing the port number back.
 
-#include "shell/PortConfig.h"
+#include "core/PortConfig.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "shell/Program.h"
 
+#include "core/PortConfig.h"
 #include "operations/Notifications.h"
 #include "shell/DeviceSearch.h"
-#include "shell/PortConfig.h"
 
 #include <QCheckBox>
 #include <QDir>
