@@ -1,7 +1,7 @@
 #pragma once
-// The whole program on the offscreen platform, for the fuzz targets: one
-// instance for the fuzzer's process, started in demo mode or against a
-// device, with dialogs that answer by themselves.
+// The whole program on the offscreen platform, for the fuzz target that
+// types into the editor's boxes: one instance for the fuzzer's process,
+// started against a device, with dialogs that answer by themselves.
 
 #include "shell/Program.h"
 #include "sim/InProcessPort.h"

@@ -1,27 +1,22 @@
-// Reading an arbitrary init.cfg and writing the port number back.
+// An arbitrary init.cfg's bytes read as the record, the port number set and
+// the record written back to bytes and read again.
 
-#include "shell/PortConfig.h"
-
-#include <QFile>
-#include <QTemporaryDir>
+#include "core/PortConfig.h"
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("init.cfg"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return 0;
-        file.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
-    ksr::PortConfigRecord record = ksr::ReadPortConfig(path);
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    ksr::PortConfigRecord record = ksr::ParsePortConfig(bytes);
     const std::int16_t port = record.PortNumber();
     record.SetPortNumber(port);
-    ksr::WritePortConfig(path, record);
-    if (ksr::ReadPortConfig(path).PortNumber() != port)
+    const QByteArray written = ksr::PortConfigBytes(record);
+    // The record keeps every byte the file had, zeros where it had none.
+    const QByteArray kept = bytes.left(ksr::PortConfigRecordBytes);
+    if (written != kept + QByteArray(ksr::PortConfigRecordBytes - kept.size(), '\0'))
+        __builtin_trap();
+    if (ksr::ParsePortConfig(written).PortNumber() != port)
         __builtin_trap();
     return 0;
 }

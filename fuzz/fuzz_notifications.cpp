@@ -1,21 +1,22 @@
-// A device notification of any content while a search runs.
+// A device notification of any content while a search runs: its first seven
+// bytes as the link leaves them in RxBuffer, taken into the editor.
 
-#include "FuzzProgram.h"
+#include "FuzzRig.h"
 
 #include "operations/Notifications.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
-    p.program.State().SearchActive = true;
-    p.port.InjectBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<std::size_t>(size, 64))),
-                       p.clock.NowSeconds());
-    p.program.PollNotifications();
-    p.program.State().SearchActive = false;
-    p.port.DiscardInput();
-    p.EndRun();
+    ksr::fuzz::FuzzRig &rig = ksr::fuzz::SharedRig();
+    auto &rx = rig.state.RxBuffer;
+    std::fill_n(rx.begin(), 7, std::uint8_t{0});
+    std::copy_n(data, std::min<std::size_t>(size, 7), rx.begin());
+    rig.state.SearchActive = true;
+    ksr::HandleNotification(rig.state, rig.controls, rig.sender, rig.graph);
+    rig.state.SearchActive = false;
+    rig.EndRun();
     return 0;
 }

@@ -1,25 +1,25 @@
-// Loading an arbitrary file as a preset file.
+// An arbitrary file's bytes read as a preset file and, when taken, loaded
+// into the editor as loading a file does (in demo mode: nothing to send).
 
-#include "FuzzProgram.h"
+#include "FuzzRig.h"
 
-#include <QFile>
+#include "core/PresetFile.h"
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
-    const QString path = p.folder.filePath(QStringLiteral("fuzz.Fbk"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return 0;
-        file.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
-    p.dialogs.openFileName = path;
-    p.program.State().DemoMode = true; // nothing to send: the file is what is tried
-    p.program.Files().LoadPresetFromPc();
-    p.program.State().DemoMode = false;
-    p.EndRun();
+    ksr::fuzz::FuzzRig &rig = ksr::fuzz::SharedRig();
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const ksr::PresetFileRead read = ksr::ParsePresetFile(bytes);
+    if (!read.image)
+        return 0;
+    // Written back, the image is the file's first 161 bytes again.
+    if (ksr::PresetFileBytes(*read.image) != bytes.left(ksr::PresetImageBytes))
+        __builtin_trap();
+    rig.state.DemoMode = true;
+    rig.presetFiles.ShowLoadedPreset(*read.image, QStringLiteral("fuzz.Fbk"));
+    rig.state.DemoMode = false;
+    rig.EndRun();
     return 0;
 }

@@ -1,6 +1,6 @@
 // Applying an arbitrary 161-byte preset image to the editor.
 
-#include "FuzzProgram.h"
+#include "FuzzRig.h"
 
 #include "operations/ApplyPresetImage.h"
 
@@ -9,13 +9,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    ksr::fuzz::FuzzProgram &p = ksr::fuzz::SharedProgram();
-    auto &image = p.program.State().PresetImage;
+    ksr::fuzz::FuzzRig &rig = ksr::fuzz::SharedRig();
+    auto &image = rig.state.PresetImage;
     image.fill(0);
     std::copy_n(data, std::min(size, image.size()), image.begin());
-    p.program.State().SendSuppressed = true;
-    p.program.ApplyPresetImage();
-    p.program.State().SendSuppressed = false;
-    p.EndRun();
+    rig.state.SendSuppressed = true;
+    ksr::ApplyPresetImage(rig.state, rig.controls, rig.sender, rig.graph);
+    rig.state.SendSuppressed = false;
+    rig.EndRun();
     return 0;
 }

@@ -1,6 +1,6 @@
 // init.cfg: the 14-byte record with the little-endian port number.
 
-#include "shell/PortConfig.h"
+#include "core/PortConfig.h"
 #include "core/FileWriting.h"
 #include "support/FileFaults.h"
 

@@ -2,12 +2,11 @@
 
 #include "operations/ApplyPresetImage.h"
 #include "core/FileWriting.h"
+#include "core/PresetFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <algorithm>
 
 namespace ksr {
 
@@ -53,20 +52,22 @@ void PresetFiles::LoadPresetFromPc()
         ShowError(QStringLiteral(" The file could not be read: %1").arg(file.errorString()));
         return;
     }
-    const QByteArray bytes = file.read(PresetImageBytes);
-    if (bytes.size() < PresetImageBytes) {
-        ShowError(QStringLiteral(" Not a preset file: it holds %1 bytes, a preset file holds %2.")
-                      .arg(bytes.size())
-                      .arg(PresetImageBytes));
+    const PresetFileRead read = ParsePresetFile(file.read(PresetImageBytes));
+    if (!read.image) {
+        ShowError(read.error);
         return;
     }
-    std::copy(bytes.begin(), bytes.end(), state_.PresetImage.begin());
+    ShowLoadedPreset(*read.image, QFileInfo(path).fileName());
+}
 
+void PresetFiles::ShowLoadedPreset(const PresetImageArray &image, const QString &fileName)
+{
+    state_.PresetImage = image;
     controls_.SetEditorBusy(true);
     ApplyPresetImage(state_, controls_, sender_, graph_);
     controls_.SetEditorBusy(false);
     controls_.SetLabel7Caption(QStringLiteral("Preset loaded from PC"));
-    controls_.SetLabel8Caption(QFileInfo(path).fileName());
+    controls_.SetLabel8Caption(fileName);
 }
 
 void PresetFiles::SavePresetToPc()
@@ -76,9 +77,8 @@ void PresetFiles::SavePresetToPc()
                                                    QString::fromLatin1(PresetFileFilter)});
     if (path.isEmpty())
         return;
-    const QByteArray data(reinterpret_cast<const char *>(state_.PresetImage.data()), PresetImageBytes);
     QString error;
-    if (!ReplaceFileContents(path, data, &error))
+    if (!ReplaceFileContents(path, PresetFileBytes(state_.PresetImage), &error))
         ShowError(QStringLiteral(" The preset could not be saved to %1: %2").arg(QFileInfo(path).fileName(), error));
 }
 

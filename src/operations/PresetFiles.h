@@ -1,5 +1,6 @@
 #pragma once
-// Preset files on the PC: *.Fbk, exactly the 161 bytes of PresetImage.
+// Preset files on the PC: the dialogs, reading and writing the files, and
+// showing a loaded preset. The format itself is core/PresetFile.
 
 #include "core/UserDialogs.h"
 #include "core/EditorControls.h"
@@ -22,6 +23,9 @@ public:
 
     // Reads a chosen file into PresetImage, shows it and sends all of it.
     void LoadPresetFromPc();
+    // Takes the image of a loaded file into PresetImage, shows it and sends
+    // all of it; Label8 shows the file's name.
+    void ShowLoadedPreset(const PresetImageArray &image, const QString &fileName);
     // Writes PresetImage to a chosen file; the file is replaced only once
     // the new one is complete, and a failure is reported.
     void SavePresetToPc();

@@ -1,9 +1,9 @@
 #include "shell/Program.h"
 
+#include "core/PortConfig.h"
 #include "core/Protocol.h"
 #include "operations/ApplyPresetImage.h"
 #include "shell/DeviceSearch.h"
-#include "shell/PortConfig.h"
 
 #include <QCheckBox>
 #include <QDir>

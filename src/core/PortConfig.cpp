@@ -1,4 +1,4 @@
-#include "shell/PortConfig.h"
+#include "core/PortConfig.h"
 
 #include "core/FileWriting.h"
 
@@ -21,28 +21,35 @@ void PortConfigRecord::SetPortNumber(std::int16_t number)
     bytes[1] = static_cast<std::uint8_t>(value >> 8);
 }
 
-PortConfigRecord ReadPortConfig(const QString &path)
+PortConfigRecord ParsePortConfig(const QByteArray &bytes)
 {
     PortConfigRecord record;
+    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), PortConfigRecordBytes), record.bytes.begin());
+    return record;
+}
+
+QByteArray PortConfigBytes(const PortConfigRecord &record)
+{
+    return QByteArray(reinterpret_cast<const char *>(record.bytes.data()), PortConfigRecordBytes);
+}
+
+PortConfigRecord ReadPortConfig(const QString &path)
+{
     // Only a regular file is read, and only the record's bytes: a FIFO would
     // block start-up for ever, a device or a huge file exhaust memory.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return record;
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
-        return record;
-    const QByteArray data = file.read(static_cast<qint64>(record.bytes.size()));
-    std::copy(data.begin(), data.end(), record.bytes.begin());
-    return record;
+        return {};
+    return ParsePortConfig(file.read(PortConfigRecordBytes));
 }
 
 bool WritePortConfig(const QString &path, const PortConfigRecord &record)
 {
-    const QByteArray data(reinterpret_cast<const char *>(record.bytes.data()),
-                          static_cast<qsizetype>(record.bytes.size()));
     QString error;
-    return ReplaceFileContents(path, data, &error);
+    return ReplaceFileContents(path, PortConfigBytes(record), &error);
 }
 
 } // namespace ksr

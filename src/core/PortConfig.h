@@ -2,6 +2,7 @@
 // init.cfg: a 14-byte record whose first two bytes are the serial port
 // number (little-endian, signed); the other twelve are kept as they were.
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -9,12 +10,19 @@
 
 namespace ksr {
 
+inline constexpr int PortConfigRecordBytes = 14;
+
 struct PortConfigRecord {
-    std::array<std::uint8_t, 14> bytes{};
+    std::array<std::uint8_t, PortConfigRecordBytes> bytes{};
 
     std::int16_t PortNumber() const;
     void SetPortNumber(std::int16_t number);
 };
+
+// The record that a file's first bytes make: zeros where it has no bytes.
+PortConfigRecord ParsePortConfig(const QByteArray &bytes);
+// The 14 bytes of the record as the file holds them.
+QByteArray PortConfigBytes(const PortConfigRecord &record);
 
 // The record in `path`. A file that is missing, short, unreadable or not a
 // regular file counts as zeros where it has no bytes (port 0 opens nothing,
