@@ -11,6 +11,7 @@
 
 #include "core/CurveRedraw.h"
 #include "operations/DumpDisplay.h"
+#include "operations/Notifications.h"
 #include "operations/ParameterSending.h"
 #include "operations/PresetFiles.h"
 #include "operations/PresetMemory.h"
@@ -41,6 +42,7 @@ struct FuzzRig : test::LinkRig {
     ParameterSender sender{state, link, controls};
     PresetMemory presets{state, link, controls, sender, graph, windows, dialogs};
     PresetFiles presetFiles{state, controls, sender, graph, dialogs};
+    ReportTakeIn reports{state, link, controls, sender, graph};
     AppState startState;
     test::MemoryEditorControls startControls;
 

@@ -1,9 +1,7 @@
-// A device notification of any content while a search runs: its first seven
-// bytes as the link leaves them in RxBuffer, taken into the editor.
+// Device bytes of any content arriving while a search runs: taken off the
+// link as a report, taken into the editor and acknowledged.
 
 #include "FuzzRig.h"
-
-#include "operations/Notifications.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,12 +9,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     ksr::fuzz::FuzzRig &rig = ksr::fuzz::SharedRig();
-    auto &rx = rig.state.RxBuffer;
-    std::fill_n(rx.begin(), 7, std::uint8_t{0});
-    std::copy_n(data, std::min<std::size_t>(size, 7), rx.begin());
+    rig.port.InjectBytes(QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<std::size_t>(size, 64))),
+                         rig.clock.NowSeconds());
     rig.state.SearchActive = true;
-    ksr::HandleNotification(rig.state, rig.controls, rig.sender, rig.graph);
+    rig.reports.PollNotifications();
     rig.state.SearchActive = false;
+    rig.port.DiscardInput();
     rig.EndRun();
     return 0;
 }
