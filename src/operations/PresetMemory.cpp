@@ -13,7 +13,45 @@ namespace {
 
 const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
 
+// The text of name bytes, one Windows-1252 character each.
+QString NameText(const QByteArray &bytes)
+{
+    QString name;
+    for (const char byte : bytes)
+        name += AnsiToChar(static_cast<std::uint8_t>(byte));
+    return name;
+}
+
 } // namespace
+
+std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address)
+{
+    link.ExchangeCommand(ReadByteFrame(address));
+    return ReadByteValue(std::span(state.RxBuffer).first<ReplyBytes>());
+}
+
+QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count)
+{
+    QByteArray bytes;
+    bytes.reserve(count);
+    for (int i = 0; i < count; ++i)
+        bytes += static_cast<char>(ReadMemoryByte(state, link, address + i));
+    return bytes;
+}
+
+UserDirectory ReadUserDirectory(AppState &state, SerialLink &link)
+{
+    UserDirectory directory;
+    for (int n = 0; n < UserSlotCount; ++n)
+        directory.used[static_cast<std::size_t>(n)] =
+            ReadMemoryByte(state, link, UsedMarkerAddress + n) == UsedMarker;
+    for (int n = 0; n < UserSlotCount; ++n) {
+        if (directory.used[static_cast<std::size_t>(n)])
+            directory.names[static_cast<std::size_t>(n)] =
+                ReadMemoryBytes(state, link, SlotNameAddress + NameLength * n, NameLength);
+    }
+    return directory;
+}
 
 PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
                            CurveRedraw &graph, DumpDisplay &display, UserDialogs &dialogs)
@@ -22,18 +60,9 @@ PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &co
 {
 }
 
-std::uint8_t PresetMemory::ReadMemoryByte(int address)
-{
-    link_.ExchangeCommand(ReadByteFrame(address));
-    return ReadByteValue(std::span(state_.RxBuffer).first<ReplyBytes>());
-}
-
 QString PresetMemory::ReadName(int address)
 {
-    QString name;
-    for (int i = 0; i < NameLength; ++i)
-        name += AnsiToChar(ReadMemoryByte(address + i));
-    return name;
+    return NameText(ReadMemoryBytes(state_, link_, address, NameLength));
 }
 
 void PresetMemory::DumpDeviceMemory()
@@ -43,18 +72,16 @@ void PresetMemory::DumpDeviceMemory()
         return;
     }
     display_.SetSplashLabel(DumpingText);
-    for (int e = 0; e < FixedPresetCount; ++e)
+    const UserDirectory directory = ReadUserDirectory(state_, link_);
+    for (int e = 0; e < FixedPresetCount; ++e) {
         state_.PresetUsed[static_cast<std::size_t>(e)] = true;
-    for (int n = 0; n < UserSlotCount; ++n)
-        state_.PresetUsed[static_cast<std::size_t>(n + FixedPresetCount)] =
-            ReadMemoryByte(UsedMarkerAddress + n) == UsedMarker;
-    for (int e = 0; e < FixedPresetCount; ++e)
         state_.PresetNames[static_cast<std::size_t>(e)] = DefaultPresetNames[static_cast<std::size_t>(e)];
-    for (int e = FixedPresetCount; e < DirectoryEntries; ++e) {
-        const auto i = static_cast<std::size_t>(e);
-        state_.PresetNames[i] = state_.PresetUsed[i]
-                                    ? ReadName(SlotNameAddress + NameLength * (e - FixedPresetCount))
-                                    : EmptyPresetName;
+    }
+    for (int n = 0; n < UserSlotCount; ++n) {
+        const auto i = static_cast<std::size_t>(n + FixedPresetCount);
+        const auto slot = static_cast<std::size_t>(n);
+        state_.PresetUsed[i] = directory.used[slot];
+        state_.PresetNames[i] = directory.used[slot] ? NameText(directory.names[slot]) : EmptyPresetName;
     }
     state_.CurrentPresetName = ReadName(CurrentNameAddress);
 
