@@ -13,15 +13,6 @@ namespace {
 
 const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
 
-// The text of name bytes, one Windows-1252 character each.
-QString NameText(const QByteArray &bytes)
-{
-    QString name;
-    for (const char byte : bytes)
-        name += AnsiToChar(static_cast<std::uint8_t>(byte));
-    return name;
-}
-
 } // namespace
 
 std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address)
@@ -30,21 +21,31 @@ std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address)
     return ReadByteValue(std::span(state.RxBuffer).first<ReplyBytes>());
 }
 
-QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count)
+QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count,
+                           const std::function<void()> &progress)
 {
     QByteArray bytes;
     bytes.reserve(count);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         bytes += static_cast<char>(ReadMemoryByte(state, link, address + i));
+        if (progress)
+            progress();
+    }
     return bytes;
+}
+
+std::array<bool, UserSlotCount> ReadUsedMarkers(AppState &state, SerialLink &link)
+{
+    std::array<bool, UserSlotCount> used{};
+    for (int n = 0; n < UserSlotCount; ++n)
+        used[static_cast<std::size_t>(n)] = ReadMemoryByte(state, link, UsedMarkerAddress + n) == UsedMarker;
+    return used;
 }
 
 UserDirectory ReadUserDirectory(AppState &state, SerialLink &link)
 {
     UserDirectory directory;
-    for (int n = 0; n < UserSlotCount; ++n)
-        directory.used[static_cast<std::size_t>(n)] =
-            ReadMemoryByte(state, link, UsedMarkerAddress + n) == UsedMarker;
+    directory.used = ReadUsedMarkers(state, link);
     for (int n = 0; n < UserSlotCount; ++n) {
         if (directory.used[static_cast<std::size_t>(n)])
             directory.names[static_cast<std::size_t>(n)] =
@@ -62,7 +63,7 @@ PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &co
 
 QString PresetMemory::ReadName(int address)
 {
-    return NameText(ReadMemoryBytes(state_, link_, address, NameLength));
+    return AnsiToString(ReadMemoryBytes(state_, link_, address, NameLength));
 }
 
 void PresetMemory::DumpDeviceMemory()
@@ -81,7 +82,7 @@ void PresetMemory::DumpDeviceMemory()
         const auto i = static_cast<std::size_t>(n + FixedPresetCount);
         const auto slot = static_cast<std::size_t>(n);
         state_.PresetUsed[i] = directory.used[slot];
-        state_.PresetNames[i] = directory.used[slot] ? NameText(directory.names[slot]) : EmptyPresetName;
+        state_.PresetNames[i] = directory.used[slot] ? AnsiToString(directory.names[slot]) : EmptyPresetName;
     }
     state_.CurrentPresetName = ReadName(CurrentNameAddress);
 

@@ -9,6 +9,9 @@
 #include "operations/ParameterSending.h"
 #include "operations/DumpDisplay.h"
 
+#include <array>
+#include <functional>
+
 namespace ksr {
 
 class CurveRedraw;
@@ -36,8 +39,12 @@ struct UserDirectory {
 
 // The byte at `address`, read with one command exchange.
 std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address);
-// `count` bytes from `address` on, one exchange each.
-QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count);
+// `count` bytes from `address` on, one exchange each; `progress`, when
+// given, is told after each byte.
+QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count,
+                           const std::function<void()> &progress = {});
+// Whether each user slot is used: its 16 markers, one exchange each.
+std::array<bool, UserSlotCount> ReadUsedMarkers(AppState &state, SerialLink &link);
 // The 16 markers, then the 8 name bytes of each used slot, as the dump reads them.
 UserDirectory ReadUserDirectory(AppState &state, SerialLink &link);
 
