@@ -125,7 +125,8 @@ DESCRIPTION
 
 COMMANDS
     list
-        The 20 entries: number, name as stored, fixed / used / empty.
+        The 20 entries: number, name as stored (a control character shown
+        as "?"), fixed / used / empty.
     backup DIR
         Every used user preset, read from device memory, into DIR as
         NN-NAME.Fbk, the current settings as current.Fbk, and directory.txt

@@ -31,17 +31,33 @@ QString EntryText(int entry)
     return QStringLiteral("%1").arg(entry, 2, 10, QLatin1Char('0'));
 }
 
-// The port chooser: a given device path for every number, or the system's.
+// The port --device names: a bare name (ttyUSB0, COM3) is the system's
+// port of that name; a path with a folder is taken from the current
+// folder, not from /dev.
+QString DevicePathOf(const CliOptions &options)
+{
+    return options.devicePath.contains(QLatin1Char('/')) ? QFileInfo(options.devicePath).absoluteFilePath()
+                                                         : options.devicePath;
+}
+
+// The port chooser: the --device port for every number, or the system's.
 std::function<QString(int)> PathChooser(const CliOptions &options)
 {
     if (options.devicePath.isEmpty())
         return SystemPortDevicePath;
-    // A bare name (ttyUSB0, COM3) is the system's port of that name; a path
-    // with a folder is taken from the current folder, not from /dev.
-    const QString path = options.devicePath.contains(QLatin1Char('/'))
-                             ? QFileInfo(options.devicePath).absoluteFilePath()
-                             : options.devicePath;
-    return [path](int) { return path; };
+    return [path = DevicePathOf(options)](int) { return path; };
+}
+
+// A stored name as list shows it: a control character (a newline among
+// them) as "?", so that every entry keeps one line.
+QString ShownName(const QByteArray &bytes)
+{
+    QString name = AnsiToString(bytes);
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char('?');
+    }
+    return name;
 }
 
 } // namespace
@@ -81,7 +97,7 @@ int Librarian::FindDevice()
         state_.PortNumber = static_cast<std::int16_t>(options_.port > 0 ? options_.port : 1);
         if (ProbeSavedPort(state_, link_))
             return ExitOk;
-        const QString path = options_.devicePath.isEmpty() ? SystemPortDevicePath(options_.port) : options_.devicePath;
+        const QString path = options_.devicePath.isEmpty() ? SystemPortDevicePath(options_.port) : DevicePathOf(options_);
         const QString where = options_.port > 0
                                   ? QStringLiteral("port %1 (%2)")
                                         .arg(options_.port)
@@ -182,7 +198,7 @@ int Librarian::List()
         const bool used = directory.used[slot];
         text += QStringLiteral("%1  %2  %3\n")
                     .arg(EntryText(n + FirstUserEntry),
-                         used ? AnsiToString(directory.names[slot]) : QString(NameLength, QLatin1Char(' ')),
+                         used ? ShownName(directory.names[slot]) : QString(NameLength, QLatin1Char(' ')),
                          used ? QStringLiteral("used") : QStringLiteral("empty"));
     }
     std::fputs(text.toLocal8Bit().constData(), stdout);
