@@ -9,10 +9,8 @@
 #include "core/Clock.h"
 #include "core/Frames.h"
 #include "sim/SimDevice.h"
-#include "sim/SimProcess.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -39,17 +37,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
-    const QString statePath = folder.filePath(QStringLiteral("sim-state"));
-    {
-        QFile state(statePath);
-        if (!state.open(QIODevice::WriteOnly) || state.write(OneSlotState()) < 0)
-            return 1;
-    }
     sim::SimProcess sim;
-    if (!sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--state"), statePath})) {
-        std::fprintf(stderr, "ksr704-sim did not start\n");
+    if (!bench::StartSimAt4800(sim, folder, OneSlotState()))
         return 1;
-    }
 
     // The probe, 16 markers, 160 data and 8 name bytes of the used slot,
     // each 10 bytes out and 10 back; the current settings' block, 10 out

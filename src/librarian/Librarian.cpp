@@ -358,14 +358,21 @@ int Librarian::Save()
     return WritePresetFile(options_.path, image) ? ExitOk : ExitWriteFailed;
 }
 
+int Librarian::FileAndDevice(PresetImageArray *image)
+{
+    const auto read = ReadPresetInput(options_.path);
+    if (!read)
+        return ExitRefused;
+    *image = *read;
+    return FindDevice();
+}
+
 int Librarian::Load()
 {
-    const auto image = ReadPresetInput(options_.path);
-    if (!image)
-        return ExitRefused;
-    if (const int found = FindDevice(); found != ExitOk)
-        return found;
-    files_.ShowLoadedPreset(*image, QFileInfo(options_.path).fileName());
+    PresetImageArray image{};
+    if (const int ready = FileAndDevice(&image); ready != ExitOk)
+        return ready;
+    files_.ShowLoadedPreset(image, QFileInfo(options_.path).fileName());
     if (Ended(QStringLiteral("the device took %1 only in part").arg(options_.path)))
         return ExitTimeOut;
     progress_.Finished(QStringLiteral("%1 -> current settings").arg(options_.path));
@@ -374,12 +381,10 @@ int Librarian::Load()
 
 int Librarian::Store()
 {
-    const auto image = ReadPresetInput(options_.path);
-    if (!image)
-        return ExitRefused;
-    if (const int found = FindDevice(); found != ExitOk)
-        return found;
-    return StoreAll({{options_.entries.front(), options_.name, *image}}, {});
+    PresetImageArray image{};
+    if (const int ready = FileAndDevice(&image); ready != ExitOk)
+        return ready;
+    return StoreAll({{options_.entries.front(), options_.name, image}}, {});
 }
 
 } // namespace ksr

@@ -57,6 +57,10 @@ private:
     // The image of a preset file of exactly 161 bytes; empty, with a
     // message, when the file cannot be read or is refused.
     std::optional<PresetImageArray> ReadPresetInput(const QString &path);
+    // The preset file of the options into `image`, then the device; ExitOk
+    // when both are there, else the exit status (the file first: a refused
+    // file sends nothing).
+    int FileAndDevice(PresetImageArray *image);
     // Writes a preset file atomically; false, with a message, on failure.
     bool WritePresetFile(const QString &path, const PresetImageArray &image);
     // Reads a user slot's 160 data bytes and 8 name bytes from memory.
