@@ -8,9 +8,14 @@
 #include "core/SerialPort.h"
 #include "core/UserDialogs.h"
 
+#include "sim/SimProcess.h"
+
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 #include <sys/resource.h>
 #include <vector>
 
@@ -71,6 +76,22 @@ inline double CpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Starts `sim` at 4800 baud on `state`, kept in `folder`; false, with a
+// message, when it did not start.
+inline bool StartSimAt4800(sim::SimProcess &sim, const QTemporaryDir &folder, const QByteArray &state)
+{
+    const QString statePath = folder.filePath(QStringLiteral("sim-state"));
+    QFile file(statePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(state) < 0)
+        return false;
+    file.close();
+    if (!sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--state"), statePath})) {
+        std::fprintf(stderr, "ksr704-sim did not start\n");
+        return false;
+    }
+    return true;
 }
 
 inline double Median(std::vector<double> values)

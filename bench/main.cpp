@@ -126,17 +126,9 @@ int main(int argc, char *argv[])
     UseQtEventDispatcher();
     QApplication app(argc, argv);
     QTemporaryDir folder;
-    const QString statePath = folder.filePath(QStringLiteral("sim-state"));
-    {
-        QFile state(statePath);
-        if (!state.open(QIODevice::WriteOnly) || state.write(FullDeviceState()) < 0)
-            return 1;
-    }
     sim::SimProcess sim;
-    if (!sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--state"), statePath})) {
-        std::fprintf(stderr, "ksr704-sim did not start\n");
+    if (!StartSimAt4800(sim, folder, FullDeviceState()))
         return 1;
-    }
     qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
     QDir::setCurrent(folder.path());
 

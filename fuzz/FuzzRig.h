@@ -7,10 +7,8 @@
 // memory dump fills the editor.
 
 #include "support/LinkRig.h"
-#include "support/MemoryEditorControls.h"
 
-#include "core/CurveRedraw.h"
-#include "operations/DumpDisplay.h"
+#include "operations/MemoryControls.h"
 #include "operations/Notifications.h"
 #include "operations/ParameterSending.h"
 #include "operations/PresetFiles.h"
@@ -18,25 +16,8 @@
 
 namespace ksr::fuzz {
 
-class NoCurves final : public CurveRedraw {
-public:
-    // No curve to recompute or draw.
-    void RedrawChannel(int) override {}
-    void RedrawFilters(int, int) override {}
-    void RedrawBothChannels() override {}
-};
-
-class NoWindows final : public DumpDisplay {
-public:
-    // No splash, editor window or main window to show anything on.
-    void SetSplashLabel(const QString &) override {}
-    void SetEditorVisible(bool) override {}
-    void SetMainCaption(const QString &) override {}
-    void RestoreMainPointer() override {}
-};
-
 struct FuzzRig : test::LinkRig {
-    test::MemoryEditorControls controls;
+    MemoryControls controls;
     NoCurves graph;
     NoWindows windows;
     ParameterSender sender{state, link, controls};
@@ -44,7 +25,7 @@ struct FuzzRig : test::LinkRig {
     PresetFiles presetFiles{state, controls, sender, graph, dialogs};
     ReportTakeIn reports{state, link, controls, sender, graph};
     AppState startState;
-    test::MemoryEditorControls startControls;
+    MemoryControls startControls;
 
     // Runs the start-up dump on the open port, as the program does once the
     // search has found the device.

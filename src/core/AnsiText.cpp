@@ -40,4 +40,13 @@ std::uint8_t CharToAnsi(QChar c)
     return '?';
 }
 
+QString AnsiToString(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes)
+        text += AnsiToChar(static_cast<std::uint8_t>(byte));
+    return text;
+}
+
 } // namespace ksr

@@ -11,5 +11,8 @@ namespace ksr {
 QChar AnsiToChar(std::uint8_t code);
 // The Windows-1252 code of `c`; '?' for a character that has none.
 std::uint8_t CharToAnsi(QChar c);
+// The text of Windows-1252 bytes, one character a byte; CharToAnsi gives
+// every byte back.
+QString AnsiToString(const QByteArray &bytes);
 
 } // namespace ksr

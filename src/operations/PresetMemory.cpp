@@ -15,6 +15,45 @@ const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
 
 } // namespace
 
+std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address)
+{
+    link.ExchangeCommand(ReadByteFrame(address));
+    return ReadByteValue(std::span(state.RxBuffer).first<ReplyBytes>());
+}
+
+QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count,
+                           const std::function<void()> &progress)
+{
+    QByteArray bytes;
+    bytes.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        bytes += static_cast<char>(ReadMemoryByte(state, link, address + i));
+        if (progress)
+            progress();
+    }
+    return bytes;
+}
+
+std::array<bool, UserSlotCount> ReadUsedMarkers(AppState &state, SerialLink &link)
+{
+    std::array<bool, UserSlotCount> used{};
+    for (int n = 0; n < UserSlotCount; ++n)
+        used[static_cast<std::size_t>(n)] = ReadMemoryByte(state, link, UsedMarkerAddress + n) == UsedMarker;
+    return used;
+}
+
+UserDirectory ReadUserDirectory(AppState &state, SerialLink &link)
+{
+    UserDirectory directory;
+    directory.used = ReadUsedMarkers(state, link);
+    for (int n = 0; n < UserSlotCount; ++n) {
+        if (directory.used[static_cast<std::size_t>(n)])
+            directory.names[static_cast<std::size_t>(n)] =
+                ReadMemoryBytes(state, link, SlotNameAddress + NameLength * n, NameLength);
+    }
+    return directory;
+}
+
 PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
                            CurveRedraw &graph, DumpDisplay &display, UserDialogs &dialogs)
     : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), display_(display),
@@ -22,18 +61,9 @@ PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &co
 {
 }
 
-std::uint8_t PresetMemory::ReadMemoryByte(int address)
-{
-    link_.ExchangeCommand(ReadByteFrame(address));
-    return ReadByteValue(std::span(state_.RxBuffer).first<ReplyBytes>());
-}
-
 QString PresetMemory::ReadName(int address)
 {
-    QString name;
-    for (int i = 0; i < NameLength; ++i)
-        name += AnsiToChar(ReadMemoryByte(address + i));
-    return name;
+    return AnsiToString(ReadMemoryBytes(state_, link_, address, NameLength));
 }
 
 void PresetMemory::DumpDeviceMemory()
@@ -43,18 +73,16 @@ void PresetMemory::DumpDeviceMemory()
         return;
     }
     display_.SetSplashLabel(DumpingText);
-    for (int e = 0; e < FixedPresetCount; ++e)
+    const UserDirectory directory = ReadUserDirectory(state_, link_);
+    for (int e = 0; e < FixedPresetCount; ++e) {
         state_.PresetUsed[static_cast<std::size_t>(e)] = true;
-    for (int n = 0; n < UserSlotCount; ++n)
-        state_.PresetUsed[static_cast<std::size_t>(n + FixedPresetCount)] =
-            ReadMemoryByte(UsedMarkerAddress + n) == UsedMarker;
-    for (int e = 0; e < FixedPresetCount; ++e)
         state_.PresetNames[static_cast<std::size_t>(e)] = DefaultPresetNames[static_cast<std::size_t>(e)];
-    for (int e = FixedPresetCount; e < DirectoryEntries; ++e) {
-        const auto i = static_cast<std::size_t>(e);
-        state_.PresetNames[i] = state_.PresetUsed[i]
-                                    ? ReadName(SlotNameAddress + NameLength * (e - FixedPresetCount))
-                                    : EmptyPresetName;
+    }
+    for (int n = 0; n < UserSlotCount; ++n) {
+        const auto i = static_cast<std::size_t>(n + FixedPresetCount);
+        const auto slot = static_cast<std::size_t>(n);
+        state_.PresetUsed[i] = directory.used[slot];
+        state_.PresetNames[i] = directory.used[slot] ? AnsiToString(directory.names[slot]) : EmptyPresetName;
     }
     state_.CurrentPresetName = ReadName(CurrentNameAddress);
 

@@ -9,6 +9,9 @@
 #include "operations/ParameterSending.h"
 #include "operations/DumpDisplay.h"
 
+#include <array>
+#include <functional>
+
 namespace ksr {
 
 class CurveRedraw;
@@ -28,6 +31,23 @@ inline constexpr int UserSlotCount = 16;
 inline const QString EmptyPresetName = QStringLiteral(" Empty  ");
 inline const QString FlatPresetName = QStringLiteral("  Flat  ");
 
+// The user slots' markers and name bytes as the device keeps them.
+struct UserDirectory {
+    std::array<bool, UserSlotCount> used{};
+    std::array<QByteArray, UserSlotCount> names; // 8 bytes for a used slot, empty otherwise
+};
+
+// The byte at `address`, read with one command exchange.
+std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address);
+// `count` bytes from `address` on, one exchange each; `progress`, when
+// given, is told after each byte.
+QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count,
+                           const std::function<void()> &progress = {});
+// Whether each user slot is used: its 16 markers, one exchange each.
+std::array<bool, UserSlotCount> ReadUsedMarkers(AppState &state, SerialLink &link);
+// The 16 markers, then the 8 name bytes of each used slot, as the dump reads them.
+UserDirectory ReadUserDirectory(AppState &state, SerialLink &link);
+
 class PresetMemory {
 public:
     PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
@@ -42,8 +62,6 @@ public:
     void ShowPresetTitle();
 
 private:
-    // The byte at `address`, read with one command exchange.
-    std::uint8_t ReadMemoryByte(int address);
     QString ReadName(int address);
     // Reads the current settings into PresetImage; when the block cannot be
     // read the image stays as it was, the user is told and the result is false.

@@ -3,7 +3,7 @@
 #include "core/PortConfig.h"
 #include "core/Protocol.h"
 #include "operations/ApplyPresetImage.h"
-#include "shell/DeviceSearch.h"
+#include "operations/DeviceSearch.h"
 
 #include <QCheckBox>
 #include <QDir>

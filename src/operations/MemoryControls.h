@@ -1,5 +1,6 @@
 #pragma once
-// The editor's controls without widgets: every value and text kept in
+// The editor's controls without widgets, for the programs and fuzz targets
+// that send parameters with no editor on screen: every value and text kept in
 // arrays, values clamped to the ranges the real controls have, texts as the
 // real editor starts with them. Setting a value raises no change handling,
 // which the operations only ever do with UpdatingControls set, where the
@@ -8,29 +9,23 @@
 // nothing and reads 0 or an empty text, as on the real editor.
 
 #include "core/EditorControls.h"
+#include "core/CurveRedraw.h"
 #include "core/Tables.h"
+#include "operations/DumpDisplay.h"
 
 #include <QString>
 
 #include <algorithm>
 #include <array>
 
-namespace ksr::test {
+namespace ksr {
 
-class MemoryEditorControls final : public EditorControls {
+class MemoryControls final : public EditorControls {
 public:
     static constexpr int SettingControls = 6;
 
-    MemoryEditorControls()
-    {
-        text1.fill(QStringLiteral("-45"));
-        text2.fill(QStringLiteral("20000"));
-        text3.fill(QStringLiteral("1/70"));
-        rowEnabled.fill(true);
-        for (auto &texts : settingTexts)
-            texts = {QStringLiteral("11"), QStringLiteral("1/70"), QStringLiteral("Variable"),
-                     QStringLiteral("Slow"), QStringLiteral("Sharp"), QStringLiteral("Text4")};
-    }
+    // The texts the editor starts with, every row enabled, values at 0.
+    MemoryControls();
 
     int HScroll20Value(int f) const override { return Get(hscroll20, f, 0); }
     void SetHScroll20Value(int f, int value) override { Set(hscroll20, f, std::clamp(value, 0, 45)); }
@@ -105,4 +100,21 @@ private:
     }
 };
 
-} // namespace ksr::test
+class NoCurves final : public CurveRedraw {
+public:
+    // No curve to recompute or draw.
+    void RedrawChannel(int) override {}
+    void RedrawFilters(int, int) override {}
+    void RedrawBothChannels() override {}
+};
+
+class NoWindows final : public DumpDisplay {
+public:
+    // No splash, editor window or main window to show anything on.
+    void SetSplashLabel(const QString &) override {}
+    void SetEditorVisible(bool) override {}
+    void SetMainCaption(const QString &) override {}
+    void RestoreMainPointer() override {}
+};
+
+} // namespace ksr

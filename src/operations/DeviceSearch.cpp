@@ -1,4 +1,4 @@
-#include "shell/DeviceSearch.h"
+#include "operations/DeviceSearch.h"
 
 #include "core/Protocol.h"
 

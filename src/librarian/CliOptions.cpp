@@ -1,0 +1,181 @@
+#include "librarian/CliOptions.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+
+namespace ksr {
+
+namespace {
+
+// Entry number `text` (05..20, leading zeros allowed); 0 when it is not one.
+int ParseEntry(const QString &text)
+{
+    bool ok = false;
+    const int entry = text.toInt(&ok, 10);
+    return ok && entry >= FirstUserEntry && entry <= LastUserEntry ? entry : 0;
+}
+
+// How many arguments each command takes: at least `min`, at most `max` (-1: any).
+struct Arity {
+    const char *name;
+    CliCommand command;
+    int min;
+    int max;
+    const char *usage;
+};
+
+constexpr Arity Commands[] = {
+    {"list", CliCommand::List, 0, 0, "list"},
+    {"backup", CliCommand::Backup, 1, 1, "backup DIR"},
+    {"restore", CliCommand::Restore, 1, -1, "restore DIR [ENTRY...]"},
+    {"save", CliCommand::Save, 1, 1, "save FILE"},
+    {"load", CliCommand::Load, 1, 1, "load FILE"},
+    {"store", CliCommand::Store, 3, 3, "store FILE ENTRY NAME"},
+};
+
+// Fills the command's part of `options` from its arguments; empty when they are fine.
+QString TakeArguments(const Arity &arity, const QStringList &args, CliOptions &options)
+{
+    const auto count = args.size();
+    if (count < arity.min || (arity.max >= 0 && count > arity.max))
+        return QStringLiteral("usage: ksr704-cli [--port N | --device PATH] [--quiet] %1")
+            .arg(QLatin1StringView(arity.usage));
+    options.command = arity.command;
+    if (count == 0)
+        return {};
+    options.path = args.at(0);
+    const QStringList entries = arity.command == CliCommand::Store ? args.mid(1, 1) : args.mid(1);
+    for (const QString &text : entries) {
+        const int entry = ParseEntry(text);
+        if (entry == 0)
+            return QStringLiteral("entry \"%1\" is not a user entry (05 to 20)").arg(text);
+        if (std::find(options.entries.begin(), options.entries.end(), entry) == options.entries.end())
+            options.entries.push_back(entry);
+    }
+    if (arity.command == CliCommand::Store) {
+        options.name = args.at(2);
+        if (options.name.size() > 8)
+            return QStringLiteral("name \"%1\" is longer than 8 characters").arg(options.name);
+    }
+    return {};
+}
+
+} // namespace
+
+std::variant<CliOptions, CliText, CliRefusal> ParseCliOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("N"));
+    const QCommandLineOption device(QStringLiteral("device"), {}, QStringLiteral("PATH"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"));
+    parser.addOptions({help, version, port, device, quiet});
+    if (!parser.parse(arguments))
+        return CliRefusal{parser.errorText()};
+    if (parser.isSet(help))
+        return CliText{CliHelpText()};
+    if (parser.isSet(version))
+        return CliText{QStringLiteral("ksr704-cli %1\n").arg(QStringLiteral(KSR704_VERSION))};
+
+    CliOptions options;
+    options.quiet = parser.isSet(quiet);
+    options.devicePath = parser.value(device);
+    if (parser.isSet(port)) {
+        bool ok = false;
+        options.port = parser.value(port).toInt(&ok, 10);
+        if (!ok || options.port < 1)
+            return CliRefusal{QStringLiteral("--port expects a port number of 1 or more, got \"%1\"")
+                                  .arg(parser.value(port))};
+        if (parser.isSet(device))
+            return CliRefusal{QStringLiteral("--port and --device exclude each other")};
+    }
+    if (parser.isSet(device) && options.devicePath.isEmpty())
+        return CliRefusal{QStringLiteral("--device expects a path")};
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return CliRefusal{QStringLiteral("no command given (list, backup, restore, save, load, store); see --help")};
+    const QString command = args.takeFirst();
+    for (const Arity &arity : Commands) {
+        if (command != QLatin1StringView(arity.name))
+            continue;
+        const QString refusal = TakeArguments(arity, args, options);
+        if (!refusal.isEmpty())
+            return CliRefusal{refusal};
+        return options;
+    }
+    return CliRefusal{QStringLiteral("unknown command \"%1\"; see --help").arg(command)};
+}
+
+QString CliHelpText()
+{
+    return QStringLiteral(R"(NAME
+    ksr704-cli - list, back up and restore the presets of a KSR-704
+
+SYNOPSIS
+    ksr704-cli [--port N | --device PATH] [--quiet] COMMAND [ARGS]
+    ksr704-cli --help | --version
+
+DESCRIPTION
+    Works on the device's twenty preset entries without opening a window:
+    01 to 04 are fixed, 05 to 20 are the user entries. Nothing changes what
+    the device does except restore, load and store.
+
+COMMANDS
+    list
+        The 20 entries: number, name as stored (a control character shown
+        as "?"), fixed / used / empty.
+    backup DIR
+        Every used user preset, read from device memory, into DIR as
+        NN-NAME.Fbk, the current settings as current.Fbk, and directory.txt
+        (one line per user entry: number, the 8 name bytes as stored, used
+        or empty, file name), written last.
+    restore DIR [ENTRY...]
+        Stores the presets of backup folder DIR back into their entries,
+        under the names directory.txt holds. Without ENTRY every user entry
+        is restored, and those empty in the backup are marked empty.
+    save FILE
+        The device's current settings into preset file FILE.
+    load FILE
+        Preset file FILE into the device's current settings, every
+        parameter sent.
+    store FILE ENTRY NAME
+        Preset file FILE into user entry ENTRY (05 to 20) under NAME (at
+        most 8 characters, centred).
+
+OPTIONS
+    --port N
+        Port number N, numbered as ksr704-remote numbers them (the entries
+        of KSR704_PORTS, else the system's ports).
+    --device PATH
+        The serial device at PATH; a name without "/" (ttyUSB0, COM3)
+        is the system's port of that name.
+        With neither option the port in init.cfg of the current folder is
+        tried first, then ports 1 to 35; init.cfg is not written.
+    --quiet
+        No progress on stderr.
+    --help
+        This page.
+    --version
+        The program's version.
+
+    Progress goes to stderr: a bar redrawn in place on a terminal, one line
+    per preset otherwise. A preset file is exactly 161 bytes.
+
+EXIT STATUS
+    0  done
+    1  "Time out": the device stopped answering (or failed) mid-way
+    2  arguments or input files refused; nothing was sent
+    3  no device found
+    4  a file or folder could not be written
+
+EXAMPLE
+    ksr704-cli backup show-backup
+    ksr704-cli --device /dev/ttyUSB0 restore show-backup 05 07
+    ksr704-cli --port 2 store ballad.Fbk 12 Ballad
+)");
+}
+
+} // namespace ksr

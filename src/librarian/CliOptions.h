@@ -1,0 +1,53 @@
+#pragma once
+// The command line of ksr704-cli: the port options, --quiet, one command and
+// its arguments; --help and --version. Entries and names are checked here,
+// files by the commands, all before anything is sent.
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+#include <vector>
+
+namespace ksr {
+
+// What the program returns.
+enum ExitStatus : int {
+    ExitOk = 0,
+    ExitTimeOut = 1,     // "Time out", or the device failed mid-way
+    ExitRefused = 2,     // arguments or input files refused, nothing sent
+    ExitNoDevice = 3,    // no KSR-704 answered
+    ExitWriteFailed = 4, // a file or folder could not be written
+};
+
+// The user entries a command may write: 05..20.
+inline constexpr int FirstUserEntry = 5;
+inline constexpr int LastUserEntry = 20;
+
+enum class CliCommand { List, Backup, Restore, Save, Load, Store };
+
+struct CliOptions {
+    int port = 0;       // --port N; 0 when not given
+    QString devicePath; // --device PATH
+    bool quiet = false;
+    CliCommand command = CliCommand::List;
+    QString path;             // DIR or FILE
+    std::vector<int> entries; // 5..20: restore's entries (none: all), store's entry
+    QString name;             // store's NAME
+};
+
+// Text for stdout (--help, --version) with exit status 0.
+struct CliText {
+    QString text;
+};
+// A refused command line: the message, exit status 2.
+struct CliRefusal {
+    QString message;
+};
+
+// The options in `arguments` (the program name first).
+std::variant<CliOptions, CliText, CliRefusal> ParseCliOptions(const QStringList &arguments);
+// The manual page --help prints.
+QString CliHelpText();
+
+} // namespace ksr

@@ -1,0 +1,43 @@
+#pragma once
+// Progress on stderr: a bar with the entry and the bytes done, redrawn in
+// place, when stderr is a terminal; one line per preset otherwise; nothing
+// with --quiet.
+
+#include <QString>
+
+#include <cstdio>
+
+namespace ksr {
+
+class CliProgress {
+public:
+    enum class Style { Bar, Lines, Quiet };
+
+    // The bar on a terminal, lines elsewhere, nothing when `quiet`.
+    static Style StyleFor(bool quiet);
+    explicit CliProgress(Style style, std::FILE *out = stderr) : style_(style), out_(out) {}
+
+    // A run of `totalBytes` bytes to read or write begins.
+    void Begin(int totalBytes);
+    // The entry now worked on, shown on the bar.
+    void SetEntry(const QString &entry);
+    // `count` more bytes are done.
+    void Advance(int count = 1);
+    // A preset is done: its line, when lines are printed.
+    void Finished(const QString &line);
+    // The run is over (done or cut short): the bar's line is ended.
+    void End();
+
+private:
+    void Redraw();
+
+    Style style_;
+    std::FILE *out_;
+    QString entry_;
+    int total_ = 0;
+    int done_ = 0;
+    int drawnCells_ = -1;
+    bool drawn_ = false;
+};
+
+} // namespace ksr

@@ -1,0 +1,390 @@
+#include "librarian/Librarian.h"
+
+#include "core/AnsiText.h"
+#include "core/FileWriting.h"
+#include "core/PortConfig.h"
+#include "core/PresetFile.h"
+#include "core/Protocol.h"
+#include "link/PortNames.h"
+#include "operations/DeviceSearch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ksr {
+
+namespace {
+
+// The slot 0..15 of user entry 05..20.
+int SlotOf(int entry)
+{
+    return entry - FirstUserEntry;
+}
+
+// "NN", the entry as the device's display numbers it.
+QString EntryText(int entry)
+{
+    return QStringLiteral("%1").arg(entry, 2, 10, QLatin1Char('0'));
+}
+
+// The port --device names: a bare name (ttyUSB0, COM3) is the system's
+// port of that name; a path with a folder is taken from the current
+// folder, not from /dev.
+QString DevicePathOf(const CliOptions &options)
+{
+    return options.devicePath.contains(QLatin1Char('/')) ? QFileInfo(options.devicePath).absoluteFilePath()
+                                                         : options.devicePath;
+}
+
+// The port chooser: the --device port for every number, or the system's.
+std::function<QString(int)> PathChooser(const CliOptions &options)
+{
+    if (options.devicePath.isEmpty())
+        return SystemPortDevicePath;
+    return [path = DevicePathOf(options)](int) { return path; };
+}
+
+// A stored name as list shows it: a control character (a newline among
+// them) as "?", so that every entry keeps one line.
+QString ShownName(const QByteArray &bytes)
+{
+    QString name = AnsiToString(bytes);
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char('?');
+    }
+    return name;
+}
+
+} // namespace
+
+Librarian::Librarian(const CliOptions &options, CliProgress &progress)
+    : options_(options), progress_(progress), port_(clock_, PathChooser(options)),
+      link_(state_, port_, clock_, dialogs_, end_), sender_(state_, link_, controls_),
+      memory_(state_, link_, controls_, sender_, curves_, windows_, dialogs_),
+      presets_(state_, link_, controls_, sender_, curves_, memory_, dialogs_),
+      files_(state_, controls_, sender_, curves_, dialogs_)
+{
+    state_.StartDirectory = QDir::currentPath();
+}
+
+int Librarian::Run()
+{
+    switch (options_.command) {
+    case CliCommand::List:
+        return List();
+    case CliCommand::Backup:
+        return Backup();
+    case CliCommand::Restore:
+        return Restore();
+    case CliCommand::Save:
+        return Save();
+    case CliCommand::Load:
+        return Load();
+    case CliCommand::Store:
+        return Store();
+    }
+    return ExitRefused;
+}
+
+int Librarian::FindDevice()
+{
+    if (options_.port > 0 || !options_.devicePath.isEmpty()) {
+        state_.PortNumber = static_cast<std::int16_t>(options_.port > 0 ? options_.port : 1);
+        if (ProbeSavedPort(state_, link_))
+            return ExitOk;
+        const QString path = options_.devicePath.isEmpty() ? SystemPortDevicePath(options_.port) : DevicePathOf(options_);
+        const QString where = options_.port > 0
+                                  ? QStringLiteral("port %1 (%2)")
+                                        .arg(options_.port)
+                                        .arg(path.isEmpty() ? QStringLiteral("no such port") : path)
+                                  : path;
+        PrintError(QStringLiteral("no KSR-704 answered on %1").arg(where));
+        return ExitNoDevice;
+    }
+
+    // init.cfg is only read: the command line never changes the saved port.
+    QFile config(QStringLiteral("init.cfg"));
+    std::int16_t saved = 0;
+    if (config.open(QIODevice::ReadOnly))
+        saved = ParsePortConfig(config.read(PortConfigRecordBytes)).PortNumber();
+    state_.PortNumber = saved;
+    if (ProbeSavedPort(state_, link_) || PortSearch(state_, link_))
+        return ExitOk;
+
+    QStringList tried;
+    for (int n = 1; n <= HighestPortNumber; ++n) {
+        const QString path = SystemPortDevicePath(n);
+        if (!path.isEmpty())
+            tried << QStringLiteral("%1 (%2%3)").arg(n).arg(path, n == saved ? QStringLiteral(", init.cfg") : QString());
+    }
+    PrintError(tried.isEmpty() ? QStringLiteral("no KSR-704 found: no serial port is listed for ports 1 to 35 "
+                                                "(set KSR704_PORTS, or use --device PATH)")
+                               : QStringLiteral("no KSR-704 answered on ports %1").arg(tried.join(QStringLiteral(", "))));
+    return ExitNoDevice;
+}
+
+bool Librarian::Ended(const QString &what)
+{
+    if (!state_.ProgramEnding)
+        return false;
+    progress_.End();
+    PrintError(what);
+    return true;
+}
+
+std::optional<PresetImageArray> Librarian::ReadPresetInput(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        PrintError(QStringLiteral("%1: no such preset file").arg(path));
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        PrintError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(PresetImageBytes + 1);
+    if (bytes.size() != PresetImageBytes) {
+        PrintError(QStringLiteral("%1 is not a preset file: it has %2 bytes, a preset file exactly %3")
+                       .arg(path)
+                       .arg(file.size())
+                       .arg(PresetImageBytes));
+        return std::nullopt;
+    }
+    const PresetFileRead read = ParsePresetFile(bytes);
+    if (!read.image)
+        PrintError(QStringLiteral("%1:%2").arg(path, read.error));
+    return read.image;
+}
+
+bool Librarian::WritePresetFile(const QString &path, const PresetImageArray &image)
+{
+    QString error;
+    if (ReplaceFileContents(path, PresetFileBytes(image), &error))
+        return true;
+    progress_.End();
+    PrintError(QStringLiteral("cannot write %1: %2").arg(path, error));
+    return false;
+}
+
+Librarian::SlotContents Librarian::ReadSlot(int entry)
+{
+    const int t = SlotOf(entry);
+    const auto advance = [this] { progress_.Advance(); };
+    SlotContents slot;
+    const QByteArray data = ReadMemoryBytes(state_, link_, SlotPresetAddress + PresetBytes * t, PresetBytes, advance);
+    std::copy(data.begin(), data.end(), slot.image.begin());
+    slot.name = ReadMemoryBytes(state_, link_, SlotNameAddress + NameLength * t, NameLength, advance);
+    return slot;
+}
+
+int Librarian::List()
+{
+    if (const int found = FindDevice(); found != ExitOk)
+        return found;
+    const UserDirectory directory = ReadUserDirectory(state_, link_);
+    if (Ended(QStringLiteral("the directory could not be read")))
+        return ExitTimeOut;
+    QString text;
+    for (int e = 0; e < FixedPresetCount; ++e)
+        text += QStringLiteral("%1  %2  fixed\n").arg(EntryText(e + 1), DefaultPresetNames[static_cast<std::size_t>(e)]);
+    for (int n = 0; n < UserSlotCount; ++n) {
+        const auto slot = static_cast<std::size_t>(n);
+        const bool used = directory.used[slot];
+        text += QStringLiteral("%1  %2  %3\n")
+                    .arg(EntryText(n + FirstUserEntry),
+                         used ? ShownName(directory.names[slot]) : QString(NameLength, QLatin1Char(' ')),
+                         used ? QStringLiteral("used") : QStringLiteral("empty"));
+    }
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return ExitOk;
+}
+
+int Librarian::Backup()
+{
+    const QDir folder(options_.path);
+    if (!QDir().mkpath(options_.path)) {
+        PrintError(QStringLiteral("cannot create the folder %1").arg(options_.path));
+        return ExitWriteFailed;
+    }
+    // An older backup's directory goes first: until the new one is complete
+    // the folder cannot be taken for a whole backup.
+    const QString directoryPath = folder.filePath(QString::fromLatin1(DirectoryFileName));
+    if (QFileInfo::exists(directoryPath) && !QFile::remove(directoryPath)) {
+        PrintError(QStringLiteral("cannot remove the old %1").arg(directoryPath));
+        return ExitWriteFailed;
+    }
+    if (const int found = FindDevice(); found != ExitOk)
+        return found;
+
+    const QString cutShort = QStringLiteral("backup cut short: the files written so far are kept, %1 was not written")
+                                 .arg(directoryPath);
+    const auto used = ReadUsedMarkers(state_, link_);
+    if (Ended(cutShort))
+        return ExitTimeOut;
+    const auto usedCount = static_cast<int>(std::count(used.begin(), used.end(), true));
+    progress_.Begin(usedCount * (PresetBytes + NameLength) + BlockBytes);
+
+    BackupDirectory directory;
+    for (int n = 0; n < UserSlotCount; ++n) {
+        if (!used[static_cast<std::size_t>(n)])
+            continue;
+        const int entry = n + FirstUserEntry;
+        progress_.SetEntry(QStringLiteral("entry %1").arg(EntryText(entry)));
+        const SlotContents slot = ReadSlot(entry);
+        if (Ended(cutShort))
+            return ExitTimeOut;
+        BackupEntry &line = directory[static_cast<std::size_t>(n)];
+        line = {true, slot.name, PresetFileName(entry, slot.name)};
+        if (!WritePresetFile(folder.filePath(line.fileName), slot.image))
+            return ExitWriteFailed;
+        progress_.Finished(QStringLiteral("entry %1 \"%2\" -> %3").arg(EntryText(entry), AnsiToString(slot.name),
+                                                                       line.fileName));
+    }
+
+    progress_.SetEntry(QStringLiteral("current"));
+    if (!link_.ReadPresetBlock(CurrentSettingsSelector)) {
+        progress_.End();
+        if (!state_.ProgramEnding)
+            PrintError(QStringLiteral("the current settings could not be read from the device"));
+        PrintError(cutShort);
+        return ExitTimeOut;
+    }
+    PresetImageArray current{};
+    std::copy_n(state_.RxBuffer.begin(), BlockBytes, current.begin());
+    progress_.Advance(BlockBytes);
+    const QString currentFile = QString::fromLatin1(CurrentFileName);
+    if (!WritePresetFile(folder.filePath(currentFile), current))
+        return ExitWriteFailed;
+    progress_.Finished(QStringLiteral("current settings -> %1").arg(currentFile));
+    progress_.End();
+
+    QString error;
+    if (!ReplaceFileContents(directoryPath, DirectoryBytes(directory), &error)) {
+        PrintError(QStringLiteral("cannot write %1: %2").arg(directoryPath, error));
+        return ExitWriteFailed;
+    }
+    return ExitOk;
+}
+
+int Librarian::Restore()
+{
+    const QDir folder(options_.path);
+    const QString directoryPath = folder.filePath(QString::fromLatin1(DirectoryFileName));
+    QFile file(directoryPath);
+    if (!QFileInfo(directoryPath).isFile()) {
+        PrintError(QStringLiteral("%1 holds no %2: not a complete backup, nothing restored")
+                       .arg(options_.path, QString::fromLatin1(DirectoryFileName)));
+        return ExitRefused;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        PrintError(QStringLiteral("cannot read %1: %2").arg(directoryPath, file.errorString()));
+        return ExitRefused;
+    }
+    QString error;
+    const auto directory = ParseDirectory(file.readAll(), &error);
+    if (!directory) {
+        PrintError(QStringLiteral("%1: %2; nothing restored").arg(directoryPath, error));
+        return ExitRefused;
+    }
+
+    const bool all = options_.entries.empty();
+    std::vector<int> entries = options_.entries;
+    if (all) {
+        for (int entry = FirstUserEntry; entry <= LastUserEntry; ++entry)
+            entries.push_back(entry);
+    }
+    std::vector<PresetInput> inputs;
+    std::vector<int> emptied;
+    for (const int entry : entries) {
+        const BackupEntry &line = (*directory)[static_cast<std::size_t>(SlotOf(entry))];
+        if (!line.used) {
+            if (all) {
+                emptied.push_back(entry);
+                continue;
+            }
+            PrintError(QStringLiteral("entry %1 is empty in %2; nothing restored").arg(EntryText(entry), directoryPath));
+            return ExitRefused;
+        }
+        const auto image = ReadPresetInput(folder.filePath(line.fileName));
+        if (!image)
+            return ExitRefused;
+        inputs.push_back({entry, AnsiToString(line.name), *image});
+    }
+    if (const int found = FindDevice(); found != ExitOk)
+        return found;
+    return StoreAll(inputs, emptied);
+}
+
+int Librarian::StoreAll(const std::vector<PresetInput> &inputs, const std::vector<int> &emptied)
+{
+    progress_.Begin(static_cast<int>(inputs.size()) * (PresetBytes + NameLength));
+    for (const PresetInput &input : inputs) {
+        progress_.SetEntry(QStringLiteral("entry %1").arg(EntryText(input.entry)));
+        state_.PresetImage = input.image;
+        presets_.StorePreset(SlotOf(input.entry), input.name, [this] { progress_.Advance(); });
+        if (Ended(QStringLiteral("stopped while storing entry %1, which the device keeps marked empty")
+                      .arg(EntryText(input.entry))))
+            return ExitTimeOut;
+        progress_.Finished(QStringLiteral("entry %1 \"%2\" stored").arg(EntryText(input.entry), input.name));
+    }
+    for (const int entry : emptied) {
+        link_.ExchangeCommand(WriteByteFrame(UsedMarkerAddress + SlotOf(entry), EmptyMarker));
+        if (Ended(QStringLiteral("stopped while marking entry %1 empty").arg(EntryText(entry))))
+            return ExitTimeOut;
+        progress_.Finished(QStringLiteral("entry %1 marked empty").arg(EntryText(entry)));
+    }
+    progress_.End();
+    return ExitOk;
+}
+
+int Librarian::Save()
+{
+    if (const int found = FindDevice(); found != ExitOk)
+        return found;
+    if (!link_.ReadPresetBlock(CurrentSettingsSelector)) {
+        if (!state_.ProgramEnding)
+            PrintError(QStringLiteral("the current settings could not be read from the device"));
+        PrintError(QStringLiteral("%1 was not written").arg(options_.path));
+        return ExitTimeOut;
+    }
+    PresetImageArray image{};
+    std::copy_n(state_.RxBuffer.begin(), BlockBytes, image.begin());
+    return WritePresetFile(options_.path, image) ? ExitOk : ExitWriteFailed;
+}
+
+int Librarian::FileAndDevice(PresetImageArray *image)
+{
+    const auto read = ReadPresetInput(options_.path);
+    if (!read)
+        return ExitRefused;
+    *image = *read;
+    return FindDevice();
+}
+
+int Librarian::Load()
+{
+    PresetImageArray image{};
+    if (const int ready = FileAndDevice(&image); ready != ExitOk)
+        return ready;
+    files_.ShowLoadedPreset(image, QFileInfo(options_.path).fileName());
+    if (Ended(QStringLiteral("the device took %1 only in part").arg(options_.path)))
+        return ExitTimeOut;
+    progress_.Finished(QStringLiteral("%1 -> current settings").arg(options_.path));
+    return ExitOk;
+}
+
+int Librarian::Store()
+{
+    PresetImageArray image{};
+    if (const int ready = FileAndDevice(&image); ready != ExitOk)
+        return ready;
+    return StoreAll({{options_.entries.front(), options_.name, image}}, {});
+}
+
+} // namespace ksr

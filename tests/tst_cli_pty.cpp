@@ -1,0 +1,284 @@
+// ksr704-cli against ksr704-sim on a pseudo-terminal: what each command
+// sends, the backup folder it writes, a restore onto a second device, and
+// the exit statuses of refusals, "Time out" and a missing device.
+
+#include "sim/DeviceMemory.h"
+#include "sim/SimDevice.h"
+#include "sim/SimProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using ksr::sim::SimDevice;
+using ksr::sim::SimProcess;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs ksr704-cli with `arguments` in `folder`, KSR704_PORTS set to `ports`.
+CliRun RunCli(const QStringList &arguments, const QString &folder, const QString &ports = {})
+{
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KSR704_PORTS"), ports);
+    cli.setProcessEnvironment(env);
+    cli.setWorkingDirectory(folder);
+    cli.start(QStringLiteral(KSR704_CLI_PATH), arguments);
+    if (!cli.waitForFinished(120000))
+        cli.kill();
+    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
+            QString::fromLocal8Bit(cli.readAllStandardOutput()), QString::fromLocal8Bit(cli.readAllStandardError())};
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A device whose user slots are `names` (8 bytes each; empty: slot empty),
+// each slot's data counting up from `seed` + slot.
+QByteArray StateWith(const std::array<QByteArray, ksr::sim::UserSlots> &names, int seed)
+{
+    SimDevice device;
+    for (int slot = 0; slot < ksr::sim::UserSlots; ++slot) {
+        const QByteArray &name = names[static_cast<std::size_t>(slot)];
+        device.SetMemoryByte(ksr::sim::UsedMarkerBase + slot, name.isEmpty() ? 0x00 : ksr::sim::UsedMarker);
+        for (int i = 0; i < ksr::sim::NameBytes && !name.isEmpty(); ++i)
+            device.SetMemoryByte(ksr::sim::SlotNameAddress(slot) + i, static_cast<std::uint8_t>(name[i]));
+        for (int m = 0; m < ksr::PresetBytes; ++m)
+            device.SetMemoryByte(ksr::sim::SlotPresetAddress(slot) + m, static_cast<std::uint8_t>(seed + slot + m));
+    }
+    return device.SaveState();
+}
+
+// The first device: entry 05 and entry 15, whose name has characters no
+// file name may hold, a newline among them, and a Windows-1252 letter.
+const QByteArray OddName = QByteArrayLiteral("A/B\xE9:\n* ");
+std::array<QByteArray, ksr::sim::UserSlots> FirstNames()
+{
+    std::array<QByteArray, ksr::sim::UserSlots> names;
+    names[0] = QByteArrayLiteral("  Hall  ");
+    names[10] = OddName;
+    return names;
+}
+
+// The memory of a state file, as the simulator keeps it.
+QByteArray MemoryOf(const QByteArray &state)
+{
+    return state.mid(10, ksr::sim::MemoryBytes);
+}
+
+// The frames the simulator logged since it started, one per line, once it has ended.
+QStringList FramesOf(SimProcess &sim)
+{
+    sim.Stop();
+    return QString::fromLatin1(sim.Process().readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// How many frames carry command `code` (byte 2, hex).
+qsizetype CountCommand(const QStringList &frames, const QString &code)
+{
+    return std::count_if(frames.begin(), frames.end(),
+                         [&](const QString &frame) { return frame.mid(6, 2) == code; });
+}
+
+const QString Probe = QStringLiteral("F0 5B 00 00 00 00 00 00 00 F7");
+const QString ReadCurrentBlock = QStringLiteral("F0 5B 0B FF 00 00 00 00 00 F7");
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listAndBackupOnlyReadThenRestoreReproducesTheMemory()
+    {
+        QTemporaryDir work;
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("a.state")), StateWith(FirstNames(), 1)));
+        SimProcess first;
+        QVERIFY(first.Start({QStringLiteral("--fast"), QStringLiteral("--log"), QStringLiteral("--state"),
+                             work.filePath(QStringLiteral("a.state"))}));
+
+        const CliRun list = RunCli({QStringLiteral("--device"), first.PortPath(), QStringLiteral("list")}, work.path());
+        QCOMPARE(list.status, 0);
+        const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 20);
+        QCOMPARE(lines[0], QStringLiteral("01  Preset01  fixed"));
+        QCOMPARE(lines[4], QStringLiteral("05    Hall    used"));
+        QCOMPARE(lines[5], QStringLiteral("06            empty"));
+        QCOMPARE(lines[14], QStringLiteral("15  A/B\u00E9:?*   used"));
+
+        QDir folder(work.filePath(QStringLiteral("backup")));
+        const CliRun backup =
+            RunCli({QStringLiteral("--device"), first.PortPath(), QStringLiteral("backup"), folder.path()}, work.path());
+        QCOMPARE(backup.status, 0);
+        const QStringList frames = FramesOf(first);
+        // list: probe, 16 markers, 8 name bytes a used slot; backup: probe,
+        // 16 markers, 160 + 8 bytes a used slot, the current settings' block.
+        QCOMPARE(frames.size(), (1 + 16 + 2 * 8) + (1 + 16 + 2 * 168 + 1));
+        QCOMPARE(frames.count(Probe), 2);
+        QCOMPARE(frames.count(ReadCurrentBlock), 1);
+        QCOMPARE(CountCommand(frames, QStringLiteral("10")), frames.size() - 3);
+
+        const QByteArray memory = MemoryOf(ReadAll(work.filePath(QStringLiteral("a.state"))));
+        QCOMPARE(folder.entryList(QDir::Files),
+                 QStringList({QStringLiteral("05-Hall.Fbk"), QStringLiteral("15-A_B\u00E9___.Fbk"),
+                              QStringLiteral("current.Fbk"), QStringLiteral("directory.txt")}));
+        for (const auto &[file, slot] : {std::pair{QStringLiteral("05-Hall.Fbk"), 0}, {QStringLiteral("15-A_B\u00E9___.Fbk"), 10}}) {
+            const QByteArray preset = ReadAll(folder.filePath(file));
+            QCOMPARE(preset.size(), 161);
+            QCOMPARE(preset.left(160), memory.mid(ksr::sim::SlotPresetAddress(slot), 160));
+            QCOMPARE(preset[160], '\0');
+        }
+        const QByteArray directory = ReadAll(folder.filePath(QStringLiteral("directory.txt")));
+        QVERIFY(directory.startsWith("05   Hall   used 05-Hall.Fbk\n06          empty -\n"));
+        QVERIFY(directory.contains("\n15 " + OddName + " used 15-A_B\xC3\xA9___.Fbk\n"));
+        QCOMPARE(ReadAll(folder.filePath(QStringLiteral("current.Fbk"))).size(), 161);
+
+        // A second device with every slot used otherwise.
+        std::array<QByteArray, ksr::sim::UserSlots> others;
+        others.fill(QByteArrayLiteral(" Other  "));
+        const QString secondState = work.filePath(QStringLiteral("b.state"));
+        QVERIFY(WriteAll(secondState, StateWith(others, 77)));
+        SimProcess second;
+        QVERIFY(second.Start({QStringLiteral("--fast"), QStringLiteral("--state"), secondState}));
+        const CliRun restore = RunCli({QStringLiteral("--quiet"), QStringLiteral("--device"), second.PortPath(),
+                                       QStringLiteral("restore"), folder.path()},
+                                      work.path());
+        QCOMPARE(restore.status, 0);
+        QCOMPARE(restore.err, QString());
+        QVERIFY(second.Stop());
+        const QByteArray restored = MemoryOf(ReadAll(secondState));
+        QCOMPARE(restored.mid(ksr::sim::UsedMarkerBase, 16), memory.mid(ksr::sim::UsedMarkerBase, 16));
+        for (int slot : {0, 10}) {
+            QCOMPARE(restored.mid(ksr::sim::SlotPresetAddress(slot), 160),
+                     memory.mid(ksr::sim::SlotPresetAddress(slot), 160));
+            QCOMPARE(restored.mid(ksr::sim::SlotNameAddress(slot), 8), memory.mid(ksr::sim::SlotNameAddress(slot), 8));
+        }
+    }
+
+    void storeCentresTheNameAndLoadSendsTheFile()
+    {
+        QTemporaryDir work;
+        // A preset of the device's own, so that every value is one the editor keeps as it is.
+        const ksr::sim::Memory defaults = ksr::sim::DefaultMemory();
+        QByteArray preset(161, '\0');
+        for (int m = 0; m < 160; ++m)
+            preset[m] = static_cast<char>(defaults[static_cast<std::size_t>(ksr::sim::SlotPresetAddress(1) + m)]);
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("in.Fbk")), preset));
+        const QString state = work.filePath(QStringLiteral("s.state"));
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--state"), state}));
+        const QStringList device = {QStringLiteral("--device"), sim.PortPath()};
+
+        QCOMPARE(RunCli(device + QStringList{QStringLiteral("store"), QStringLiteral("in.Fbk"), QStringLiteral("20"),
+                                             QStringLiteral("Ab")},
+                        work.path())
+                     .status,
+                 0);
+        QCOMPARE(RunCli(device + QStringList{QStringLiteral("load"), QStringLiteral("in.Fbk")}, work.path()).status, 0);
+        QCOMPARE(RunCli(device + QStringList{QStringLiteral("save"), QStringLiteral("out.Fbk")}, work.path()).status, 0);
+        QVERIFY(sim.Stop());
+        const QByteArray memory = MemoryOf(ReadAll(state));
+        QCOMPARE(memory.mid(ksr::sim::UsedMarkerBase + 15, 1), QByteArray("\x55"));
+        QCOMPARE(memory.mid(ksr::sim::SlotNameAddress(15), 8), QByteArray("   Ab   "));
+        QCOMPARE(memory.mid(ksr::sim::SlotPresetAddress(15), 160), preset.left(160));
+        // What load sent is what the device gives back as its current settings.
+        QCOMPARE(ReadAll(work.filePath(QStringLiteral("out.Fbk"))), ReadAll(work.filePath(QStringLiteral("in.Fbk"))));
+    }
+
+    void refusalsSendNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("file of 160 bytes") << QStringList{QStringLiteral("store"), QStringLiteral("short.Fbk"), QStringLiteral("05"), QStringLiteral("x")} << QStringLiteral("short.Fbk is not a preset file: it has 160 bytes");
+        QTest::newRow("file of 162 bytes") << QStringList{QStringLiteral("load"), QStringLiteral("long.Fbk")} << QStringLiteral("long.Fbk is not a preset file: it has 162 bytes");
+        QTest::newRow("entry 04") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("04"), QStringLiteral("x")} << QStringLiteral("entry \"04\" is not a user entry");
+        QTest::newRow("entry 21") << QStringList{QStringLiteral("restore"), QStringLiteral("backup"), QStringLiteral("21")} << QStringLiteral("entry \"21\" is not a user entry");
+        QTest::newRow("name of 9") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("5"), QStringLiteral("NineChars")} << QStringLiteral("longer than 8 characters");
+        QTest::newRow("no directory.txt") << QStringList{QStringLiteral("restore"), QStringLiteral(".")} << QStringLiteral("holds no directory.txt");
+        QTest::newRow("entry empty in the backup") << QStringList{QStringLiteral("restore"), QStringLiteral("backup"), QStringLiteral("06")} << QStringLiteral("entry 06 is empty");
+        QTest::newRow("preset file missing") << QStringList{QStringLiteral("restore"), QStringLiteral("backup")} << QStringLiteral("no such preset file");
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("erase")} << QStringLiteral("unknown command");
+        QTest::newRow("store without name") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05")} << QStringLiteral("usage:");
+    }
+
+    void refusalsSendNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir work;
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("short.Fbk")), QByteArray(160, '\0')));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("long.Fbk")), QByteArray(162, '\0')));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("good.Fbk")), QByteArray(161, '\0')));
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("backup")));
+        QByteArray directory;
+        for (int entry = 5; entry <= 20; ++entry)
+            directory += QByteArray::number(entry).rightJustified(2, '0')
+                         + (entry == 5 ? "  Hall    used gone.Fbk\n" : "          empty -\n");
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("backup/directory.txt")), directory));
+
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
+        const CliRun run = RunCli(QStringList{QStringLiteral("--device"), sim.PortPath()} + arguments, work.path());
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(FramesOf(sim), QStringList());
+    }
+
+    void timeOutKeepsTheFilesWrittenWithoutDirectory()
+    {
+        QTemporaryDir work;
+        // Silent from the second preset on: probe, 16 markers, 168 bytes of entry 05.
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--fault-after"), QStringLiteral("190"),
+                           QStringLiteral("--silent"), QStringLiteral("-1")}));
+        const CliRun run = RunCli({QStringLiteral("--device"), sim.PortPath(), QStringLiteral("backup"),
+                                   QStringLiteral("backup")},
+                                  work.path());
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("ksr704-cli: Time out\n")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("directory.txt was not written")), qPrintable(run.err));
+        QCOMPARE(QDir(work.filePath(QStringLiteral("backup"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("05-Hall.Fbk")});
+        QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/05-Hall.Fbk"))).size(), 161);
+    }
+
+    void noDeviceExits3_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QStringLiteral("no KSR-704 answered on %1/none\n");
+        QTest::newRow("search") << QStringList{} << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
+    }
+
+    void noDeviceExits3()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir work;
+        const QString ports = work.filePath(QStringLiteral("a")) + QLatin1Char(':') + work.filePath(QStringLiteral("b"));
+        const CliRun run = RunCli(arguments + QStringList{QStringLiteral("list")}, work.path(), ports);
+        QCOMPARE(run.status, 3);
+        QVERIFY2(run.err.contains(message.arg(work.path())), qPrintable(run.err));
+        // The search only reads init.cfg.
+        QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("init.cfg"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli_pty.moc"
