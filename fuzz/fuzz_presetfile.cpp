@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         __builtin_trap();
     rig.state.DemoMode = true;
     rig.presetFiles.ShowLoadedPreset(*read.image, QStringLiteral("fuzz.Fbk"));
-    rig.state.DemoMode = false;
+    rig.RestoreStart();
     rig.EndRun();
     return 0;
 }

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::copy_n(data, std::min(size, image.size()), image.begin());
     rig.state.SendSuppressed = true;
     ksr::ApplyPresetImage(rig.state, rig.controls, rig.sender, rig.graph);
-    rig.state.SendSuppressed = false;
+    rig.RestoreStart();
     rig.EndRun();
     return 0;
 }
