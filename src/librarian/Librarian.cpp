@@ -183,6 +183,18 @@ Librarian::SlotContents Librarian::ReadSlot(int entry)
     return slot;
 }
 
+std::optional<PresetImageArray> Librarian::ReadCurrentSettings()
+{
+    if (!link_.ReadPresetBlock(CurrentSettingsSelector)) {
+        if (!state_.ProgramEnding)
+            PrintError(QStringLiteral("the current settings could not be read from the device"));
+        return std::nullopt;
+    }
+    PresetImageArray image{};
+    std::copy_n(state_.RxBuffer.begin(), BlockBytes, image.begin());
+    return image;
+}
+
 int Librarian::List()
 {
     if (const int found = FindDevice(); found != ExitOk)
@@ -248,15 +260,13 @@ int Librarian::Backup()
     }
 
     progress_.SetEntry(QStringLiteral("current"));
-    if (!link_.ReadPresetBlock(CurrentSettingsSelector)) {
+    const std::optional<PresetImageArray> read = ReadCurrentSettings();
+    if (!read) {
         progress_.End();
-        if (!state_.ProgramEnding)
-            PrintError(QStringLiteral("the current settings could not be read from the device"));
         PrintError(cutShort);
         return ExitTimeOut;
     }
-    PresetImageArray current{};
-    std::copy_n(state_.RxBuffer.begin(), BlockBytes, current.begin());
+    const PresetImageArray &current = *read;
     progress_.Advance(BlockBytes);
     const QString currentFile = QString::fromLatin1(CurrentFileName);
     if (!WritePresetFile(folder.filePath(currentFile), current))
@@ -347,15 +357,12 @@ int Librarian::Save()
 {
     if (const int found = FindDevice(); found != ExitOk)
         return found;
-    if (!link_.ReadPresetBlock(CurrentSettingsSelector)) {
-        if (!state_.ProgramEnding)
-            PrintError(QStringLiteral("the current settings could not be read from the device"));
+    const std::optional<PresetImageArray> image = ReadCurrentSettings();
+    if (!image) {
         PrintError(QStringLiteral("%1 was not written").arg(options_.path));
         return ExitTimeOut;
     }
-    PresetImageArray image{};
-    std::copy_n(state_.RxBuffer.begin(), BlockBytes, image.begin());
-    return WritePresetFile(options_.path, image) ? ExitOk : ExitWriteFailed;
+    return WritePresetFile(options_.path, *image) ? ExitOk : ExitWriteFailed;
 }
 
 int Librarian::FileAndDevice(PresetImageArray *image)

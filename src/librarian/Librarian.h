@@ -65,6 +65,9 @@ private:
     bool WritePresetFile(const QString &path, const PresetImageArray &image);
     // Reads a user slot's 160 data bytes and 8 name bytes from memory.
     SlotContents ReadSlot(int entry);
+    // The device's current settings with one block read (byte 160 zero);
+    // none, told on stderr, when the block could not be read.
+    std::optional<PresetImageArray> ReadCurrentSettings();
     // Stores `inputs` into their slots; ExitTimeOut when the device stopped.
     int StoreAll(const std::vector<PresetInput> &inputs, const std::vector<int> &emptied);
     // True once "Time out" has ended the run (its message is out); then
