@@ -79,6 +79,32 @@ private slots:
         QCOMPARE(NearestSensitivity(value), sensitivity);
     }
 
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("stops at a stray mark") << "12?" << 12.0;
+        QTest::newRow("ASCII blanks and a sign") << " \t\v-12.5dB" << -12.5;
+        QTest::newRow("plus sign") << "+7" << 7.0;
+        QTest::newRow("point first") << ".5" << 0.5;
+        QTest::newRow("point last") << "5." << 5.0;
+        QTest::newRow("second point stops") << "1.2.3" << 1.2;
+        QTest::newRow("exponent is not read") << "1e5" << 1.0;
+        QTest::newRow("sign alone") << "-" << 0.0;
+        QTest::newRow("point alone") << "-." << 0.0;
+        QTest::newRow("two signs") << "+-3" << 0.0;
+        QTest::newRow("no-break space is no blank") << "\u00a05" << 0.0;
+        QTest::newRow("non-ASCII digit") << "\u0663" << 0.0;
+        QTest::newRow("digits after a non-ASCII digit") << "4\u06635" << 4.0;
+    }
+    void leadingNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(LeadingNumber(text), value);
+    }
+
     void splitToBytes_data()
     {
         QTest::addColumn<double>("value");

@@ -22,7 +22,40 @@ constexpr std::array<double, 16> SensitivityValues = [] {
     return v;
 }();
 
+bool IsAsciiBlank(QChar c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+bool IsAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 } // namespace
+
+double LeadingNumber(QStringView text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && IsAsciiBlank(text[i]))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    const qsizetype wholeStart = i;
+    while (i < n && IsAsciiDigit(text[i]))
+        ++i;
+    bool anyDigit = i > wholeStart;
+    if (i < n && text[i] == u'.') {
+        const qsizetype fractionStart = ++i;
+        while (i < n && IsAsciiDigit(text[i]))
+            ++i;
+        anyDigit = anyDigit || i > fractionStart;
+    }
+    // A sign or a point without a digit is no number.
+    return anyDigit ? text.sliced(start, i - start).toDouble() : 0.0;
+}
 
 int NearestIndex(std::span<const double> values, double x, int aboveAll)
 {

@@ -1,6 +1,8 @@
 #pragma once
 // Snapping typed values to the device's grid and cutting values into frame bytes.
 
+#include <QStringView>
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -24,6 +26,10 @@ int NearestSensitivity(double x);
 // The value rounded (halves to even) as a 32-bit number, big-endian: [2] and
 // [3] are the high and low byte of a 16-bit value.
 std::array<std::uint8_t, 4> SplitToBytes(double value);
+
+// The number a text box holds, read as far as it goes ("12?" is 12, "" is 0):
+// ASCII blanks, a sign, then digits with an optional point.
+double LeadingNumber(QStringView text);
 
 // Decimal logarithm, ln(x) / ln(10).
 double Log10(double x);

@@ -3,8 +3,6 @@
 #include "core/Encodings.h"
 #include "core/Protocol.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <array>
 
@@ -43,13 +41,6 @@ void ShowStoredSettings(AppState &state, EditorControls &controls, int source, i
     const ControlsUpdate updating(state);
     for (std::size_t i = 0; i < AutoSettingFields.size(); ++i)
         controls.SetSettingValue(AutoSettingFields[i].control, target, positions[i]);
-}
-
-double LeadingNumber(const QString &text)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s*[-+]?(\\d+\\.?\\d*|\\.\\d+)"));
-    const QRegularExpressionMatch match = number.match(text);
-    return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0.0;
 }
 
 ParameterSender::ParameterSender(AppState &state, SerialLink &link, EditorControls &controls)

@@ -45,9 +45,6 @@ private:
     std::function<void(int)> autoWidthsChanged_;
 };
 
-// The number a text box holds, read as far as it goes ("12?" is 12, "" is 0).
-double LeadingNumber(const QString &text);
-
 // The width text of a width index.
 QString WidthTextOf(int index);
 
