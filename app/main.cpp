@@ -1,28 +1,83 @@
 // ksr704-remote: the KSR-704's remote-control program.
 
-#include "link/PortNames.h"
+#include "link/PortChoice.h"
 #include "link/SystemSerialPort.h"
 #include "core/EventDispatcher.h"
 #include "shell/Program.h"
 #include "shell/QtDialogs.h"
 #include "shell/QtProgramEnd.h"
+#include "shell/RemoteOptions.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <utility>
+#include <variant>
+
+namespace {
+
+constexpr int ExitRefused = 2;
+
+void PrintError(const QString &message)
+{
+    std::fprintf(stderr, "ksr704-remote: %s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // The command line and the start folder are taken before Qt reaches the
+    // display, so that --help, --version and their refusals need none.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const auto parsed = ksr::ParseRemoteOptions(arguments);
+    if (const auto *text = std::get_if<ksr::CommandLineText>(&parsed)) {
+        std::fputs(text->text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (const auto *refusal = std::get_if<ksr::CommandLineRefusal>(&parsed)) {
+        PrintError(refusal->message);
+        return ExitRefused;
+    }
+    const auto &options = std::get<ksr::RemoteOptions>(parsed);
+
+    QCoreApplication::setApplicationName(QStringLiteral("ksr704-remote"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KSR704_VERSION));
+    // A relative --device path is taken from the folder the program was started in.
+    auto portPathFor = ksr::PortPathChooser(options.portChoice);
+    QString folderError;
+    const QString startFolder = ksr::ChosenStartFolder(
+        options, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), folderError);
+    if (!folderError.isEmpty()) {
+        PrintError(folderError);
+        return ExitRefused;
+    }
+    if (!startFolder.isEmpty() && !QDir::setCurrent(startFolder)) {
+        PrintError(QStringLiteral("cannot change to the start folder \"%1\"").arg(startFolder));
+        return ExitRefused;
+    }
+
     ksr::UseQtEventDispatcher();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ksr704-remote"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ksr704-remote"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ksr704-remote.svg")));
     // The program ends only through its own close request or a device time-out.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    ksr::SteadyClock clock;
-    ksr::SystemSerialPort port(clock, ksr::SystemPortDevicePath);
     ksr::QtDialogs dialogs;
+    ksr::SteadyClock clock;
+    ksr::SystemSerialPort port(clock, std::move(portPathFor));
     ksr::QtProgramEnd end;
     ksr::Program program(port, clock, dialogs, end);
     dialogs.SetParent(&program.MainWindow());
+    if (options.portChoice.Given())
+        program.ProbeOnlyPort(options.portChoice.port > 0 ? options.portChoice.port : 1,
+                              options.portChoice.port > 0);
 
     program.SplashForm_Load();
     if (end.Requested())

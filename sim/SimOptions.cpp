@@ -51,6 +51,7 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     parser.setApplicationDescription(QStringLiteral(
         "Simulated KSR-704 on a pseudo-terminal. Prints the terminal's path as its first line."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the device."), QStringLiteral("PATH"));
     const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("Load and keep the device state in FILE."), QStringLiteral("FILE"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Print each received frame in hex."));
@@ -76,6 +77,8 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
         return OptionError{parser.errorText()};
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
         return ShowText{parser.helpText()};
+    if (parser.isSet(version))
+        return ShowText{QStringLiteral("ksr704-sim %1\n").arg(QStringLiteral(KSR704_VERSION))};
     if (!parser.positionalArguments().isEmpty())
         return OptionError{QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst())};
 

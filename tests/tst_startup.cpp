@@ -4,6 +4,7 @@
 #include "support/ProgramRig.h"
 
 #include "operations/PresetMemory.h"
+#include "shell/RemoteOptions.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -347,6 +348,85 @@ private slots:
         QCOMPARE(rig.end.exitCodes, QList<int>{TimeOutExitCode});
         // Probe and six sends of the first marker read; nothing after the end.
         QCOMPARE(rig.Writes().size(), 7);
+    }
+
+    // --port N and --device PATH: that port alone is probed; a device found
+    // by number is saved in init.cfg, one named by its path leaves it alone.
+    void onlyTheChosenPortIsProbed_data()
+    {
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<int>("devicePort");
+        QTest::addColumn<bool>("demo");
+        QTest::addColumn<QByteArray>("config");
+        QTest::newRow("--port answers") << 3 << true << 3 << false << ConfigFor(3);
+        QTest::newRow("--device answers") << 1 << false << 1 << false << ConfigFor(5);
+        QTest::newRow("--port silent, no search") << 2 << true << 1 << true << ConfigFor(2);
+        QTest::newRow("--device silent, no search") << 1 << false << 2 << true << ConfigFor(5);
+    }
+    void onlyTheChosenPortIsProbed()
+    {
+        QFETCH(int, chosen);
+        QFETCH(bool, save);
+        QFETCH(int, devicePort);
+        QFETCH(bool, demo);
+        QFETCH(QByteArray, config);
+        ProgramRig rig;
+        rig.WriteConfig(ConfigFor(5));
+        rig.port.AddSilentPort(chosen);
+        rig.port.AttachDevice(devicePort, &rig.device);
+        rig.port.AttachDevice(5, &rig.device);
+        rig.dialogs.answers = {MessageAnswer::Yes};
+        rig.program.ProbeOnlyPort(chosen, save);
+        rig.Start();
+        QCOMPARE(rig.program.State().DemoMode, demo);
+        QCOMPARE(rig.dialogs.messages.size(), demo ? 1 : 0);
+        QCOMPARE(rig.Config(), config);
+        // Nothing but the chosen port was probed: every probe went to it.
+        QCOMPARE(rig.program.State().PortNumber, std::int16_t(chosen));
+        QCOMPARE(rig.device.ReceivedFrames().empty(), demo);
+    }
+
+    // ksr704-remote's command line; an empty refusal means it is taken.
+    void remoteCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("userFolder");
+        QTest::newRow("Qt's options pass") << QStringList{"-platform", "offscreen", "--port", "3"} << "" << 3 << false;
+        QTest::newRow("device and user folder") << QStringList{"--device", "ttyUSB0", "--user-folder"} << "" << 0 << true;
+        QTest::newRow("port and device") << QStringList{"--port", "2", "--device", "x"} << "exclude each other" << 0 << false;
+        QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port expects" << 0 << false;
+        QTest::newRow("two start folders") << QStringList{"--start-folder", "a", "--user-folder"} << "exclude each other" << 0 << false;
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "Unknown option" << 0 << false;
+        QTest::newRow("stray argument") << QStringList{"stray"} << "unexpected argument" << 0 << false;
+    }
+    void remoteCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, refusal);
+        QFETCH(int, port);
+        QFETCH(bool, userFolder);
+        const auto parsed = ParseRemoteOptions(QStringList{"ksr704-remote"} + arguments);
+        if (!refusal.isEmpty()) {
+            const auto *refused = std::get_if<CommandLineRefusal>(&parsed);
+            QVERIFY(refused);
+            QVERIFY2(refused->message.contains(refusal), qPrintable(refused->message));
+            return;
+        }
+        const auto *options = std::get_if<RemoteOptions>(&parsed);
+        QVERIFY(options);
+        QCOMPARE(options->portChoice.port, port);
+        QCOMPARE(options->userFolder, userFolder);
+    }
+
+    void helpListsEveryOption()
+    {
+        const auto parsed = ParseRemoteOptions({"ksr704-remote", "--help"});
+        QVERIFY(std::holds_alternative<CommandLineText>(parsed));
+        for (const char *option : {"--port", "--device", "--start-folder", "--user-folder", "--help", "--version"})
+            QVERIFY2(std::get<CommandLineText>(parsed).text.contains(QLatin1String(option)), option);
     }
 
     void displayCheckNeedsBothDirectionsSmall_data()

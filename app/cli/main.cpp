@@ -19,11 +19,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("ksr704-cli"));
 
     const auto parsed = ksr::ParseCliOptions(QCoreApplication::arguments());
-    if (const auto *text = std::get_if<ksr::CliText>(&parsed)) {
+    if (const auto *text = std::get_if<ksr::CommandLineText>(&parsed)) {
         std::fputs(text->text.toLocal8Bit().constData(), stdout);
         return ksr::ExitOk;
     }
-    if (const auto *refusal = std::get_if<ksr::CliRefusal>(&parsed)) {
+    if (const auto *refusal = std::get_if<ksr::CommandLineRefusal>(&parsed)) {
         ksr::PrintError(refusal->message);
         return ksr::ExitRefused;
     }

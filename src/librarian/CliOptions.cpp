@@ -63,50 +63,39 @@ QString TakeArguments(const Arity &arity, const QStringList &args, CliOptions &o
 
 } // namespace
 
-std::variant<CliOptions, CliText, CliRefusal> ParseCliOptions(const QStringList &arguments)
+std::variant<CliOptions, CommandLineText, CommandLineRefusal> ParseCliOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("N"));
-    const QCommandLineOption device(QStringLiteral("device"), {}, QStringLiteral("PATH"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
-    parser.addOptions({help, version, port, device, quiet});
+    parser.addOptions({help, version, quiet});
+    parser.addOptions(PortOptions());
     if (!parser.parse(arguments))
-        return CliRefusal{parser.errorText()};
+        return CommandLineRefusal{parser.errorText()};
     if (parser.isSet(help))
-        return CliText{CliHelpText()};
+        return CommandLineText{CliHelpText()};
     if (parser.isSet(version))
-        return CliText{QStringLiteral("ksr704-cli %1\n").arg(QStringLiteral(KSR704_VERSION))};
+        return CommandLineText{QStringLiteral("ksr704-cli %1\n").arg(QStringLiteral(KSR704_VERSION))};
 
     CliOptions options;
     options.quiet = parser.isSet(quiet);
-    options.devicePath = parser.value(device);
-    if (parser.isSet(port)) {
-        bool ok = false;
-        options.port = parser.value(port).toInt(&ok, 10);
-        if (!ok || options.port < 1)
-            return CliRefusal{QStringLiteral("--port expects a port number of 1 or more, got \"%1\"")
-                                  .arg(parser.value(port))};
-        if (parser.isSet(device))
-            return CliRefusal{QStringLiteral("--port and --device exclude each other")};
-    }
-    if (parser.isSet(device) && options.devicePath.isEmpty())
-        return CliRefusal{QStringLiteral("--device expects a path")};
+    if (const QString refusal = ReadPortChoice(parser, options.portChoice); !refusal.isEmpty())
+        return CommandLineRefusal{refusal};
 
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
-        return CliRefusal{QStringLiteral("no command given (list, backup, restore, save, load, store); see --help")};
+        return CommandLineRefusal{QStringLiteral("no command given (list, backup, restore, save, load, store); see --help")};
     const QString command = args.takeFirst();
     for (const Arity &arity : Commands) {
         if (command != QLatin1StringView(arity.name))
             continue;
         const QString refusal = TakeArguments(arity, args, options);
         if (!refusal.isEmpty())
-            return CliRefusal{refusal};
+            return CommandLineRefusal{refusal};
         return options;
     }
-    return CliRefusal{QStringLiteral("unknown command \"%1\"; see --help").arg(command)};
+    return CommandLineRefusal{QStringLiteral("unknown command \"%1\"; see --help").arg(command)};
 }
 
 QString CliHelpText()

@@ -3,6 +3,8 @@
 // its arguments; --help and --version. Entries and names are checked here,
 // files by the commands, all before anything is sent.
 
+#include "link/PortChoice.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,8 +29,7 @@ inline constexpr int LastUserEntry = 20;
 enum class CliCommand { List, Backup, Restore, Save, Load, Store };
 
 struct CliOptions {
-    int port = 0;       // --port N; 0 when not given
-    QString devicePath; // --device PATH
+    PortChoice portChoice; // --port N, --device PATH
     bool quiet = false;
     CliCommand command = CliCommand::List;
     QString path;             // DIR or FILE
@@ -36,17 +37,8 @@ struct CliOptions {
     QString name;             // store's NAME
 };
 
-// Text for stdout (--help, --version) with exit status 0.
-struct CliText {
-    QString text;
-};
-// A refused command line: the message, exit status 2.
-struct CliRefusal {
-    QString message;
-};
-
 // The options in `arguments` (the program name first).
-std::variant<CliOptions, CliText, CliRefusal> ParseCliOptions(const QStringList &arguments);
+std::variant<CliOptions, CommandLineText, CommandLineRefusal> ParseCliOptions(const QStringList &arguments);
 // The manual page --help prints.
 QString CliHelpText();
 

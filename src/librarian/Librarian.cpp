@@ -5,6 +5,7 @@
 #include "core/PortConfig.h"
 #include "core/PresetFile.h"
 #include "core/Protocol.h"
+#include "link/PortChoice.h"
 #include "link/PortNames.h"
 #include "operations/DeviceSearch.h"
 
@@ -31,23 +32,6 @@ QString EntryText(int entry)
     return QStringLiteral("%1").arg(entry, 2, 10, QLatin1Char('0'));
 }
 
-// The port --device names: a bare name (ttyUSB0, COM3) is the system's
-// port of that name; a path with a folder is taken from the current
-// folder, not from /dev.
-QString DevicePathOf(const CliOptions &options)
-{
-    return options.devicePath.contains(QLatin1Char('/')) ? QFileInfo(options.devicePath).absoluteFilePath()
-                                                         : options.devicePath;
-}
-
-// The port chooser: the --device port for every number, or the system's.
-std::function<QString(int)> PathChooser(const CliOptions &options)
-{
-    if (options.devicePath.isEmpty())
-        return SystemPortDevicePath;
-    return [path = DevicePathOf(options)](int) { return path; };
-}
-
 // A stored name as list shows it: a control character (a newline among
 // them) as "?", so that every entry keeps one line.
 QString ShownName(const QByteArray &bytes)
@@ -63,7 +47,7 @@ QString ShownName(const QByteArray &bytes)
 } // namespace
 
 Librarian::Librarian(const CliOptions &options, CliProgress &progress)
-    : options_(options), progress_(progress), port_(clock_, PathChooser(options)),
+    : options_(options), progress_(progress), port_(clock_, PortPathChooser(options.portChoice)),
       link_(state_, port_, clock_, dialogs_, end_), sender_(state_, link_, controls_),
       memory_(state_, link_, controls_, sender_, curves_, windows_, dialogs_),
       presets_(state_, link_, controls_, sender_, curves_, memory_, dialogs_),
@@ -93,14 +77,15 @@ int Librarian::Run()
 
 int Librarian::FindDevice()
 {
-    if (options_.port > 0 || !options_.devicePath.isEmpty()) {
-        state_.PortNumber = static_cast<std::int16_t>(options_.port > 0 ? options_.port : 1);
+    const PortChoice &choice = options_.portChoice;
+    if (choice.Given()) {
+        state_.PortNumber = static_cast<std::int16_t>(choice.port > 0 ? choice.port : 1);
         if (ProbeSavedPort(state_, link_))
             return ExitOk;
-        const QString path = options_.devicePath.isEmpty() ? SystemPortDevicePath(options_.port) : DevicePathOf(options_);
-        const QString where = options_.port > 0
+        const QString path = choice.devicePath.isEmpty() ? SystemPortDevicePath(choice.port) : ChosenDevicePath(choice);
+        const QString where = choice.port > 0
                                   ? QStringLiteral("port %1 (%2)")
-                                        .arg(options_.port)
+                                        .arg(choice.port)
                                         .arg(path.isEmpty() ? QStringLiteral("no such port") : path)
                                   : path;
         PrintError(QStringLiteral("no KSR-704 answered on %1").arg(where));

@@ -66,6 +66,12 @@ Program::~Program()
     port_.SetArrivalHandler({});
 }
 
+void Program::ProbeOnlyPort(int number, bool save)
+{
+    onlyPort_ = number;
+    saveOnlyPort_ = save;
+}
+
 void Program::SplashForm_Load()
 {
     splash_.Label1->hide();
@@ -97,12 +103,16 @@ void Program::MDIForm_Load()
     state_.ExitWithoutConfirm = false;
     ShowSplashLabel();
 
-    PortConfigRecord config = ReadPortConfig(ConfigPath());
-    state_.PortNumber = config.PortNumber();
+    // A device named on the command line by its path leaves init.cfg alone.
+    const bool usesConfig = onlyPort_ == 0 || saveOnlyPort_;
+    PortConfigRecord config = usesConfig ? ReadPortConfig(ConfigPath()) : PortConfigRecord{};
+    state_.PortNumber = onlyPort_ > 0 ? static_cast<std::int16_t>(onlyPort_) : config.PortNumber();
     if (!FindDeviceOrDemo())
         return;
-    config.SetPortNumber(state_.PortNumber);
-    WritePortConfig(ConfigPath(), config);
+    if (usesConfig) {
+        config.SetPortNumber(state_.PortNumber);
+        WritePortConfig(ConfigPath(), config);
+    }
 
     CompleteStartup();
 }
@@ -112,7 +122,7 @@ bool Program::FindDeviceOrDemo()
     if (ProbeSavedPort(state_, link_))
         return true;
     ShowSplashLabel();
-    if (PortSearch(state_, link_))
+    if (onlyPort_ == 0 && PortSearch(state_, link_))
         return true;
 
     const MessageAnswer answer =

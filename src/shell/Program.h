@@ -40,6 +40,9 @@ public:
     Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
     ~Program() override;
 
+    // Start-up probes port `number` only, instead of the saved port and the
+    // search; `save` keeps init.cfg's record of it as a found port would.
+    void ProbeOnlyPort(int number, bool save);
     // The splash window's load: display check, start folder, the 2 s timer.
     void SplashForm_Load();
     // The splash timer: shows the main window, whose load runs start-up.
@@ -104,6 +107,8 @@ private:
     MainCommands mainCommands_;
     QTimer notificationPoll_;
     WaitFilter waitFilter_;
+    int onlyPort_ = 0; // 0: the saved port, then the search
+    bool saveOnlyPort_ = true;
     SerialPort &port_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;

@@ -1,0 +1,135 @@
+#include "shell/RemoteOptions.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+namespace ksr {
+
+namespace {
+
+// Qt's own options of a window program, taken and passed on to Qt.
+constexpr const char *QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                          "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
+                                          "display", "geometry", "style", "stylesheet", "qmljsdebugger"};
+constexpr const char *QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+QCommandLineOption Hidden(QCommandLineOption option)
+{
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
+} // namespace
+
+std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // "-platform offscreen" as Qt spells its options, and "--port 2" as ours.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption startFolder(QStringLiteral("start-folder"), {}, QStringLiteral("DIR"));
+    const QCommandLineOption userFolder(QStringLiteral("user-folder"));
+    parser.addOptions({help, version, startFolder, userFolder});
+    parser.addOptions(PortOptions());
+    for (const char *name : QtValueOptions)
+        parser.addOption(Hidden(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("VALUE"))));
+    for (const char *name : QtFlagOptions)
+        parser.addOption(Hidden(QCommandLineOption(QString::fromLatin1(name))));
+
+    if (!parser.parse(arguments))
+        return CommandLineRefusal{parser.errorText() + QStringLiteral(" See --help.")};
+    if (parser.isSet(help))
+        return CommandLineText{RemoteHelpText()};
+    if (parser.isSet(version))
+        return CommandLineText{QStringLiteral("ksr704-remote %1\n").arg(QStringLiteral(KSR704_VERSION))};
+    if (!parser.positionalArguments().isEmpty())
+        return CommandLineRefusal{
+            QStringLiteral("unexpected argument \"%1\"; see --help").arg(parser.positionalArguments().constFirst())};
+
+    RemoteOptions options;
+    if (const QString refusal = ReadPortChoice(parser, options.portChoice); !refusal.isEmpty())
+        return CommandLineRefusal{refusal};
+    options.userFolder = parser.isSet(userFolder);
+    options.startFolder = parser.value(startFolder);
+    if (parser.isSet(startFolder) && options.startFolder.isEmpty())
+        return CommandLineRefusal{QStringLiteral("--start-folder expects a folder")};
+    if (options.userFolder && parser.isSet(startFolder))
+        return CommandLineRefusal{QStringLiteral("--start-folder and --user-folder exclude each other")};
+    return options;
+}
+
+QString ChosenStartFolder(const RemoteOptions &options, const QString &userDataFolder, QString &error)
+{
+    if (options.userFolder) {
+        if (userDataFolder.isEmpty() || !QDir().mkpath(userDataFolder)) {
+            error = QStringLiteral("cannot create the user's data folder \"%1\"").arg(userDataFolder);
+            return {};
+        }
+        return userDataFolder;
+    }
+    if (options.startFolder.isEmpty())
+        return {};
+    if (!QFileInfo(options.startFolder).isDir()) {
+        error = QStringLiteral("start folder \"%1\" is not a folder").arg(options.startFolder);
+        return {};
+    }
+    return QFileInfo(options.startFolder).absoluteFilePath();
+}
+
+QString RemoteHelpText()
+{
+    return QStringLiteral(R"(NAME
+    ksr704-remote - remote control of the KSR-704 feedback suppressor
+
+SYNOPSIS
+    ksr704-remote [--port N | --device PATH] [--start-folder DIR | --user-folder]
+    ksr704-remote --help | --version
+
+DESCRIPTION
+    Finds the KSR-704 on a serial port, reads its presets and current
+    settings and mirrors every parameter in one editor window, sending each
+    change the moment it is made. Without a device it offers demo mode.
+
+    Without options the port saved in init.cfg of the start folder is
+    probed first, then ports 1 to 35; the port that answered is saved in
+    init.cfg. The start folder is the current folder; it holds init.cfg,
+    and the preset file dialogs open in its Preset folder.
+
+OPTIONS
+    --port N
+        Probe port N only (numbered as in KSR704_PORTS, else the system's
+        ports), skipping the saved port and the search; with no answer,
+        demo mode is offered. N is saved in init.cfg.
+    --device PATH
+        Probe the serial device at PATH only; a name without "/" (ttyUSB0,
+        COM3) is the system's port of that name. init.cfg is not written.
+    --start-folder DIR
+        DIR, which must exist, stands for the start folder.
+    --user-folder
+        The user's data folder stands for the start folder; it is created
+        when missing. The desktop menu starts the program so.
+    --help
+        This page.
+    --version
+        The program's version.
+
+    Qt's own options (-platform, -style, ...) are passed on to Qt.
+
+ENVIRONMENT
+    KSR704_PORTS
+        Device paths separated by ":" (";" on Windows): port n is the n-th.
+
+EXIT STATUS
+    0  the program ended normally
+    1  "Time out": the device stopped answering
+    2  the command line was refused, or the start folder is not usable;
+       no window was opened
+
+EXAMPLE
+    ksr704-remote --device /dev/ttyUSB0 --user-folder
+)");
+}
+
+} // namespace ksr
