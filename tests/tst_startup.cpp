@@ -421,6 +421,34 @@ private slots:
         QCOMPARE(options->userFolder, userFolder);
     }
 
+    // The folder that stands for the start folder; an empty one is refused.
+    void chosenStartFolder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("folder"); // under the test's folder
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("none: the current folder") << QStringList{} << "" << false;
+        QTest::newRow("user folder, made with its presets") << QStringList{"--user-folder"} << "data/Preset" << false;
+        QTest::newRow("existing start folder") << QStringList{"--start-folder", "."} << "" << false;
+        QTest::newRow("missing start folder") << QStringList{"--start-folder", "nowhere"} << "" << true;
+    }
+    void chosenStartFolder()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
+        QFETCH(bool, refused);
+        QTemporaryDir here;
+        QDir::setCurrent(here.path());
+        const auto options = std::get<RemoteOptions>(ParseRemoteOptions(QStringList{"ksr704-remote"} + arguments));
+        QString error;
+        const QString chosen = ChosenStartFolder(options, here.filePath(QStringLiteral("data")), error);
+        QCOMPARE(error.isEmpty(), !refused);
+        if (!folder.isEmpty())
+            QVERIFY(QFileInfo(here.filePath(folder)).isDir());
+        if (!refused && !arguments.isEmpty())
+            QCOMPARE(QDir(chosen).canonicalPath(), QDir(here.filePath(folder.section('/', 0, 0))).canonicalPath());
+    }
+
     void helpListsEveryOption()
     {
         const auto parsed = ParseRemoteOptions({"ksr704-remote", "--help"});

@@ -63,7 +63,8 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
 QString ChosenStartFolder(const RemoteOptions &options, const QString &userDataFolder, QString &error)
 {
     if (options.userFolder) {
-        if (userDataFolder.isEmpty() || !QDir().mkpath(userDataFolder)) {
+        // With its preset folder, where the preset file dialogs open.
+        if (userDataFolder.isEmpty() || !QDir().mkpath(QDir(userDataFolder).filePath(QStringLiteral("Preset")))) {
             error = QStringLiteral("cannot create the user's data folder \"%1\"").arg(userDataFolder);
             return {};
         }
@@ -108,8 +109,9 @@ OPTIONS
     --start-folder DIR
         DIR, which must exist, stands for the start folder.
     --user-folder
-        The user's data folder stands for the start folder; it is created
-        when missing. The desktop menu starts the program so.
+        The user's data folder stands for the start folder; it is created,
+        with its Preset folder, when missing. The desktop menu starts the
+        program so.
     --help
         This page.
     --version

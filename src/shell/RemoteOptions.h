@@ -25,7 +25,7 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
 QString RemoteHelpText();
 
 // The folder that stands for the start folder, the user's data folder
-// created when missing: `userDataFolder` for --user-folder, else --start-folder's, else
+// created with its Preset folder when missing: `userDataFolder` for --user-folder, else --start-folder's, else
 // empty (the current folder). Sets `error` and returns empty when the
 // folder is not there and cannot be made.
 QString ChosenStartFolder(const RemoteOptions &options, const QString &userDataFolder, QString &error);
