@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -457,7 +458,9 @@ private slots:
 
         QMdiSubWindow *window = main.EditorWindow;
         QVERIFY(window);
-        QCOMPARE(window->widget(), editor);
+        const auto *scroll = qobject_cast<QScrollArea *>(window->widget());
+        QVERIFY(scroll);
+        QCOMPARE(scroll->widget(), editor);
         QCOMPARE(main.MdiArea->subWindowList(), QList<QMdiSubWindow *>{window});
         QVERIFY(!window->windowFlags().testFlag(Qt::WindowCloseButtonHint));
         // A system menu would bring its close button and Close entry back.
@@ -470,6 +473,38 @@ private slots:
         main.MdiArea->closeAllSubWindows();
         QCOMPARE(main.MdiArea->subWindowList().size(), 1);
         QVERIFY(editor->isVisible());
+    }
+
+    // The editor keeps its design size; a main window too small for it
+    // scrolls it, and every control can be brought into view.
+    void editorScrollsWhereTheWindowIsSmall_data()
+    {
+        QTest::addColumn<QSize>("mainSize");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("1366x768 at 1.25") << QSize(1093, 560) << true;
+        QTest::newRow("room for it all") << QSize(1300, 800) << false;
+    }
+    void editorScrollsWhereTheWindowIsSmall()
+    {
+        QFETCH(QSize, mainSize);
+        QFETCH(bool, scrolls);
+        AppState state;
+        ResponseGraph graph(state);
+        MdiFrmMain main;
+        auto *editor = main.AddEditor(new FrmEq(graph));
+        main.resize(mainSize);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto *scroll = qobject_cast<QScrollArea *>(main.EditorWindow->widget());
+        QVERIFY(scroll);
+        QCOMPARE(editor->size(), QSize(1049, 563));
+        QVERIFY(main.MdiArea->viewport()->rect().contains(main.EditorWindow->geometry()));
+        QCOMPARE(scroll->verticalScrollBar()->maximum() > 0 || scroll->horizontalScrollBar()->maximum() > 0, scrolls);
+        // The last reset button of the Right channel, bottom right.
+        QWidget *last = editor->Command1[3];
+        scroll->ensureWidgetVisible(last, 0, 0);
+        const QRect shown(last->mapTo(scroll->viewport(), QPoint(0, 0)), last->size());
+        QVERIFY(scroll->viewport()->rect().contains(shown));
     }
 
     void mainWindowButtons_data()

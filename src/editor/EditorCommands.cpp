@@ -1,5 +1,6 @@
 #include "editor/EditorCommands.h"
 
+#include "editor/EditorToolTips.h"
 #include "editor/FrmEq.h"
 
 #include <QCheckBox>
@@ -49,14 +50,21 @@ void EditorCommands::LockCursor(int FlagLock)
         for (QWidget *w : std::initializer_list<QWidget *>{editor_.HScroll1[c], editor_.HScroll2[c],
                                                             editor_.HScroll3[c], editor_.HScroll4[c],
                                                             editor_.HScroll5[c], editor_.Slider1[c],
-                                                            editor_.Text4[c], editor_.ManualFrame[c]})
+                                                            editor_.Text4[c], editor_.ManualFrame[c]}) {
             w->setEnabled(enabled);
+            MarkLockedBySearch(w, !enabled);
+        }
     }
-    for (QPushButton *button : editor_.Command1)
+    for (QPushButton *button : editor_.Command1) {
         button->setEnabled(enabled);
+        MarkLockedBySearch(button, !enabled);
+    }
     editor_.Check2->setEnabled(enabled);
-    for (QWidget *w : outside)
+    MarkLockedBySearch(editor_.Check2, !enabled);
+    for (QWidget *w : outside) {
         w->setEnabled(enabled);
+        MarkLockedBySearch(w, !enabled);
+    }
 }
 
 } // namespace ksr

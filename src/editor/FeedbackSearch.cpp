@@ -1,6 +1,7 @@
 #include "editor/FeedbackSearch.h"
 
 #include "core/Protocol.h"
+#include "editor/EditorToolTips.h"
 #include "editor/FrmEq.h"
 
 #include <QCheckBox>
@@ -19,8 +20,10 @@ FeedbackSearch::FeedbackSearch(AppState &state, FrmEq &editor, SerialLink &link,
 void FeedbackSearch::SetOtherBoxesEnabled(int k, bool enabled)
 {
     for (int other = 0; other < 3; ++other) {
-        if (other != k)
-            editor_.Check1[static_cast<std::size_t>(other)]->setEnabled(enabled);
+        if (other == k)
+            continue;
+        editor_.Check1[static_cast<std::size_t>(other)]->setEnabled(enabled);
+        MarkLockedBySearch(editor_.Check1[static_cast<std::size_t>(other)], !enabled);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "editor/EditorLayout.h"
 #include "editor/EditorParts.h"
+#include "editor/EditorToolTips.h"
 #include "editor/WrappingButtons.h"
 
 #include <QCloseEvent>
@@ -28,6 +29,7 @@ FrmEq::FrmEq(ResponseGraph &graph, QWidget *parent)
     BuildTopBand();
     for (int channel = 0; channel < 2; ++channel)
         BuildChannelFrame(graph, channel);
+    SetEditorToolTips(*this);
 }
 
 void FrmEq::BuildTopBand()

@@ -3,6 +3,8 @@
 
 #include "editor/FrmEq.h"
 
+#include "editor/EditorToolTips.h"
+
 #include <QCheckBox>
 
 
@@ -104,6 +106,7 @@ void FrmEq::SetRowEnabled(int f, bool enabled)
         if (control != nullptr)
             control->setEnabled(enabled);
     }
+    MarkRowAutomatic(*this, f, !enabled);
 }
 
 int FrmEq::SettingValue(SettingControl control, int c) const

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -52,6 +53,19 @@ protected:
     void closeEvent(QCloseEvent *event) override { event->ignore(); }
 };
 
+// The editor at its design size, scrolled where the window is smaller.
+class EditorScrollArea : public QScrollArea {
+public:
+    explicit EditorScrollArea(FrmEq *editor)
+    {
+        setObjectName(QStringLiteral("FrmEqScroll"));
+        setFrameShape(QFrame::NoFrame);
+        setWidget(editor);
+    }
+    // The whole editor (QScrollArea's own hint stops at a few dozen lines of text).
+    QSize sizeHint() const override { return widget()->size(); }
+};
+
 } // namespace
 
 MdiFrmMain::MdiFrmMain(QWidget *parent)
@@ -78,6 +92,7 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     MdiArea = new QMdiArea(this);
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(MdiArea);
+    MdiArea->viewport()->installEventFilter(this);
 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
@@ -88,12 +103,28 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
 FrmEq *MdiFrmMain::AddEditor(FrmEq *editor)
 {
     auto *window = new EditorSubWindow;
-    window->setWidget(editor);
+    window->setWidget(new EditorScrollArea(editor));
     window->setWindowTitle(editor->windowTitle());
     MdiArea->addSubWindow(window);
-    window->resize(window->sizeHint());
     EditorWindow = window;
+    FitEditorWindow();
     return editor;
+}
+
+void MdiFrmMain::FitEditorWindow()
+{
+    if (!EditorWindow)
+        return;
+    // The whole editor where the area has room, else all the area holds: the
+    // scroll bars reach the rest.
+    EditorWindow->resize(EditorWindow->sizeHint().boundedTo(MdiArea->viewport()->size()));
+}
+
+bool MdiFrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == MdiArea->viewport() && event->type() == QEvent::Resize)
+        FitEditorWindow();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MdiFrmMain::closeEvent(QCloseEvent *event)

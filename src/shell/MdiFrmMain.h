@@ -22,9 +22,13 @@ class MdiFrmMain : public QMainWindow {
 public:
     explicit MdiFrmMain(QWidget *parent = nullptr);
 
-    // Puts `editor` into a sub-window that cannot be closed, sized to the
-    // editor's client area, and returns the editor.
+    // Puts `editor` into a sub-window that cannot be closed, in a scroll
+    // area, sized to the editor's client area or the area's room, and
+    // returns the editor.
     FrmEq *AddEditor(FrmEq *editor);
+    // Sizes the editor's window to the whole editor, or to the room the
+    // area has when that is less.
+    void FitEditorWindow();
 
     QMdiArea *MdiArea = nullptr;
     QMdiSubWindow *EditorWindow = nullptr; // set by AddEditor
@@ -40,6 +44,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 } // namespace ksr

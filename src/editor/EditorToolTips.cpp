@@ -1,0 +1,137 @@
+#include "editor/EditorToolTips.h"
+
+#include "core/Tables.h"
+#include "editor/FrmEq.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+
+namespace ksr {
+
+namespace {
+
+// The tool tip a control has of its own; the notes below are added to it.
+const char *const OwnTip = "ksrOwnToolTip";
+const char *const AutomaticNote = "ksrAutomatic";
+const char *const LockedNote = "ksrLocked";
+
+void ComposeTip(QWidget *control)
+{
+    QString tip = control->property(OwnTip).toString();
+    if (control->property(AutomaticNote).toBool())
+        tip += QStringLiteral("\nSet by the device: an automatic notch, placed by the feedback search.");
+    if (control->property(LockedNote).toBool())
+        tip += QStringLiteral("\nLocked while the feedback search runs.");
+    control->setToolTip(tip);
+}
+
+void SetOwnTip(QWidget *control, const QString &tip)
+{
+    control->setProperty(OwnTip, tip);
+    ComposeTip(control);
+}
+
+QString WidthRange()
+{
+    QStringList texts;
+    for (const char *text : WidthText)
+        texts << QString::fromLatin1(text);
+    return texts.join(QStringLiteral(", "));
+}
+
+QString ChannelName(int c)
+{
+    return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
+}
+
+} // namespace
+
+void SetEditorToolTips(FrmEq &editor)
+{
+    QPalette palette = editor.palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(QRgb(LockedText)));
+    editor.setPalette(palette);
+
+    for (int f = 0; f < FilterCount; ++f) {
+        const auto i = static_cast<std::size_t>(f);
+        const QString notch = QStringLiteral("%1 notch %2").arg(ChannelName(f / FiltersPerChannel)).arg(f % FiltersPerChannel + 1);
+        const QString frequency = QStringLiteral("%1: frequency, 20 Hz to 20000 Hz").arg(notch);
+        const QString gain = QStringLiteral("%1: gain, -45 dB to 0 dB").arg(notch);
+        const QString width = QStringLiteral("%1: width (Q), %2").arg(notch, WidthRange());
+        SetOwnTip(editor.Text2[i], frequency);
+        SetOwnTip(editor.HScroll6[i], frequency);
+        SetOwnTip(editor.Text1[i], gain);
+        SetOwnTip(editor.HScroll20[i], gain);
+        SetOwnTip(editor.Text3[i], width);
+        SetOwnTip(editor.HScroll30[i], width);
+    }
+    for (int c = 0; c < 2; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const QString channel = ChannelName(c);
+        SetOwnTip(editor.HScroll1[i], QStringLiteral("%1: notches the feedback search may place, 1 to 12").arg(channel));
+        SetOwnTip(editor.HScroll2[i], QStringLiteral("%1: width (Q) of the automatic notches, %2").arg(channel, WidthRange()));
+        SetOwnTip(editor.HScroll3[i], QStringLiteral("%1: attenuation of the automatic notches, Fixed or Variable").arg(channel));
+        SetOwnTip(editor.HScroll4[i], QStringLiteral("%1: release of the automatic notches, Slow or Fast").arg(channel));
+        SetOwnTip(editor.HScroll5[i], QStringLiteral("%1: search mode, Sharp or Fast").arg(channel));
+        const QString sensitivity = QStringLiteral("%1: sensitivity of the feedback search, 1 to 16").arg(channel);
+        SetOwnTip(editor.Slider1[i], sensitivity);
+        SetOwnTip(editor.Text4[i], sensitivity);
+        SetOwnTip(editor.Command1[i], QStringLiteral("%1: every automatic notch back to 0 dB").arg(channel));
+        SetOwnTip(editor.Command1[i + 2], QStringLiteral("%1: every manual notch back to 0 dB").arg(channel));
+    }
+    SetOwnTip(editor.Check2, QStringLiteral("Link the channels: a change to one is made to the other too"));
+    const std::array<const char *, 3> searched = {"both channels", "the Left channel", "the Right channel"};
+    for (std::size_t k = 0; k < editor.Check1.size(); ++k)
+        SetOwnTip(editor.Check1[k], QStringLiteral("Feedback search of %1: the device places notches where it "
+                                                   "finds feedback, until the box is cleared")
+                                        .arg(QLatin1StringView(searched[k])));
+}
+
+void MarkRowAutomatic(FrmEq &editor, int f, bool automatic)
+{
+    if (f < 0 || f >= FilterCount)
+        return;
+    const auto i = static_cast<std::size_t>(f);
+    for (QWidget *control : std::initializer_list<QWidget *>{editor.Text1[i], editor.Text2[i], editor.Text3[i],
+                                                              editor.HScroll6[i], editor.HScroll20[i],
+                                                              editor.HScroll30[i]}) {
+        if (control->property(AutomaticNote).toBool() == automatic)
+            continue;
+        control->setProperty(AutomaticNote, automatic);
+        ComposeTip(control);
+        if (!qobject_cast<QLineEdit *>(control))
+            continue;
+        QPalette palette;
+        if (automatic) {
+            palette.setColor(QPalette::Disabled, QPalette::Base, QColor(QRgb(AutomaticRowBackground)));
+            palette.setColor(QPalette::Disabled, QPalette::Text, QColor(QRgb(ReadOnlyText)));
+        }
+        // Roles not set here (all of them for a row of the user's) come from the editor.
+        control->setPalette(palette);
+    }
+}
+
+void MarkLockedBySearch(QWidget *control, bool locked)
+{
+    QList<QWidget *> controls = control->findChildren<QWidget *>();
+    controls.prepend(control);
+    for (QWidget *w : controls) {
+        // A control with a tool tip set elsewhere (the main window's buttons) keeps it as its own.
+        if (!w->property(OwnTip).isValid()) {
+            if (w->toolTip().isEmpty())
+                continue;
+            w->setProperty(OwnTip, w->toolTip());
+        }
+        if (w->property(LockedNote).toBool() == locked)
+            continue;
+        w->setProperty(LockedNote, locked);
+        ComposeTip(w);
+    }
+}
+
+} // namespace ksr
