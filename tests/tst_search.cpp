@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cmath>
+
 using namespace ksr;
 using namespace ksr::test;
 
@@ -37,6 +39,18 @@ sim::Preset SearchPreset()
 }
 
 const QByteArray Ack = QByteArray::fromHex("F05B30000000000000F7");
+
+// The contrast ratio of two colours, from their relative luminance.
+double ContrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 } // namespace
 
@@ -112,17 +126,40 @@ private slots:
             QVERIFY(other->isEnabled());
     }
 
+    // The lock also shows: an automatic row says the device sets it, on its
+    // own legible background, a locked one why it is locked.
     void lockActsOnTheFramesNotTheRows()
     {
+        const QString automatic = QStringLiteral("Set by the device");
+        const QString locked = QStringLiteral("Locked while the feedback search runs");
+        const auto automaticRowIsLegible = [this] {
+            const QPalette palette = Editor().Text1[0]->palette();
+            const double ratio = ContrastRatio(palette.color(QPalette::Disabled, QPalette::Text),
+                                               palette.color(QPalette::Disabled, QPalette::Base));
+            QVERIFY2(ratio >= 4.5, qPrintable(QString::number(ratio)));
+            QVERIFY(palette.color(QPalette::Disabled, QPalette::Base)
+                    != Editor().Text1[4]->palette().color(QPalette::Disabled, QPalette::Base));
+        };
         // Row 0 holds an automatic notch: disabled of its own.
         QVERIFY(!Editor().HScroll20[0]->isEnabled());
         QVERIFY(Editor().HScroll20[4]->isEnabled());
+        QVERIFY(Editor().Text2[0]->toolTip().contains(automatic));
+        QVERIFY(!Editor().Text2[4]->toolTip().contains(automatic));
+        automaticRowIsLegible();
         Editor().Check1[0]->setChecked(true);
         QVERIFY(!Editor().HScroll20[4]->isEnabled()); // through its frame
         QVERIFY(Editor().HScroll20[4]->isEnabledTo(Editor().ManualFrame[0]));
+        for (QWidget *w : {static_cast<QWidget *>(Editor().HScroll20[4]), static_cast<QWidget *>(Editor().Slider1[1]),
+                           static_cast<QWidget *>(Editor().Check1[2]),
+                           static_cast<QWidget *>(rig_->program.MainWindow().Command1[0])})
+            QVERIFY2(w->toolTip().contains(locked), qPrintable(w->objectName()));
+        QVERIFY(Editor().Text2[0]->toolTip().contains(automatic));
+        automaticRowIsLegible();
         Editor().Check1[0]->setChecked(false);
         QVERIFY(Editor().HScroll20[4]->isEnabled());
         QVERIFY(!Editor().HScroll20[0]->isEnabled());
+        QVERIFY(!Editor().HScroll20[4]->toolTip().contains(locked));
+        QCOMPARE(rig_->program.MainWindow().Command1[0]->toolTip(), QStringLiteral("Load Preset from PC"));
     }
 
     void notchReportFillsTheRowWithoutSending()
