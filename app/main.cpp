@@ -71,10 +71,11 @@ int main(int argc, char *argv[])
 
     ksr::QtDialogs dialogs;
     ksr::SteadyClock clock;
-    ksr::SystemSerialPort port(clock, std::move(portPathFor));
+    ksr::SystemSerialPort port(clock, portPathFor);
     ksr::QtProgramEnd end;
     ksr::Program program(port, clock, dialogs, end);
     dialogs.SetParent(&program.MainWindow());
+    program.SetPortPaths(std::move(portPathFor));
     if (options.portChoice.Given())
         program.ProbeOnlyPort(options.portChoice.port > 0 ? options.portChoice.port : 1,
                               options.portChoice.port > 0);

@@ -60,6 +60,9 @@ private slots:
     {
         const auto box = BuildMessageBox({QStringLiteral("Time out"), QString()}, nullptr);
         QCOMPARE(box->windowTitle(), QString::fromLatin1(ApplicationTitle));
+        // Wide enough for that title and a title bar's buttons, though its
+        // text is two words.
+        QVERIFY(box->sizeHint().width() >= box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100);
     }
 
     void answerComesFromTheButtonPressed_data()

@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStatusBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -107,6 +109,7 @@ private slots:
         QCOMPARE(rig_->Writes(), QList<QByteArray>{start});
         QVERIFY(State().SearchActive);
         QVERIFY(rig_->program.ReportPoll().isActive());
+        QVERIFY(!rig_->program.MainWindow().SearchStatus->isHidden());
         for (int other = 0; other < 3; ++other)
             QCOMPARE(Editor().Check1[static_cast<std::size_t>(other)]->isEnabled(), other == box);
         // The sensitivity boxes are locked too: a typed sensitivity would
@@ -120,6 +123,7 @@ private slots:
         QCOMPARE(rig_->Writes(), QList<QByteArray>(stops, QByteArray::fromHex("F05B0A000401000900F7")));
         QVERIFY(!State().SearchActive);
         QVERIFY(!rig_->program.ReportPoll().isActive());
+        QVERIFY(rig_->program.MainWindow().SearchStatus->isHidden());
         for (QWidget *w : LockedControls())
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
         for (QCheckBox *other : Editor().Check1)
@@ -303,6 +307,8 @@ private slots:
         QVERIFY(rig_->dialogs.messages.isEmpty());
         QVERIFY(rig_->Writes().isEmpty());
         QVERIFY(!rig_->end.Ended());
+        // The refusal says why, in the status bar.
+        QVERIFY(rig_->program.MainWindow().statusBar()->currentMessage().contains(QStringLiteral("feedback search")));
     }
 
     void closeAnsweredNoStays()

@@ -74,6 +74,7 @@ private slots:
         QCOMPARE(rig.Config(), ConfigFor(3));
         QCOMPARE(rig.program.State().PortNumber, std::int16_t{3});
         QVERIFY(!rig.program.State().DemoMode);
+        QCOMPARE(rig.program.MainWindow().PortStatus->text(), QStringLiteral("Port 3"));
         // Port 1 was probed in vain, port 2 does not open, port 3 answered.
         QCOMPARE(ProbeCount(rig.Writes()), 2);
         QCOMPARE(rig.program.MainWindow().windowTitle(), QStringLiteral("KSR-704 - Remote Control Software"));
@@ -155,6 +156,7 @@ private slots:
 
         QVERIFY(rig.program.State().DemoMode);
         QCOMPARE(rig.program.MainWindow().windowTitle(), QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
+        QCOMPARE(rig.program.MainWindow().PortStatus->text(), QStringLiteral("Demo mode"));
         QCOMPARE(ImageBytes(rig.program.State(), 0, PresetBytes),
                  QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
         QVERIFY(rig.Writes().isEmpty());

@@ -5,9 +5,11 @@
 #include "core/Tables.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -19,6 +21,7 @@ namespace {
 using layout::Px;
 
 constexpr int ButtonSide = 615;
+constexpr int NoticeMilliseconds = 10000;
 constexpr int ButtonTop = 60;
 constexpr int ToolbarHeight = ButtonTop + ButtonSide + 60;
 
@@ -94,6 +97,15 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     setCentralWidget(MdiArea);
     MdiArea->viewport()->installEventFilter(this);
 
+    PortStatus = new QLabel(this);
+    PortStatus->setObjectName(QStringLiteral("PortStatus"));
+    SearchStatus = new QLabel(QStringLiteral("Feedback search running"), this);
+    SearchStatus->setObjectName(QStringLiteral("SearchStatus"));
+    SearchStatus->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+    SearchStatus->hide();
+    statusBar()->addPermanentWidget(SearchStatus);
+    statusBar()->addPermanentWidget(PortStatus);
+
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer1 = new QTimer(this);
@@ -109,6 +121,16 @@ FrmEq *MdiFrmMain::AddEditor(FrmEq *editor)
     EditorWindow = window;
     FitEditorWindow();
     return editor;
+}
+
+void MdiFrmMain::SetSearchRunning(bool running)
+{
+    SearchStatus->setVisible(running);
+}
+
+void MdiFrmMain::ShowNotice(const QString &text)
+{
+    statusBar()->showMessage(text, NoticeMilliseconds);
 }
 
 void MdiFrmMain::FitEditorWindow()

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QTimer;
@@ -35,6 +36,13 @@ public:
     QWidget *Toolbar1 = nullptr;
     // Command buttons: 0-3 and 7-8 exist, 4-6 are null.
     std::array<QToolButton *, 9> Command1{};
+    // The status bar: the port in use (or "Demo mode"), and whether the
+    // device's feedback search runs.
+    QLabel *PortStatus = nullptr;
+    QLabel *SearchStatus = nullptr;
+    void SetSearchRunning(bool running);
+    // A passing note in the status bar (why a request was refused).
+    void ShowNotice(const QString &text);
     QTimer *Timer3 = nullptr; // channel comparison, not started here
     QTimer *Timer1 = nullptr; // present but never used
 

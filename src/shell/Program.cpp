@@ -29,6 +29,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       editorCommands_(state_, editor_, channels_, dialogs),
       search_(state_, editor_, link_, editorCommands_,
              [this](bool on) {
+                 mainWindow_.SetSearchRunning(on);
                  if (on)
                      notificationPoll_.start(NotificationPollMilliseconds);
                  else
@@ -139,8 +140,20 @@ bool Program::FindDeviceOrDemo()
     return true;
 }
 
+void Program::ShowPortStatus()
+{
+    if (state_.DemoMode) {
+        mainWindow_.PortStatus->setText(QStringLiteral("Demo mode"));
+        return;
+    }
+    const QString path = portPathFor_ ? portPathFor_(state_.PortNumber) : QString();
+    mainWindow_.PortStatus->setText(path.isEmpty() ? QStringLiteral("Port %1").arg(state_.PortNumber)
+                                                   : QStringLiteral("Port %1: %2").arg(state_.PortNumber).arg(path));
+}
+
 void Program::CompleteStartup()
 {
+    ShowPortStatus();
     presets_.DumpDeviceMemory();
     state_.SendSuppressed = false;
     mainWindow_.Timer3->start(CompareMilliseconds);
@@ -169,8 +182,11 @@ bool Program::MDIForm_QueryUnload()
         end_.EndProgram(0);
         return true;
     }
-    if (state_.SearchActive)
+    if (state_.SearchActive) {
+        mainWindow_.ShowNotice(QStringLiteral("The program cannot close while the feedback search runs: clear "
+                                              "the Search Feedback box first."));
         return false;
+    }
     const MessageAnswer answer = dialogs_.ShowMessage({QStringLiteral("               Are you sure ? "),
                                                        QStringLiteral("Exit"), MessageIcon::None,
                                                        MessageButtons::YesNo, MessageAnswer::No});

@@ -27,6 +27,8 @@
 #include <QSize>
 #include <QTimer>
 
+#include <functional>
+
 namespace ksr {
 
 inline constexpr int SplashMilliseconds = 2000;
@@ -43,6 +45,8 @@ public:
     // Start-up probes port `number` only, instead of the saved port and the
     // search; `save` keeps init.cfg's record of it as a found port would.
     void ProbeOnlyPort(int number, bool save);
+    // The device paths port numbers stand for, for the status bar.
+    void SetPortPaths(std::function<QString(int)> pathFor) { portPathFor_ = std::move(pathFor); }
     // The splash window's load: display check, start folder, the 2 s timer.
     void SplashForm_Load();
     // The splash timer: shows the main window, whose load runs start-up.
@@ -107,6 +111,10 @@ private:
     MainCommands mainCommands_;
     QTimer notificationPoll_;
     WaitFilter waitFilter_;
+    // Shows the port in use, or demo mode, in the main window's status bar.
+    void ShowPortStatus();
+
+    std::function<QString(int)> portPathFor_;
     int onlyPort_ = 0; // 0: the saved port, then the search
     bool saveOnlyPort_ = true;
     SerialPort &port_;

@@ -2,7 +2,10 @@
 
 #include "core/Tables.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QSpacerItem>
 
 namespace ksr {
 
@@ -32,6 +35,22 @@ QString FileDialog(QWidget *parent, const FileDialogRequest &request, QFileDialo
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+// Room in a title bar besides the title: the window manager's icon, buttons
+// and margins.
+constexpr int TitleBarRoom = 160;
+
+// Widens `box` so that its title bar shows the whole title (a message box
+// sizes itself to its text alone, and window managers cut the title short).
+void FitTitle(QMessageBox &box)
+{
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TitleBarRoom;
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
 }
 
 } // namespace
@@ -65,6 +84,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWid
         box->setStandardButtons(QMessageBox::Ok);
         box->setDefaultButton(QMessageBox::Ok);
     }
+    FitTitle(*box);
     return box;
 }
 
