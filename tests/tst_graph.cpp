@@ -111,10 +111,20 @@ private slots:
     }
 
     // Every pixel of two busy curves, steep and clipped dips and boosts among
-    // them, against pictures kept in tests/data. KSR704_UPDATE_REFERENCES=1
-    // writes the pictures instead, after a deliberate change of the drawing.
+    // them, against pictures kept in tests/data, at scale 1 and as drawn for
+    // a screen scaled twice. KSR704_UPDATE_REFERENCES=1 writes the pictures
+    // instead, after a deliberate change of the drawing.
+    void busyCurvesMatchTheirReferencePictures_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("scale 1") << qreal(1.0) << "";
+        QTest::newRow("scale 2") << qreal(2.0) << "@2x";
+    }
     void busyCurvesMatchTheirReferencePictures()
     {
+        QFETCH(qreal, ratio);
+        QFETCH(QString, suffix);
         AppState state = FlatState();
         const std::array<double, 4> widths = {0.0, 1.0, 2.0, 3.0};
         for (int f = 0; f < FilterCount; ++f)
@@ -125,9 +135,11 @@ private slots:
         ResponseGraph graph(state);
         RedrawFilters(graph, 0);
         RedrawFilters(graph, 1);
+        graph.SetDevicePixelRatio(ratio);
 
         for (int channel = 0; channel < 2; ++channel) {
-            const QString path = QStringLiteral(KSR704_TEST_DATA "/curve-%1.png").arg(channel == 0 ? "left" : "right");
+            const QString path =
+                QStringLiteral(KSR704_TEST_DATA "/curve-%1%2.png").arg(channel == 0 ? "left" : "right", suffix);
             const QImage &picture = graph.Picture(channel);
             if (qEnvironmentVariableIsSet("KSR704_UPDATE_REFERENCES")) {
                 QVERIFY(picture.save(path));
@@ -137,6 +149,7 @@ private slots:
             QVERIFY2(!reference.isNull(), qPrintable(path));
             reference = reference.convertToFormat(picture.format());
             QCOMPARE(reference.size(), picture.size());
+            QCOMPARE(picture.size(), QSize(ResponseGraph::Width, ResponseGraph::Height) * ratio);
             int differing = 0;
             for (int y = 0; y < picture.height(); ++y)
                 for (int x = 0; x < picture.width(); ++x)

@@ -22,9 +22,13 @@ GraphPicture::GraphPicture(ResponseGraph &graph, int channel, QWidget *parent)
 
 void GraphPicture::paintEvent(QPaintEvent *event)
 {
+    // Drawn at the screen's own resolution, not enlarged from the pixel grid.
+    graph_.SetDevicePixelRatio(devicePixelRatioF());
     QPainter painter(this);
+    const QImage &picture = graph_.Picture(channel_);
     const QRect area = event->rect();
-    painter.drawImage(area, graph_.Picture(channel_), area);
+    const qreal r = picture.devicePixelRatio();
+    painter.drawImage(area, picture, QRectF(area.x() * r, area.y() * r, area.width() * r, area.height() * r));
 }
 
 } // namespace ksr

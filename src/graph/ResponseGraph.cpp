@@ -95,9 +95,10 @@ std::vector<int> ResponseGraph::GridRows()
     return rows;
 }
 
-QImage ResponseGraph::GridImage()
+QImage ResponseGraph::GridImage(qreal devicePixelRatio)
 {
-    QImage image(Width, Height, QImage::Format_RGB32);
+    QImage image(qRound(Width * devicePixelRatio), qRound(Height * devicePixelRatio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -138,6 +139,21 @@ void ResponseGraph::ClearPicture(int channel)
     // Copied over the picture's own pixels: no new image on every redraw.
     QImage &picture = pictures_[Index(channel)];
     std::memcpy(picture.bits(), grid_.constBits(), static_cast<std::size_t>(grid_.sizeInBytes()));
+}
+
+void ResponseGraph::SetDevicePixelRatio(qreal ratio)
+{
+    if (ratio <= 0.0 || ratio == devicePixelRatio_)
+        return;
+    devicePixelRatio_ = ratio;
+    grid_ = GridImage(ratio);
+    for (int c = 0; c < 2; ++c) {
+        pictures_[Index(c)] = grid_.copy();
+        // A channel never drawn keeps the empty grid.
+        if (!curves_[Index(c)].empty())
+            DrawCurve(c);
+        emit ChannelRedrawn(c);
+    }
 }
 
 void ResponseGraph::RedrawChannel(int filter)

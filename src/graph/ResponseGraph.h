@@ -34,8 +34,15 @@ public:
 
     // The picture of channel c as last drawn: grid and curve.
     const QImage &Picture(int channel) const;
-    // The empty grid every picture is drawn on.
-    static QImage GridImage();
+    // The empty grid every picture is drawn on, at `devicePixelRatio` device
+    // pixels to the pixel (the same coordinates, scaled).
+    static QImage GridImage(qreal devicePixelRatio = 1.0);
+
+    // The pictures' device pixels to the pixel: 1 unless the screen scales.
+    qreal DevicePixelRatio() const { return devicePixelRatio_; }
+    // Draws both pictures afresh at `ratio`, so that they stay crisp on a
+    // scaled screen; each channel shows its curve on the new grid.
+    void SetDevicePixelRatio(qreal ratio);
     // x of the vertical grid lines, left to right.
     static std::vector<int> GridColumns();
     // y of the horizontal grid lines (+10 dB .. -50 dB in 10 dB steps).
@@ -71,6 +78,7 @@ private:
     void DrawCurve(int channel);
 
     const AppState &state_;
+    qreal devicePixelRatio_ = 1.0;
     QImage grid_;
     // Rows are the grid points 0..729; columns filters 0..23 or channels 0, 1.
     std::vector<std::array<double, FilterCount>> filterDb_;
