@@ -69,16 +69,15 @@ int main(int argc, char *argv[])
     // The program ends only through its own close request or a device time-out.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    ksr::QtDialogs dialogs;
     ksr::SteadyClock clock;
     ksr::SystemSerialPort port(clock, portPathFor);
+    ksr::QtDialogs dialogs;
     ksr::QtProgramEnd end;
     ksr::Program program(port, clock, dialogs, end);
     dialogs.SetParent(&program.MainWindow());
     program.SetPortPaths(std::move(portPathFor));
     if (options.portChoice.Given())
-        program.ProbeOnlyPort(options.portChoice.port > 0 ? options.portChoice.port : 1,
-                              options.portChoice.port > 0);
+        program.ProbeOnlyPort(options.portChoice.ProbedPort(), options.portChoice.port > 0);
 
     program.SplashForm_Load();
     if (end.Requested())

@@ -50,21 +50,14 @@ void EditorCommands::LockCursor(int FlagLock)
         for (QWidget *w : std::initializer_list<QWidget *>{editor_.HScroll1[c], editor_.HScroll2[c],
                                                             editor_.HScroll3[c], editor_.HScroll4[c],
                                                             editor_.HScroll5[c], editor_.Slider1[c],
-                                                            editor_.Text4[c], editor_.ManualFrame[c]}) {
-            w->setEnabled(enabled);
-            MarkLockedBySearch(w, !enabled);
-        }
+                                                            editor_.Text4[c], editor_.ManualFrame[c]})
+            LockForSearch(w, !enabled);
     }
-    for (QPushButton *button : editor_.Command1) {
-        button->setEnabled(enabled);
-        MarkLockedBySearch(button, !enabled);
-    }
-    editor_.Check2->setEnabled(enabled);
-    MarkLockedBySearch(editor_.Check2, !enabled);
-    for (QWidget *w : outside) {
-        w->setEnabled(enabled);
-        MarkLockedBySearch(w, !enabled);
-    }
+    for (QPushButton *button : editor_.Command1)
+        LockForSearch(button, !enabled);
+    LockForSearch(editor_.Check2, !enabled);
+    for (QWidget *w : outside)
+        LockForSearch(w, !enabled);
 }
 
 } // namespace ksr

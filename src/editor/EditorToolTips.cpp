@@ -92,32 +92,26 @@ void SetEditorToolTips(FrmEq &editor)
                                         .arg(QLatin1StringView(searched[k])));
 }
 
-void MarkRowAutomatic(FrmEq &editor, int f, bool automatic)
+void MarkAutomatic(QWidget *control, bool automatic)
 {
-    if (f < 0 || f >= FilterCount)
+    if (control->property(AutomaticNote).toBool() == automatic)
         return;
-    const auto i = static_cast<std::size_t>(f);
-    for (QWidget *control : std::initializer_list<QWidget *>{editor.Text1[i], editor.Text2[i], editor.Text3[i],
-                                                              editor.HScroll6[i], editor.HScroll20[i],
-                                                              editor.HScroll30[i]}) {
-        if (control->property(AutomaticNote).toBool() == automatic)
-            continue;
-        control->setProperty(AutomaticNote, automatic);
-        ComposeTip(control);
-        if (!qobject_cast<QLineEdit *>(control))
-            continue;
-        QPalette palette;
-        if (automatic) {
-            palette.setColor(QPalette::Disabled, QPalette::Base, QColor(QRgb(AutomaticRowBackground)));
-            palette.setColor(QPalette::Disabled, QPalette::Text, QColor(QRgb(ReadOnlyText)));
-        }
-        // Roles not set here (all of them for a row of the user's) come from the editor.
-        control->setPalette(palette);
+    control->setProperty(AutomaticNote, automatic);
+    ComposeTip(control);
+    if (!qobject_cast<QLineEdit *>(control))
+        return;
+    QPalette palette;
+    if (automatic) {
+        palette.setColor(QPalette::Disabled, QPalette::Base, QColor(QRgb(AutomaticRowBackground)));
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(QRgb(ReadOnlyText)));
     }
+    // Roles not set here (all of them for a row of the user's) come from the editor.
+    control->setPalette(palette);
 }
 
-void MarkLockedBySearch(QWidget *control, bool locked)
+void LockForSearch(QWidget *control, bool locked)
 {
+    control->setEnabled(!locked);
     QList<QWidget *> controls = control->findChildren<QWidget *>();
     controls.prepend(control);
     for (QWidget *w : controls) {

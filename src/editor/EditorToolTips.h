@@ -13,11 +13,11 @@ class FrmEq;
 // Gives every control of the editor its tool tip, and the editor the
 // colours of legible read-only text.
 void SetEditorToolTips(FrmEq &editor);
-// Shows row f (filter index) as set by the device, or as the user's again.
-void MarkRowAutomatic(FrmEq &editor, int f, bool automatic);
-// Adds to `control`'s tool tip, and that of every control inside it, that
-// the feedback search locks it; or takes that away again.
-void MarkLockedBySearch(QWidget *control, bool locked);
+// Shows a control of a notch row as set by the device, or as the user's again.
+void MarkAutomatic(QWidget *control, bool automatic);
+// Disables `control` while the feedback search runs and says so in its tool
+// tip and those of the controls inside it; or enables it again.
+void LockForSearch(QWidget *control, bool locked);
 
 // The background of the text boxes of rows under automatic control.
 inline constexpr unsigned AutomaticRowBackground = 0xD2E4F6;

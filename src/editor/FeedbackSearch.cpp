@@ -20,10 +20,8 @@ FeedbackSearch::FeedbackSearch(AppState &state, FrmEq &editor, SerialLink &link,
 void FeedbackSearch::SetOtherBoxesEnabled(int k, bool enabled)
 {
     for (int other = 0; other < 3; ++other) {
-        if (other == k)
-            continue;
-        editor_.Check1[static_cast<std::size_t>(other)]->setEnabled(enabled);
-        MarkLockedBySearch(editor_.Check1[static_cast<std::size_t>(other)], !enabled);
+        if (other != k)
+            LockForSearch(editor_.Check1[static_cast<std::size_t>(other)], !enabled);
     }
 }
 

@@ -103,10 +103,11 @@ void FrmEq::SetRowEnabled(int f, bool enabled)
     const std::initializer_list<QWidget *> row = {Item(HScroll20, f), Item(Text1, f), Item(HScroll30, f),
                                                   Item(Text3, f),    Item(Text2, f), Item(HScroll6, f)};
     for (QWidget *control : row) {
-        if (control != nullptr)
+        if (control != nullptr) {
             control->setEnabled(enabled);
+            MarkAutomatic(control, !enabled);
+        }
     }
-    MarkRowAutomatic(*this, f, !enabled);
 }
 
 int FrmEq::SettingValue(SettingControl control, int c) const

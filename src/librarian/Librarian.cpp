@@ -79,7 +79,7 @@ int Librarian::FindDevice()
 {
     const PortChoice &choice = options_.portChoice;
     if (choice.Given()) {
-        state_.PortNumber = static_cast<std::int16_t>(choice.port > 0 ? choice.port : 1);
+        state_.PortNumber = static_cast<std::int16_t>(choice.ProbedPort());
         if (ProbeSavedPort(state_, link_))
             return ExitOk;
         const QString path = choice.devicePath.isEmpty() ? SystemPortDevicePath(choice.port) : ChosenDevicePath(choice);

@@ -17,6 +17,8 @@ struct PortChoice {
     QString devicePath; // --device PATH as given; empty when not given
 
     bool Given() const { return port > 0 || !devicePath.isEmpty(); }
+    // The number to open: --port's, or 1 for --device, which every number stands for.
+    int ProbedPort() const { return port > 0 ? port : 1; }
 };
 
 // What a program prints and ends with: --help or --version text on stdout

@@ -91,6 +91,8 @@ private:
     // False when the user declined demo mode and the program is ending.
     bool FindDeviceOrDemo();
     void CompleteStartup();
+    // Shows the port in use, or demo mode, in the main window's status bar.
+    void ShowPortStatus();
 
     AppState state_;
     SerialLink link_;
@@ -111,9 +113,6 @@ private:
     MainCommands mainCommands_;
     QTimer notificationPoll_;
     WaitFilter waitFilter_;
-    // Shows the port in use, or demo mode, in the main window's status bar.
-    void ShowPortStatus();
-
     std::function<QString(int)> portPathFor_;
     int onlyPort_ = 0; // 0: the saved port, then the search
     bool saveOnlyPort_ = true;
