@@ -49,10 +49,18 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated KSR-704 on a pseudo-terminal. Prints the terminal's path as its first line."));
+        "Simulated KSR-704 on a pseudo-terminal, or with --tcp on a TCP socket as a serial device server.\n"
+        "Prints the terminal's path, or the tcp:// address, as its first line."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the device."), QStringLiteral("PATH"));
+    const QCommandLineOption tcp(QStringLiteral("tcp"),
+                                 QStringLiteral("Serve on a TCP socket at HOST:PORT instead (port 0: a free one), "
+                                                "one client at a time."),
+                                 QStringLiteral("HOST:PORT"));
+    const QCommandLineOption dropAfter(QStringLiteral("drop-after"),
+                                       QStringLiteral("With --tcp, end the client's connection after its N-th frame."),
+                                       QStringLiteral("N"));
     const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("Load and keep the device state in FILE."), QStringLiteral("FILE"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Print each received frame in hex."));
     const QCommandLineOption logTimes(QStringLiteral("log-times"),
@@ -71,7 +79,7 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption count(QStringLiteral("fault-count"), QStringLiteral("Faults apply to the next N answers only."), QStringLiteral("N"));
     const QCommandLineOption after(QStringLiteral("fault-after"), QStringLiteral("Faults start after N answers."), QStringLiteral("N"));
     const QCommandLineOption badReports(QStringLiteral("bad-reports"), QStringLiteral("Make the next N search reports out of range."), QStringLiteral("N"));
-    parser.addOptions({link, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, after, badReports});
+    parser.addOptions({link, tcp, dropAfter, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, after, badReports});
 
     if (!parser.parse(arguments))
         return OptionError{parser.errorText()};
@@ -85,6 +93,16 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     SimOptions o;
     Reader r{parser, {}};
     o.linkPath = parser.value(link);
+    if (parser.isSet(tcp)) {
+        o.tcp = ParseTcpAddress(QStringLiteral("tcp://") + parser.value(tcp), true);
+        if (!o.tcp)
+            r.Fail(tcp, QStringLiteral("HOST:PORT (an IPv6 host in brackets, port 0 to 65535)"));
+    }
+    o.dropAfter = r.Int(dropAfter, 0, 1);
+    if (parser.isSet(tcp) && parser.isSet(link))
+        return OptionError{QStringLiteral("--link names a terminal; with --tcp there is none")};
+    if (parser.isSet(dropAfter) && !parser.isSet(tcp))
+        return OptionError{QStringLiteral("--drop-after needs --tcp")};
     o.statePath = parser.value(state);
     o.logTimes = parser.isSet(logTimes);
     o.log = parser.isSet(log) || o.logTimes;

@@ -1,17 +1,21 @@
 #pragma once
 // The simulator program's command line.
 
+#include "core/TcpAddress.h"
 #include "sim/Faults.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <variant>
 
 namespace ksr::sim {
 
 struct SimOptions {
     QString linkPath;  // symbolic link to the device, empty: none
+    std::optional<TcpAddress> tcp; // serve on this TCP address instead of a terminal
+    int dropAfter = 0; // end the TCP client's connection after this many frames, 0: never
     QString statePath; // device state file, empty: none
     bool log = false;  // print each received frame
     // With each logged frame, the steady-clock time its first byte was read;

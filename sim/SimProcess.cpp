@@ -26,7 +26,9 @@ bool SimProcess::Start(const QStringList &arguments, int timeoutMs)
 {
     QStringList withLink = arguments;
     const qsizetype given = arguments.indexOf(QStringLiteral("--link"));
-    if (given >= 0 && given + 1 < arguments.size()) {
+    if (arguments.contains(QStringLiteral("--tcp"))) {
+        linkPath_.clear(); // a socket: clients connect to the tcp:// address printed
+    } else if (given >= 0 && given + 1 < arguments.size()) {
         linkPath_ = arguments.at(given + 1);
     } else if (linkFolder_.isValid()) {
         linkPath_ = linkFolder_.filePath(QStringLiteral("ksr704"));

@@ -32,9 +32,9 @@ public:
 
     // Starts the simulator and waits for the path it prints; false when it
     // printed none in time. Without a --link of the caller's it gets one in a
-    // private folder.
+    // private folder; with --tcp the path is the tcp:// address it serves.
     bool Start(const QStringList &arguments, int timeoutMs = DefaultTimeoutMs);
-    // The terminal the simulator printed.
+    // The terminal, or the tcp:// address, the simulator printed.
     QString DevicePath() const { return path_; }
     // The path clients open: the symbolic link, which goes when the simulator
     // ends, so that a client reopening it never reaches another simulator that

@@ -1,15 +1,18 @@
-// ksr704-sim: the simulated device on a pseudo-terminal.
+// ksr704-sim: the simulated device on a pseudo-terminal or a TCP socket.
 #include "core/EventDispatcher.h"
 #include "sim/DeviceLink.h"
+#include "sim/LineServer.h"
 #include "sim/PtyServer.h"
 #include "sim/SignalWatcher.h"
 #include "sim/SimDevice.h"
 #include "sim/SimOptions.h"
 #include "sim/StateFile.h"
+#include "sim/TcpServer.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <csignal>
 #include <cstdio>
 #include <vector>
 
@@ -84,8 +87,12 @@ int main(int argc, char *argv[])
     device.SetFaults(options.faults);
 
     int saveFailures = 0;
-    PtyServer *timed = nullptr;
-    PtyServer server(device, options.ByteSeconds(), [&] {
+    int framesReceived = 0;
+    LineServer *timed = nullptr;
+    bool dropped = false;
+    TcpServer *tcp = nullptr;
+    LineServer line(device, options.ByteSeconds(), [&] {
+        framesReceived += static_cast<int>(device.ReceivedFrames().size());
         if (options.log && timed) {
             const std::vector<double> times = timed->TakeFrameReadTimes();
             const auto &frames = device.ReceivedFrames();
@@ -98,6 +105,11 @@ int main(int argc, char *argv[])
                 PrintLine(Hex(frame));
         }
         device.ClearReceivedFrames();
+        // The frame goes unanswered: the connection ends before the reply.
+        if (tcp && options.dropAfter > 0 && framesReceived >= options.dropAfter && !dropped) {
+            dropped = true;
+            tcp->DropClient();
+        }
         if (!options.statePath.isEmpty() && device.StateChanged()) {
             QString saveError;
             if (WriteStateFile(options.statePath, device.SaveState(), &saveError))
@@ -107,19 +119,31 @@ int main(int argc, char *argv[])
         }
     });
     if (options.logTimes) {
-        timed = &server;
-        server.SetTiming([](qsizetype bytes, double at) {
+        timed = &line;
+        line.SetTiming([](qsizetype bytes, double at) {
             PrintLine(QStringLiteral("sent %1 @ %2").arg(bytes).arg(Seconds(at)));
         });
     }
-    if (!server.Start(&error))
-        return Fail(error);
-
+    PtyServer pty(line);
+    TcpServer tcpServer(line);
     DeviceLink link;
-    if (!options.linkPath.isEmpty() && !link.Create(options.linkPath, server.DevicePath(), &error))
-        return Fail(error);
+    QString served;
+    if (options.tcp) {
+        // A client that went away must not end the simulator.
+        std::signal(SIGPIPE, SIG_IGN);
+        if (!tcpServer.Start(*options.tcp, &error))
+            return Fail(error);
+        tcp = &tcpServer;
+        served = tcpServer.Url();
+    } else {
+        if (!pty.Start(&error))
+            return Fail(error);
+        if (!options.linkPath.isEmpty() && !link.Create(options.linkPath, pty.DevicePath(), &error))
+            return Fail(error);
+        served = pty.DevicePath();
+    }
 
     const SignalWatcher watcher(&app, [&app](int) { app.quit(); });
-    PrintLine(server.DevicePath());
+    PrintLine(served);
     return app.exec();
 }

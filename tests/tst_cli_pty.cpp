@@ -7,8 +7,10 @@
 #include "sim/SimProcess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -97,6 +99,14 @@ qsizetype CountCommand(const QStringList &frames, const QString &code)
                          [&](const QString &frame) { return frame.mid(6, 2) == code; });
 }
 
+// The simulator on a terminal, or over TCP on a loopback port of its own.
+void AddLineRows()
+{
+    QTest::addColumn<QStringList>("line");
+    QTest::newRow("terminal") << QStringList{};
+    QTest::newRow("tcp") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")};
+}
+
 const QString Probe = QStringLiteral("F0 5B 00 00 00 00 00 00 00 F7");
 const QString ReadCurrentBlock = QStringLiteral("F0 5B 0B FF 00 00 00 00 00 F7");
 
@@ -171,8 +181,10 @@ private slots:
         }
     }
 
+    void storeCentresTheNameAndLoadSendsTheFile_data() { AddLineRows(); }
     void storeCentresTheNameAndLoadSendsTheFile()
     {
+        QFETCH(QStringList, line);
         QTemporaryDir work;
         // A preset of the device's own, so that every value is one the editor keeps as it is.
         const ksr::sim::Memory defaults = ksr::sim::DefaultMemory();
@@ -182,7 +194,7 @@ private slots:
         QVERIFY(WriteAll(work.filePath(QStringLiteral("in.Fbk")), preset));
         const QString state = work.filePath(QStringLiteral("s.state"));
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--state"), state}));
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--state"), state} + line));
         const QStringList device = {QStringLiteral("--device"), sim.PortPath()};
 
         QCOMPARE(RunCli(device + QStringList{QStringLiteral("store"), QStringLiteral("in.Fbk"), QStringLiteral("20"),
@@ -240,13 +252,18 @@ private slots:
         QCOMPARE(FramesOf(sim), QStringList());
     }
 
+    // A device server that takes the connection and then never answers is
+    // a device that stopped answering.
+    void timeOutKeepsTheFilesWrittenWithoutDirectory_data() { AddLineRows(); }
     void timeOutKeepsTheFilesWrittenWithoutDirectory()
     {
+        QFETCH(QStringList, line);
         QTemporaryDir work;
         // Silent from the second preset on: probe, 16 markers, 168 bytes of entry 05.
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--fault-after"), QStringLiteral("190"),
-                           QStringLiteral("--silent"), QStringLiteral("-1")}));
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--fault-after"), QStringLiteral("190"),
+                                      QStringLiteral("--silent"), QStringLiteral("-1")}
+                          + line));
         const CliRun run = RunCli({QStringLiteral("--device"), sim.PortPath(), QStringLiteral("backup"),
                                    QStringLiteral("backup")},
                                   work.path());
@@ -258,11 +275,50 @@ private slots:
         QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/05-Hall.Fbk"))).size(), 161);
     }
 
+    // The connection drops in the middle of a store: the store ends in
+    // "Time out" at once, nothing is sent on another connection behind the
+    // user's back, and the slot, its marker cleared first, no longer reads
+    // as a whole preset. The server then serves the next client.
+    void droppedConnectionEndsTheStore()
+    {
+        QTemporaryDir work;
+        const QString state = work.filePath(QStringLiteral("s.state"));
+        std::array<QByteArray, ksr::sim::UserSlots> names;
+        names[15] = QByteArrayLiteral("  Old   ");
+        QVERIFY(WriteAll(state, StateWith(names, 3)));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("in.Fbk")), QByteArray(161, '\x01')));
+        // The probe, the marker and 59 of the data bytes.
+        constexpr int Frames = 61;
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log"), QStringLiteral("--state"), state,
+                           QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--drop-after"),
+                           QString::number(Frames)}));
+        const QStringList device = {QStringLiteral("--device"), sim.PortPath()};
+        QElapsedTimer took;
+        took.start();
+        const CliRun run = RunCli(device + QStringList{QStringLiteral("store"), QStringLiteral("in.Fbk"),
+                                                       QStringLiteral("20"), QStringLiteral("New")},
+                                  work.path());
+        QVERIFY2(took.elapsed() < 10000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("ksr704-cli: Time out\n")), qPrintable(run.err));
+        const CliRun list = RunCli(device + QStringList{QStringLiteral("list")}, work.path());
+        QCOMPARE(list.status, 0);
+        QVERIFY2(list.out.contains(QStringLiteral("20            empty")), qPrintable(list.out));
+        const QStringList frames = FramesOf(sim);
+        // Frames past the store's are the list's, which begins with its probe.
+        QCOMPARE(frames.value(Frames), Probe);
+        QCOMPARE(CountCommand(frames.mid(0, Frames), QStringLiteral("11")), Frames - 1);
+        QCOMPARE(MemoryOf(ReadAll(state)).mid(ksr::sim::UsedMarkerBase + 15, 1), QByteArray(1, '\0'));
+    }
+
     void noDeviceExits3_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QStringLiteral("no KSR-704 answered on %1/none\n");
+        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QStringLiteral("cannot open %1/none\n");
+        // %2: a loopback port nobody listens on, which refuses the connection.
+        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
         QTest::newRow("search") << QStringList{} << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
     }
 
@@ -271,10 +327,17 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
         QTemporaryDir work;
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString freePort = QString::number(closed.serverPort());
+        closed.close();
+        arguments.replaceInStrings(QStringLiteral("%2"), freePort);
+        message.replace(QStringLiteral("%2"), freePort);
         const QString ports = work.filePath(QStringLiteral("a")) + QLatin1Char(':') + work.filePath(QStringLiteral("b"));
         const CliRun run = RunCli(arguments + QStringList{QStringLiteral("list")}, work.path(), ports);
         QCOMPARE(run.status, 3);
-        QVERIFY2(run.err.contains(message.arg(work.path())), qPrintable(run.err));
+        message.replace(QStringLiteral("%1"), work.path());
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
         // The search only reads init.cfg.
         QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("init.cfg"))));
     }

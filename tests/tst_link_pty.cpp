@@ -1,5 +1,6 @@
 // The serial link through QSerialPort to ksr704-sim on a real pseudo-terminal,
-// with port numbers mapped by KSR704_PORTS.
+// and through a TCP connection to ksr704-sim --tcp on loopback, with port
+// numbers mapped by KSR704_PORTS.
 
 #include "support/ScriptedDialogs.h"
 #include "sim/SimProcess.h"
@@ -8,6 +9,8 @@
 #include "link/SerialLink.h"
 #include "link/SystemSerialPort.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -51,15 +54,32 @@ FrameArgs ReadByteAt(int address)
 
 constexpr FrameArgs ProbeArgs = {ProbeCommand, 0, 0, 0, 0, 0, 0};
 
+// The simulator's options with `fault`, on a terminal or, over TCP, on a
+// loopback port of its own choice.
+QStringList SimArguments(bool tcp, const QStringList &fault = {})
+{
+    return QStringList{QStringLiteral("--fast")} + fault
+           + (tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")} : QStringList{});
+}
+
+void AddLineRows()
+{
+    QTest::addColumn<bool>("tcp");
+    QTest::newRow("terminal") << false;
+    QTest::newRow("tcp") << true;
+}
+
 } // namespace
 
 class LinkPtyTest : public QObject {
     Q_OBJECT
 private slots:
+    void probeMemoryReadAndBlockRead_data() { AddLineRows(); }
     void probeMemoryReadAndBlockRead()
     {
+        QFETCH(bool, tcp);
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast")}));
+        QVERIFY(sim.Start(SimArguments(tcp)));
         PtyRig rig(sim.PortPath());
 
         rig.state.PortNumber = 1;
@@ -91,10 +111,13 @@ private slots:
         QVERIFY(!rig.end.Ended());
     }
 
+    // A device server that accepts and never answers is a silent device.
+    void silentDeviceFailsTheProbe_data() { AddLineRows(); }
     void silentDeviceFailsTheProbe()
     {
+        QFETCH(bool, tcp);
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--silent"), QStringLiteral("-1")}));
+        QVERIFY(sim.Start(SimArguments(tcp, {QStringLiteral("--silent"), QStringLiteral("-1")})));
         PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
         // The wait of 3.168 s runs the event loop: a 100 ms timer goes on.
@@ -107,6 +130,54 @@ private slots:
         QVERIFY(!rig.link.ProbeDevice(ProbeArgs));
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
         QCOMPARE(busy, (QList<bool>{true, false}));
+        QVERIFY(rig.dialogs.messages.isEmpty());
+        QVERIFY(rig.port.IsOpen());
+    }
+
+    // A device server that refuses the connection, or never takes it up
+    // (its queue is full), is a port that cannot be opened: at once, or
+    // after the connection's own time-out, the windows painting meanwhile.
+    void unreachableServerCannotBeOpened_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("refused") << true;
+        QTest::newRow("never accepted") << false;
+    }
+    void unreachableServerCannotBeOpened()
+    {
+        QFETCH(bool, refused);
+        QTcpServer server;
+        server.setListenBacklogSize(0);
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const quint16 serverPort = server.serverPort();
+        // One connection fills the queue that nobody takes from.
+        QTcpSocket first;
+        if (refused) {
+            server.close();
+        } else {
+            first.connectToHost(QHostAddress::LocalHost, serverPort);
+            QVERIFY(first.waitForConnected(1000));
+            server.pauseAccepting();
+        }
+        PtyRig rig(QStringLiteral("tcp://127.0.0.1:%1").arg(serverPort));
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(100);
+        const double start = rig.clock.NowSeconds();
+        rig.state.PortNumber = 2;
+        rig.state.PortUsable = true;
+        rig.link.OpenPort();
+        QVERIFY(!rig.state.PortOpened);
+        const double took = rig.clock.NowSeconds() - start;
+        if (refused) {
+            QVERIFY2(took < 0.5, qPrintable(QString::number(took)));
+        } else {
+            QVERIFY2(took > 2.9 && took < 4.0, qPrintable(QString::number(took)));
+            QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+        }
+        QVERIFY(!rig.port.IsOpen());
+        QVERIFY(!rig.port.Write(QByteArray::fromHex("F05B00000000000000F7")));
         QVERIFY(rig.dialogs.messages.isEmpty());
     }
 
@@ -127,8 +198,10 @@ private slots:
     void oneStrayAnswerShiftsNoLaterReply_data()
     {
         QTest::addColumn<QStringList>("fault");
+        const QStringList tcp = {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")};
         QTest::newRow("reply after its time-out") << QStringList{QStringLiteral("--reply-delay"), QStringLiteral("3500")};
         QTest::newRow("12-byte answer") << QStringList{QStringLiteral("--extra"), QStringLiteral("2")};
+        QTest::newRow("12-byte answer over tcp") << QStringList{QStringLiteral("--extra"), QStringLiteral("2")} + tcp;
     }
     void oneStrayAnswerShiftsNoLaterReply()
     {
@@ -165,14 +238,19 @@ private slots:
     void vanishedDeviceFailsAtOnceAndStaysClosed_data()
     {
         QTest::addColumn<bool>("block");
-        QTest::newRow("exchange") << false;
-        QTest::newRow("block read") << true;
+        QTest::addColumn<bool>("tcp");
+        QTest::newRow("exchange") << false << false;
+        QTest::newRow("block read") << true << false;
+        // The connection to the device server drops.
+        QTest::newRow("tcp exchange") << false << true;
+        QTest::newRow("tcp block read") << true << true;
     }
     void vanishedDeviceFailsAtOnceAndStaysClosed()
     {
         QFETCH(bool, block);
+        QFETCH(bool, tcp);
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast")}));
+        QVERIFY(sim.Start(SimArguments(tcp)));
         PtyRig rig(sim.PortPath());
         QVERIFY(rig.OpenDevicePort());
         QVERIFY(rig.link.ProbeDevice(ProbeArgs));
@@ -190,9 +268,12 @@ private slots:
         QCOMPARE(rig.dialogs.Texts(), block ? QStringList{} : QStringList{QStringLiteral("Time out")});
         QCOMPARE(rig.end.Ended(), !block);
 
-        // A second simulator usually gets the freed terminal's number.
+        // A second simulator usually gets the freed terminal's number; over
+        // TCP one listens again at the same address.
         SimProcess other;
-        QVERIFY(other.Start({QStringLiteral("--fast")}));
+        const QString address = sim.PortPath().mid(6);
+        QVERIFY(other.Start(tcp ? SimArguments(false) + QStringList{QStringLiteral("--tcp"), address}
+                                : SimArguments(false)));
         QVERIFY(!rig.port.IsOpen());
         QVERIFY(!rig.port.Write(QByteArray::fromHex("F05B11003000550000F7")));
         QVERIFY(!rig.port.WaitForBytes(1, rig.clock.NowSeconds() + 1.0));

@@ -1,6 +1,7 @@
 // The whole program through QSerialPort against ksr704-sim on a
-// pseudo-terminal: a stored preset survives restarts of both programs, and a
-// report waiting when the search is stopped reaches the editor.
+// pseudo-terminal (or over TCP): a stored preset survives restarts of both
+// programs, and a report waiting when the search is stopped reaches the
+// editor.
 
 #include "support/ScriptedDialogs.h"
 
@@ -47,11 +48,18 @@ QByteArray Image(const AppState &state)
 class ProgramPtyTest : public QObject {
     Q_OBJECT
 private slots:
+    void storedPresetSurvivesRestarts_data()
+    {
+        QTest::addColumn<QStringList>("line");
+        QTest::newRow("terminal") << QStringList{};
+        QTest::newRow("tcp") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")};
+    }
     void storedPresetSurvivesRestarts()
     {
+        QFETCH(QStringList, line);
         QTemporaryDir folder;
         const QString state = folder.filePath(QStringLiteral("sim-state"));
-        const QStringList args = {QStringLiteral("--fast"), QStringLiteral("--state"), state};
+        const QStringList args = QStringList{QStringLiteral("--fast"), QStringLiteral("--state"), state} + line;
         QByteArray stored;
         {
             sim::SimProcess sim;

@@ -1,11 +1,13 @@
-// ksr704-remote against ksr704-sim on a pseudo-terminal: the program finds
-// the device through KSR704_PORTS, dumps its memory and saves init.cfg.
+// ksr704-remote against ksr704-sim on a pseudo-terminal or over TCP: the
+// program finds the device through KSR704_PORTS, dumps its memory and saves
+// init.cfg.
 
 #include "sim/SimProcess.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,15 +37,33 @@ bool WaitForLogLine(QProcess &sim, QStringList &log, const QString &prefix, int 
 class RemoteEndToEndTest : public QObject {
     Q_OBJECT
 private slots:
+    void startUpFindsTheSimulatorAndDumpsItsMemory_data()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::addColumn<int>("port");
+        QTest::newRow("terminal") << false << 1;
+        // Port 1 is a device server that refuses the connection: the search
+        // goes on to port 2.
+        QTest::newRow("tcp after a refused one") << true << 2;
+    }
     void startUpFindsTheSimulatorAndDumpsItsMemory()
     {
+        QFETCH(bool, tcp);
+        QFETCH(int, port);
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--log")}
+                          + (tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")} : QStringList{})));
         QTemporaryDir start;
+        QString ports = sim.PortPath();
+        if (tcp) {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            ports.prepend(QStringLiteral("tcp://127.0.0.1:%1:").arg(closed.serverPort()));
+        }
 
         QProcess remote;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KSR704_PORTS"), sim.PortPath());
+        env.insert(QStringLiteral("KSR704_PORTS"), ports);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         remote.setProcessEnvironment(env);
         remote.setWorkingDirectory(start.path());
@@ -62,7 +82,9 @@ private slots:
 
         QFile config(start.filePath(QStringLiteral("init.cfg")));
         QVERIFY(config.open(QIODevice::ReadOnly));
-        QCOMPARE(config.readAll(), QByteArray::fromHex("0100000000000000000000000000"));
+        QByteArray saved(14, '\0');
+        saved[0] = static_cast<char>(port);
+        QCOMPARE(config.readAll(), saved);
 
         remote.kill();
         remote.waitForFinished(5000);

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -182,6 +183,40 @@ private slots:
         }
     }
 
+    // As a serial device server: the one client served is answered, a
+    // second one is closed at once, and when the first leaves the next may
+    // come.
+    void tcpServesOneClientAtATime()
+    {
+        SimProcess sim;
+        QVERIFY(sim.Start({"--fast", "--tcp", "127.0.0.1:0"}));
+        const std::optional<ksr::TcpAddress> address = ksr::ParseTcpAddress(sim.PortPath());
+        QVERIFY(address);
+        const auto exchange = [](QTcpSocket &client) {
+            client.write(F(0x0F));
+            QByteArray got;
+            while (got.size() < 10 && client.waitForReadyRead(WaitMs))
+                got += client.readAll();
+            return got;
+        };
+        QTcpSocket first;
+        first.connectToHost(address->host, address->port);
+        QVERIFY(first.waitForConnected(WaitMs));
+        QCOMPARE(exchange(first), F(0x0F));
+        QTcpSocket second;
+        second.connectToHost(address->host, address->port);
+        QVERIFY(second.waitForConnected(WaitMs));
+        QVERIFY(second.state() == QAbstractSocket::UnconnectedState || second.waitForDisconnected(WaitMs));
+        QCOMPARE(exchange(first), F(0x0F));
+        first.disconnectFromHost();
+        // The simulator sees the end of the connection well within this.
+        QTest::qSleep(200);
+        QTcpSocket third;
+        third.connectToHost(address->host, address->port);
+        QVERIFY(third.waitForConnected(WaitMs));
+        QCOMPARE(exchange(third), F(0x0F));
+    }
+
     void endsCleanlyOnSignal_data()
     {
         QTest::addColumn<int>("signal");
@@ -279,6 +314,10 @@ private slots:
         QTest::newRow("bad reports without N") << QStringList{"--bad-reports"};
         QTest::newRow("unknown option") << QStringList{"--loud"};
         QTest::newRow("stray argument") << QStringList{"extra"};
+        QTest::newRow("tcp without port") << QStringList{"--tcp", "127.0.0.1"};
+        QTest::newRow("tcp with a link") << QStringList{"--tcp", "127.0.0.1:0", "--link", "/tmp/ksr704"};
+        QTest::newRow("drop without tcp") << QStringList{"--drop-after", "3"};
+        QTest::newRow("drop after 0") << QStringList{"--tcp", "127.0.0.1:0", "--drop-after", "0"};
     }
     void badOptions()
     {

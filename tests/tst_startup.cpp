@@ -396,13 +396,17 @@ private slots:
         QTest::addColumn<QString>("refusal");
         QTest::addColumn<int>("port");
         QTest::addColumn<bool>("userFolder");
-        QTest::newRow("Qt's options pass") << QStringList{"-platform", "offscreen", "--port", "3"} << "" << 3 << false;
-        QTest::newRow("device and user folder") << QStringList{"--device", "ttyUSB0", "--user-folder"} << "" << 0 << true;
-        QTest::newRow("port and device") << QStringList{"--port", "2", "--device", "x"} << "exclude each other" << 0 << false;
-        QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port expects" << 0 << false;
-        QTest::newRow("two start folders") << QStringList{"--start-folder", "a", "--user-folder"} << "exclude each other" << 0 << false;
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "Unknown option" << 0 << false;
-        QTest::newRow("stray argument") << QStringList{"stray"} << "unexpected argument" << 0 << false;
+        QTest::addColumn<QString>("device"); // the device path opened
+        QTest::newRow("Qt's options pass") << QStringList{"-platform", "offscreen", "--port", "3"} << "" << 3 << false << "";
+        QTest::newRow("device and user folder") << QStringList{"--device", "ttyUSB0", "--user-folder"} << "" << 0 << true << "ttyUSB0";
+        // Not a file: not made absolute from the current folder.
+        QTest::newRow("device server") << QStringList{"--device", "tcp://[fe80::1]:4001"} << "" << 0 << false << "tcp://[fe80::1]:4001";
+        QTest::newRow("device server without port") << QStringList{"--device", "tcp://rack-1"} << "--device expects tcp://HOST:PORT" << 0 << false << "";
+        QTest::newRow("port and device") << QStringList{"--port", "2", "--device", "x"} << "exclude each other" << 0 << false << "";
+        QTest::newRow("port 0") << QStringList{"--port", "0"} << "--port expects" << 0 << false << "";
+        QTest::newRow("two start folders") << QStringList{"--start-folder", "a", "--user-folder"} << "exclude each other" << 0 << false << "";
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "Unknown option" << 0 << false << "";
+        QTest::newRow("stray argument") << QStringList{"stray"} << "unexpected argument" << 0 << false << "";
     }
     void remoteCommandLine()
     {
@@ -410,6 +414,7 @@ private slots:
         QFETCH(QString, refusal);
         QFETCH(int, port);
         QFETCH(bool, userFolder);
+        QFETCH(QString, device);
         const auto parsed = ParseRemoteOptions(QStringList{"ksr704-remote"} + arguments);
         if (!refusal.isEmpty()) {
             const auto *refused = std::get_if<CommandLineRefusal>(&parsed);
@@ -421,6 +426,7 @@ private slots:
         QVERIFY(options);
         QCOMPARE(options->portChoice.port, port);
         QCOMPARE(options->userFolder, userFolder);
+        QCOMPARE(ChosenDevicePath(options->portChoice), device);
     }
 
     // The folder that stands for the start folder; an empty one is refused.

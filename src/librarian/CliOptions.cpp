@@ -140,7 +140,8 @@ OPTIONS
         of KSR704_PORTS, else the system's ports).
     --device PATH
         The serial device at PATH; a name without "/" (ttyUSB0, COM3)
-        is the system's port of that name.
+        is the system's port of that name, and tcp://HOST:PORT a serial
+        device server on the network.
         With neither option the port in init.cfg of the current folder is
         tried first, then ports 1 to 35; init.cfg is not written.
     --quiet
@@ -164,6 +165,7 @@ EXAMPLE
     ksr704-cli backup show-backup
     ksr704-cli --device /dev/ttyUSB0 restore show-backup 05 07
     ksr704-cli --port 2 store ballad.Fbk 12 Ballad
+    ksr704-cli --device tcp://rack-1:4001 list
 )");
 }
 

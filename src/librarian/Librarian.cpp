@@ -88,7 +88,10 @@ int Librarian::FindDevice()
                                         .arg(choice.port)
                                         .arg(path.isEmpty() ? QStringLiteral("no such port") : path)
                                   : path;
-        PrintError(QStringLiteral("no KSR-704 answered on %1").arg(where));
+        // A port that did not open (no such device, no connection to the
+        // device server) is told apart from a device that kept silent.
+        PrintError((port_.IsOpen() ? QStringLiteral("no KSR-704 answered on %1") : QStringLiteral("cannot open %1"))
+                       .arg(where));
         return ExitNoDevice;
     }
 

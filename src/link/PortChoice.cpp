@@ -1,5 +1,6 @@
 #include "link/PortChoice.h"
 
+#include "core/TcpAddress.h"
 #include "link/PortNames.h"
 
 #include <QCommandLineParser>
@@ -29,11 +30,16 @@ QString ReadPortChoice(const QCommandLineParser &parser, PortChoice &choice)
     choice.devicePath = parser.value(device);
     if (parser.isSet(device) && choice.devicePath.isEmpty())
         return QStringLiteral("--device expects a path");
+    if (IsTcpPath(choice.devicePath) && !ParseTcpAddress(choice.devicePath))
+        return QStringLiteral("--device expects tcp://HOST:PORT with a port of 1 to 65535, got \"%1\"")
+            .arg(choice.devicePath);
     return {};
 }
 
 QString ChosenDevicePath(const PortChoice &choice)
 {
+    if (IsTcpPath(choice.devicePath))
+        return choice.devicePath;
     return choice.devicePath.contains(QLatin1Char('/')) ? QFileInfo(choice.devicePath).absoluteFilePath()
                                                         : choice.devicePath;
 }

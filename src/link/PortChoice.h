@@ -39,7 +39,7 @@ QString ReadPortChoice(const QCommandLineParser &parser, PortChoice &choice);
 
 // The device --device names: a bare name (ttyUSB0, COM3) is the system's
 // port of that name; a path with a folder is made absolute from the current
-// folder, not from /dev.
+// folder, not from /dev; a tcp:// port stays as it is.
 QString ChosenDevicePath(const PortChoice &choice);
 // The device each port number stands for: the --device one for every
 // number, else the system's numbering.

@@ -7,8 +7,9 @@
 namespace ksr {
 
 // Port n is the n-th entry of `portsVariable` (KSR704_PORTS: device paths
-// separated by ':' or, on Windows, ';') when it is set; otherwise COMn on
-// Windows and the n-th of `systemPorts` (sorted by device path) elsewhere.
+// and tcp://HOST:PORT ports, separated by ':' or, on Windows, ';') when it
+// is set; otherwise COMn on Windows and the n-th of `systemPorts` (sorted by
+// device path) elsewhere.
 // An empty result means the number stands for no port.
 QString PortDevicePath(int number, const QString &portsVariable, bool portsVariableSet,
                        const QStringList &systemPorts);

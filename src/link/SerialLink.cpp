@@ -48,6 +48,10 @@ SerialLink::SerialLink(AppState &state, SerialPort &port, Clock &clock, UserDial
 
 void SerialLink::OpenPort()
 {
+    // Opening may wait for a device server's connection: an operation,
+    // during which nothing may act or send.
+    const Operation operation(*this);
+    const WaitScope wait(*this);
     if (port_.IsOpen())
         port_.Close();
     const bool opened = port_.Open(state_.PortNumber);
@@ -58,7 +62,10 @@ void SerialLink::OpenPort()
 void SerialLink::SetReceiveSize(int bytes)
 {
     // A port that cannot be reopened stays closed; the next exchange then
-    // finds no reply and ends in "Time out" like a silent device.
+    // finds no reply and ends in "Time out" like a silent device. Reopening
+    // may wait for a connection, as opening does.
+    const Operation operation(*this);
+    const WaitScope wait(*this);
     port_.SetReceiveSize(bytes);
 }
 

@@ -1,5 +1,7 @@
 #include "link/SystemSerialPort.h"
 
+#include "core/TcpAddress.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -18,7 +20,7 @@ SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pat
     waitDeadline_.setSingleShot(true);
     waitDeadline_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&waitDeadline_, &QTimer::timeout, &waitLoop_, &QEventLoop::quit);
-    QObject::connect(&port_, &QSerialPort::readyRead, &waitLoop_, [this] {
+    const auto arrived = [this] {
         if (!waitLoop_.isRunning()) {
             if (arrivalHandler_)
                 arrivalHandler_();
@@ -28,11 +30,21 @@ SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pat
             return;
         dataArrived_ = true;
         waitLoop_.quit();
-    });
-    QObject::connect(&port_, &QSerialPort::errorOccurred, &waitLoop_, [this](QSerialPort::SerialPortError error) {
-        if (error != QSerialPort::NoError && waitLoop_.isRunning())
+    };
+    const auto endWait = [this] {
+        if (waitLoop_.isRunning())
             waitLoop_.quit();
+    };
+    QObject::connect(&serial_, &QSerialPort::readyRead, &waitLoop_, arrived);
+    QObject::connect(&server_, &QTcpSocket::readyRead, &waitLoop_, arrived);
+    QObject::connect(&serial_, &QSerialPort::errorOccurred, &waitLoop_, [endWait](QSerialPort::SerialPortError error) {
+        if (error != QSerialPort::NoError)
+            endWait();
     });
+    // A connection made, refused or dropped ends the wait for it.
+    QObject::connect(&server_, &QTcpSocket::errorOccurred, &waitLoop_, endWait);
+    QObject::connect(&server_, &QTcpSocket::connected, &waitLoop_, endWait);
+    QObject::connect(&server_, &QTcpSocket::disconnected, &waitLoop_, endWait);
 }
 
 bool SystemSerialPort::Open(int number)
@@ -44,41 +56,87 @@ bool SystemSerialPort::Open(int number)
 
 bool SystemSerialPort::OpenPath()
 {
-    port_.setPortName(path_);
-    if (!port_.open(QIODevice::ReadWrite)) {
-        port_.clearError();
+    device_ = IsTcpPath(path_) ? static_cast<QIODevice *>(&server_) : &serial_;
+    if (!(device_ == &server_ ? ConnectToServer() : OpenSerialDevice()))
         return false;
-    }
-    const bool configured = port_.setBaudRate(QSerialPort::Baud4800) && port_.setDataBits(QSerialPort::Data8)
-                            && port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop)
-                            && port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured) {
-        port_.close();
-        port_.clearError();
-        return false;
-    }
     // A freshly opened port starts with an empty receive buffer, whatever
     // the line delivered while nobody listened.
-    port_.clear(QSerialPort::Input);
+    ClearReceived();
     buffer_.clear();
     return true;
 }
 
+bool SystemSerialPort::OpenSerialDevice()
+{
+    serial_.setPortName(path_);
+    if (!serial_.open(QIODevice::ReadWrite)) {
+        serial_.clearError();
+        return false;
+    }
+    const bool configured = serial_.setBaudRate(QSerialPort::Baud4800) && serial_.setDataBits(QSerialPort::Data8)
+                            && serial_.setParity(QSerialPort::NoParity) && serial_.setStopBits(QSerialPort::OneStop)
+                            && serial_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+        serial_.close();
+        serial_.clearError();
+        return false;
+    }
+    return true;
+}
+
+bool SystemSerialPort::ConnectToServer()
+{
+    const std::optional<TcpAddress> address = ParseTcpAddress(path_);
+    if (!address)
+        return false;
+    // The connection is awaited in the wait loop, so that the windows go
+    // on painting meanwhile; a host name is looked up there too.
+    server_.connectToHost(address->host, address->port);
+    if (server_.state() != QAbstractSocket::ConnectedState && !RunWaitLoop(ConnectTimeoutMs))
+        server_.waitForConnected(ConnectTimeoutMs);
+    if (server_.state() != QAbstractSocket::ConnectedState) {
+        server_.abort();
+        return false;
+    }
+    // Each frame leaves at once, not held back to be sent with the next.
+    server_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return true;
+}
+
+void SystemSerialPort::ClearReceived()
+{
+    if (device_ == &serial_) {
+        serial_.clear(QSerialPort::Input);
+        return;
+    }
+    server_.waitForReadyRead(0);
+    server_.readAll();
+}
+
 void SystemSerialPort::Close()
 {
-    if (port_.isOpen())
-        port_.close();
-    port_.clearError();
+    if (serial_.isOpen())
+        serial_.close();
+    serial_.clearError();
+    server_.abort();
     buffer_.clear();
 }
 
 bool SystemSerialPort::IsOpen() const
 {
-    return port_.isOpen();
+    return device_ == &server_ ? server_.state() == QAbstractSocket::ConnectedState : serial_.isOpen();
 }
 
 bool SystemSerialPort::SetReceiveSize(int bytes)
 {
+    // A connection that stands is kept: reconnecting would cost the server
+    // a new session, and emptying the buffer is what reopening achieves.
+    if (device_ == &server_ && IsOpen()) {
+        receiveSize_ = bytes;
+        ClearReceived();
+        buffer_.clear();
+        return true;
+    }
     Close();
     receiveSize_ = bytes;
     return !path_.isEmpty() && OpenPath();
@@ -86,15 +144,15 @@ bool SystemSerialPort::SetReceiveSize(int bytes)
 
 bool SystemSerialPort::Write(const QByteArray &bytes)
 {
-    if (!port_.isOpen())
+    if (!IsOpen())
         return false;
-    if (port_.write(bytes) != bytes.size()) {
+    if (device_->write(bytes) != bytes.size()) {
         CloseOnFatalError();
         return false;
     }
     // Hand the whole frame to the driver now; it is small.
-    while (port_.bytesToWrite() > 0) {
-        if (!port_.waitForBytesWritten(1000)) {
+    while (device_->bytesToWrite() > 0) {
+        if (!device_->waitForBytesWritten(1000)) {
             CloseOnFatalError();
             return false;
         }
@@ -104,12 +162,13 @@ bool SystemSerialPort::Write(const QByteArray &bytes)
 
 void SystemSerialPort::TakeIn()
 {
-    if (!port_.isOpen())
+    // What a dropped connection delivered before it ended is still taken.
+    if (!device_->isOpen())
         return;
-    // A zero wait lets QSerialPort read what the driver holds without blocking.
-    if (port_.bytesAvailable() == 0 && !port_.waitForReadyRead(0))
+    // A zero wait lets Qt read what the driver holds without blocking.
+    if (device_->bytesAvailable() == 0 && !device_->waitForReadyRead(0))
         CloseOnFatalError();
-    const QByteArray arrived = port_.readAll();
+    const QByteArray arrived = device_->readAll();
     const qsizetype room = receiveSize_ - buffer_.size();
     if (room > 0)
         buffer_.append(arrived.left(room));
@@ -139,8 +198,8 @@ QByteArray SystemSerialPort::DiscardUntil(double t)
 {
     QByteArray dropped = buffer_;
     buffer_.clear();
-    while (port_.isOpen()) {
-        const QByteArray arrived = port_.readAll();
+    while (device_->isOpen()) {
+        const QByteArray arrived = device_->readAll();
         // The time is taken after the read: what was read surely came before it.
         const double now = clock_.NowSeconds();
         if (now >= t) {
@@ -169,29 +228,35 @@ bool SystemSerialPort::WaitForDriver(double seconds, bool wakeOnData)
             QThread::msleep(static_cast<unsigned long>(std::max(0, timeout)));
             return false;
         }
-        if (port_.waitForReadyRead(timeout))
+        if (device_->waitForReadyRead(timeout))
             return true;
         CloseOnFatalError();
         return false;
     };
-    if (QCoreApplication::instance() == nullptr || waitLoop_.isRunning())
-        return blockingWait();
     if (timeout <= 0 && !wakeOnData)
         return false;
     wakeOnData_ = wakeOnData;
     dataArrived_ = false;
-    waitDeadline_.start(timeout);
+    const bool ran = RunWaitLoop(timeout);
+    wakeOnData_ = false;
+    if (!ran)
+        return blockingWait();
+    if (dataArrived_ || device_->bytesAvailable() > 0)
+        return true;
+    CloseOnFatalError();
+    return false;
+}
+
+bool SystemSerialPort::RunWaitLoop(int ms)
+{
+    if (QCoreApplication::instance() == nullptr || waitLoop_.isRunning())
+        return false;
+    waitDeadline_.start(ms);
     // A loop started after the program was told to quit returns at once
     // (-1); the remaining waits then block rather than spin.
     const int result = waitLoop_.exec();
     waitDeadline_.stop();
-    wakeOnData_ = false;
-    if (result != 0)
-        return blockingWait();
-    if (dataArrived_ || port_.bytesAvailable() > 0)
-        return true;
-    CloseOnFatalError();
-    return false;
+    return result == 0;
 }
 
 bool SystemSerialPort::WaitForBytes(int count, double deadline)
@@ -202,14 +267,14 @@ bool SystemSerialPort::WaitForBytes(int count, double deadline)
     // sleeps through that, woken only by the window system, so that an
     // answer costs a few wake-ups, not one for each byte.
     const qsizetype missing = count - buffer_.size();
-    if (missing > 1 && port_.isOpen()) {
+    if (missing > 1 && IsOpen()) {
         const double quiet = std::min(double(missing - 1) * WireByteSeconds, deadline - clock_.NowSeconds());
         WaitForDriver(quiet, false);
         TakeIn();
     }
     while (buffer_.size() < count) {
         const double remaining = deadline - clock_.NowSeconds();
-        if (remaining < 0 || !port_.isOpen())
+        if (remaining < 0 || !IsOpen())
             return false;
         if (WaitForDriver(remaining, true))
             TakeIn();
@@ -219,12 +284,19 @@ bool SystemSerialPort::WaitForBytes(int count, double deadline)
 
 void SystemSerialPort::CloseOnFatalError()
 {
-    const QSerialPort::SerialPortError error = port_.error();
-    port_.clearError();
+    if (device_ == &server_) {
+        // A wait that timed out leaves the connection standing; a refused,
+        // reset or ended one is gone for good.
+        if (server_.state() != QAbstractSocket::ConnectedState)
+            server_.abort();
+        return;
+    }
+    const QSerialPort::SerialPortError error = serial_.error();
+    serial_.clearError();
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
-    port_.close();
-    port_.clearError();
+    serial_.close();
+    serial_.clearError();
 }
 
 } // namespace ksr

@@ -1,6 +1,8 @@
 #pragma once
-// The serial port seam on a real port through QSerialPort: 4800 baud, 8 data
-// bits, no parity, 1 stop bit, no flow control, raw bytes.
+// The serial port seam on a real port: a serial device through QSerialPort
+// (4800 baud, 8 data bits, no parity, 1 stop bit, no flow control, raw
+// bytes), or a serial device server's raw TCP connection, tcp://HOST:PORT,
+// whose line settings are the server's own.
 
 #include "core/Clock.h"
 #include "core/SerialPort.h"
@@ -8,6 +10,7 @@
 
 #include <QEventLoop>
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <functional>
@@ -16,7 +19,12 @@ namespace ksr {
 
 class SystemSerialPort final : public SerialPort {
 public:
-    // `pathForNumber` maps a port number to a device path (empty: no port).
+    // A connection to a device server that has not answered after this
+    // long cannot be opened.
+    static constexpr int ConnectTimeoutMs = 3000;
+
+    // `pathForNumber` maps a port number to a device path or a tcp:// port
+    // (empty: no port).
     SystemSerialPort(Clock &clock, std::function<QString(int)> pathForNumber);
 
     bool Open(int number) override;
@@ -34,20 +42,32 @@ public:
 
 private:
     bool OpenPath();
+    bool OpenSerialDevice();
+    // Connects to the device server, waiting up to ConnectTimeoutMs.
+    bool ConnectToServer();
+    // Runs the wait loop until it is quit or `ms` pass; false when the loop
+    // could not run (no application, a wait already under way, quitting).
+    bool RunWaitLoop(int ms);
+    // Drops what the driver or the connection holds for us.
+    void ClearReceived();
     // Moves what the port has received into the receive buffer, up to its size.
     void TakeIn();
     // Waits up to `seconds` for more bytes from the driver, or, without
     // `wakeOnData`, lets `seconds` pass; false when no byte came.
     bool WaitForDriver(double seconds, bool wakeOnData);
     // Closes the port after a read, write or resource error (the adapter was
-    // pulled, the other end vanished): Qt would otherwise report it
-    // endlessly. It stays closed until Open or SetReceiveSize reopens it on
-    // purpose, so that nothing is sent to whatever appears at the path later.
+    // pulled, the other end vanished, the connection dropped): Qt would
+    // otherwise report it endlessly. It stays closed until Open or
+    // SetReceiveSize reopens it on purpose, so that nothing is sent to
+    // whatever appears at the path later.
     void CloseOnFatalError();
 
     Clock &clock_;
     std::function<QString(int)> pathForNumber_;
-    QSerialPort port_;
+    QSerialPort serial_;
+    QTcpSocket server_;
+    // The one of the two the path names.
+    QIODevice *device_ = &serial_;
     QEventLoop waitLoop_;
     QTimer waitDeadline_;
     bool wakeOnData_ = false;

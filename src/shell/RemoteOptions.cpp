@@ -105,7 +105,8 @@ OPTIONS
         demo mode is offered. N is saved in init.cfg.
     --device PATH
         Probe the serial device at PATH only; a name without "/" (ttyUSB0,
-        COM3) is the system's port of that name. init.cfg is not written.
+        COM3) is the system's port of that name, and tcp://HOST:PORT a
+        serial device server on the network. init.cfg is not written.
     --start-folder DIR
         DIR, which must exist, stands for the start folder.
     --user-folder
@@ -121,7 +122,8 @@ OPTIONS
 
 ENVIRONMENT
     KSR704_PORTS
-        Device paths separated by ":" (";" on Windows): port n is the n-th.
+        Device paths and tcp://HOST:PORT ports separated by ":" (";" on
+        Windows): port n is the n-th.
 
 EXIT STATUS
     0  the program ended normally
@@ -131,6 +133,7 @@ EXIT STATUS
 
 EXAMPLE
     ksr704-remote --device /dev/ttyUSB0 --user-folder
+    ksr704-remote --device tcp://192.168.1.40:4001
 )");
 }
 
