@@ -78,16 +78,18 @@ inline double CpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// Starts `sim` at 4800 baud on `state`, kept in `folder`; false, with a
-// message, when it did not start.
-inline bool StartSimAt4800(sim::SimProcess &sim, const QTemporaryDir &folder, const QByteArray &state)
+// Starts `sim` at 4800 baud on `state`, kept in `folder`, with `extra`
+// options; false, with a message, when it did not start.
+inline bool StartSimAt4800(sim::SimProcess &sim, const QTemporaryDir &folder, const QByteArray &state,
+                           const QStringList &extra = {})
 {
     const QString statePath = folder.filePath(QStringLiteral("sim-state"));
     QFile file(statePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(state) < 0)
         return false;
     file.close();
-    if (!sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--state"), statePath})) {
+    if (!sim.Start(QStringList{QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--state"), statePath}
+                   + extra)) {
         std::fprintf(stderr, "ksr704-sim did not start\n");
         return false;
     }

@@ -1,7 +1,8 @@
 // ksr704-bench: the program's work with ksr704-sim at 4800 baud over a
 // pseudo-terminal, through the real QSerialPort path, against the line's own
 // limit; its CPU use while working and while idle; the time of one edit and
-// of one curve; its resident memory. Prints a table of medians.
+// of one curve; the dump and the store over a device server's TCP
+// connection on loopback; its resident memory. Prints a table of medians.
 
 #include "BenchSupport.h"
 #include "FullDeviceState.h"
@@ -118,6 +119,43 @@ double RemotePeakMiB(const QString &devicePath, const QString &folder)
     return mib;
 }
 
+// The start-up, dump and store over tcp:// on loopback, the simulator
+// pacing its line at 4800 baud as on the terminal; false when the device
+// was not found or a message came.
+bool TcpFigures(double dumpLine, double storeLine)
+{
+    QTemporaryDir folder;
+    sim::SimProcess sim;
+    if (!StartSimAt4800(sim, folder, FullDeviceState(), {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")}))
+        return false;
+    qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
+    QDir::setCurrent(folder.path());
+    SteadyClock clock;
+    SystemSerialPort port(clock, SystemPortDevicePath);
+    AutoDialogs dialogs;
+    NoteEnd end;
+    Program program(port, clock, dialogs, end);
+    program.SplashForm_Load();
+    program.SplashTimer1_Timer();
+    if (program.State().DemoMode || end.ended) {
+        std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
+        return false;
+    }
+    const Ratios dump = Measure(clock, dumpLine, Runs, [&] { program.Memory().DumpDeviceMemory(); });
+    Row("tcp:// loopback, dump: wall / line", Ratio(dump.wall), QStringLiteral("<= 1.02"));
+    Row("tcp:// loopback, dump: CPU / wall", Percent(dump.cpu), QStringLiteral("<= 2 %"));
+    const Ratios store = Measure(clock, storeLine, Runs, [&] {
+        program.Presets().StorePreset(5, QStringLiteral("Bench"), [] {});
+    });
+    Row("tcp:// loopback, store: wall / line", Ratio(store.wall), QStringLiteral("<= 1.02"));
+    Row("tcp:// loopback, store: CPU / wall", Percent(store.cpu), QStringLiteral("<= 2 %"));
+    if (!dialogs.texts.isEmpty() || end.ended) {
+        std::fprintf(stderr, "unexpected messages over tcp: %s\n", qPrintable(dialogs.texts.join(QLatin1Char('|'))));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -209,6 +247,10 @@ int main(int argc, char *argv[])
     }
 
     program.reset();
+    if (!TcpFigures(dumpLine, LineSeconds(StoreExchanges, 10, 10)))
+        return 1;
+    qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
+    QDir::setCurrent(folder.path());
     const double mib = RemotePeakMiB(sim.PortPath(), folder.path());
     Row("ksr704-remote peak resident after start-up", QString::number(mib, 'f', 1) + QStringLiteral(" MiB"), QString());
     return 0;
