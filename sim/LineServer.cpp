@@ -47,16 +47,18 @@ void LineServer::Attach(int fd, std::function<void()> ended)
     Detach();
     fd_ = fd;
     ended_ = std::move(ended);
-    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadInput(); });
+    notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { ReadInput(); });
 }
 
 void LineServer::Detach()
 {
-    // The notifier may be the one whose signal runs now.
+    // The notifier may be the one whose signal runs now; should no event
+    // loop run again, it goes with the server.
     if (notifier_) {
         notifier_->setEnabled(false);
-        notifier_.release()->deleteLater();
+        notifier_->deleteLater();
+        notifier_ = nullptr;
     }
     fd_ = -1;
     ended_ = {};

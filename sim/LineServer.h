@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSocketNotifier>
-#include <QString>
 
 #include <deque>
 #include <functional>
@@ -60,7 +59,8 @@ private:
     QElapsedTimer clock_;
     int fd_ = -1;
     std::function<void()> ended_;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    QSocketNotifier *notifier_ = nullptr; // a child of the server
+
     int timerFd_ = -1;
     std::unique_ptr<QSocketNotifier> timerNotifier_;
     struct Timed {
