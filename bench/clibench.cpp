@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     const int exchanges = 1 + 16 + 160 + 8;
     const double line = exchanges * 20 * WireByteSeconds + (10 + BlockBytes) * WireByteSeconds;
     const std::vector<double> terminal = BackupRatios(line, {});
-    const std::vector<double> tcp = BackupRatios(line, {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")});
+    const std::vector<double> tcp = BackupRatios(line, sim::SimProcess::TcpLoopback());
     if (terminal.empty() || tcp.empty())
         return 1;
     const auto ratio = [](double r) { return QString::number(r, 'f', 4); };

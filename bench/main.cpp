@@ -126,12 +126,11 @@ bool TcpFigures(double dumpLine, double storeLine)
 {
     QTemporaryDir folder;
     sim::SimProcess sim;
-    if (!StartSimAt4800(sim, folder, FullDeviceState(), {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")}))
+    if (!StartSimAt4800(sim, folder, FullDeviceState(), sim::SimProcess::TcpLoopback()))
         return false;
-    qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
     QDir::setCurrent(folder.path());
     SteadyClock clock;
-    SystemSerialPort port(clock, SystemPortDevicePath);
+    SystemSerialPort port(clock, [url = sim.PortPath()](int) { return url; });
     AutoDialogs dialogs;
     NoteEnd end;
     Program program(port, clock, dialogs, end);
@@ -249,7 +248,6 @@ int main(int argc, char *argv[])
     program.reset();
     if (!TcpFigures(dumpLine, LineSeconds(StoreExchanges, 10, 10)))
         return 1;
-    qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
     QDir::setCurrent(folder.path());
     const double mib = RemotePeakMiB(sim.PortPath(), folder.path());
     Row("ksr704-remote peak resident after start-up", QString::number(mib, 'f', 1) + QStringLiteral(" MiB"), QString());

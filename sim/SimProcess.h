@@ -25,6 +25,9 @@ public:
     }
 #endif
     explicit SimProcess(QString program);
+    // The options that serve the device on a free loopback TCP port instead
+    // of a terminal; PortPath() is then its tcp:// address.
+    static QStringList TcpLoopback() { return {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")}; }
     // Ends the simulator if it still runs: SIGTERM, then kill.
     ~SimProcess();
     SimProcess(const SimProcess &) = delete;

@@ -69,10 +69,7 @@ void TcpServer::incomingConnection(qintptr socket)
     // Each burst of output leaves as it is written, as on the line.
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    line_.Attach(fd, [this] {
-        ::close(client_);
-        client_ = -1;
-    });
+    line_.Attach(fd, [this] { DropClient(); });
 }
 
 } // namespace ksr::sim

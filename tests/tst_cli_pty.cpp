@@ -104,7 +104,7 @@ void AddLineRows()
 {
     QTest::addColumn<QStringList>("line");
     QTest::newRow("terminal") << QStringList{};
-    QTest::newRow("tcp") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")};
+    QTest::newRow("tcp") << SimProcess::TcpLoopback();
 }
 
 const QString Probe = QStringLiteral("F0 5B 00 00 00 00 00 00 00 F7");
@@ -294,9 +294,9 @@ private slots:
         // The probe, the marker and 59 of the data bytes.
         constexpr int Frames = 61;
         SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log"), QStringLiteral("--state"), state,
-                           QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--drop-after"),
-                           QString::number(Frames)}));
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--log"), QStringLiteral("--state"), state,
+                                      QStringLiteral("--drop-after"), QString::number(Frames)}
+                          + SimProcess::TcpLoopback()));
         const QStringList device = {QStringLiteral("--device"), sim.PortPath()};
         QElapsedTimer took;
         took.start();

@@ -59,7 +59,7 @@ constexpr FrameArgs ProbeArgs = {ProbeCommand, 0, 0, 0, 0, 0, 0};
 QStringList SimArguments(bool tcp, const QStringList &fault = {})
 {
     return QStringList{QStringLiteral("--fast")} + fault
-           + (tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")} : QStringList{});
+           + (tcp ? SimProcess::TcpLoopback() : QStringList{});
 }
 
 void AddLineRows()
@@ -198,7 +198,7 @@ private slots:
     void oneStrayAnswerShiftsNoLaterReply_data()
     {
         QTest::addColumn<QStringList>("fault");
-        const QStringList tcp = {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")};
+        const QStringList tcp = SimProcess::TcpLoopback();
         QTest::newRow("reply after its time-out") << QStringList{QStringLiteral("--reply-delay"), QStringLiteral("3500")};
         QTest::newRow("12-byte answer") << QStringList{QStringLiteral("--extra"), QStringLiteral("2")};
         QTest::newRow("12-byte answer over tcp") << QStringList{QStringLiteral("--extra"), QStringLiteral("2")} + tcp;

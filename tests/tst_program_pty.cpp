@@ -52,7 +52,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("line");
         QTest::newRow("terminal") << QStringList{};
-        QTest::newRow("tcp") << QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")};
+        QTest::newRow("tcp") << sim::SimProcess::TcpLoopback();
     }
     void storedPresetSurvivesRestarts()
     {

@@ -52,7 +52,7 @@ private slots:
         QFETCH(int, port);
         SimProcess sim;
         QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--log")}
-                          + (tcp ? QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")} : QStringList{})));
+                          + (tcp ? SimProcess::TcpLoopback() : QStringList{})));
         QTemporaryDir start;
         QString ports = sim.PortPath();
         if (tcp) {
