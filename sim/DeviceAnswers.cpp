@@ -47,6 +47,10 @@ void SimDevice::Answer(const Frame &request, QByteArray bytes, bool isBlock, dou
             // A block is replaced by its request's echo, garbled the same way.
             bytes = Garbage(isBlock ? ToBytes(request) : bytes);
             affected = true;
+        } else if (isBlock && f.corruptBlock) {
+            for (char &byte : bytes)
+                byte = static_cast<char>(~static_cast<std::uint8_t>(byte));
+            affected = true;
         } else if (isBlock && f.truncateBlock >= 0) {
             bytes.truncate(std::min<qsizetype>(f.truncateBlock, bytes.size()));
             affected = true;
@@ -64,10 +68,12 @@ void SimDevice::Answer(const Frame &request, QByteArray bytes, bool isBlock, dou
         output_.Push(due, bytes);
     }
     if (affected && f.count > 0 && --f.count == 0) {
-        // Reports are no answers: their fault outlives the others.
+        // Reports and writes are no answers: their faults outlive the others.
         const int badReports = f.badReports;
+        const int lostWrite = f.lostWriteAddress;
         f = Faults{};
         f.badReports = badReports;
+        f.lostWriteAddress = lostWrite;
     }
 }
 

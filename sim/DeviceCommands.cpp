@@ -43,7 +43,8 @@ void SimDevice::Handle(const Frame &frame, double now)
         reply[6] = MemoryByte(Address(frame));
         break;
     case WriteByteCommand:
-        SetMemoryByte(Address(frame), frame[6]);
+        if (Address(frame) != faults_.lostWriteAddress)
+            SetMemoryByte(Address(frame), frame[6]);
         break;
     case SearchModesCommand:
         HandleSearchModes(frame);

@@ -23,6 +23,9 @@ struct Faults {
     bool garbage = false;
     // >= 0: a 160-byte block is cut to this many bytes.
     int truncateBlock = -1;
+    // A 160-byte block goes out whole, every byte inverted: a garbled block
+    // that only a second read can tell.
+    bool corruptBlock = false;
     // -1: faults apply to every command; else only to frames with this code.
     int onlyCommand = -1;
     // The first N answers the faults would apply to go out unaffected, so
@@ -39,6 +42,9 @@ struct Faults {
     // acknowledgement the search goes on as if it had not been sent. The
     // answer faults' count leaves it alone.
     int badReports = 0;
+    // Not an answer fault: a memory write to this address is answered but
+    // not kept (-1: none), as a worn memory cell might.
+    int lostWriteAddress = -1;
 
     bool AppliesTo(std::uint8_t code) const { return onlyCommand < 0 || onlyCommand == code; }
 };

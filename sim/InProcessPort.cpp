@@ -111,7 +111,7 @@ QByteArray InProcessPort::DiscardUntil(double t)
     QByteArray dropped;
     for (;;) {
         TakeIn();
-        dropped += buffer_;
+        dropped += buffer_.left(std::max<qsizetype>(0, receiveSize_ - dropped.size()));
         buffer_.clear();
         const auto next = open_ ? NextArrival() : std::nullopt;
         if (!next || *next >= t)
@@ -207,10 +207,17 @@ void InProcessPort::TakeIn()
     }
 }
 
+qint64 InProcessPort::BytesArrived()
+{
+    TakeIn();
+    return arrived_;
+}
+
 void InProcessPort::Arrive(const QByteArray &bytes)
 {
     if (!open_ || vanished_.contains(number_))
         return;
+    arrived_ += bytes.size();
     const qsizetype room = std::max<qsizetype>(0, receiveSize_ - buffer_.size());
     buffer_.append(bytes.left(room));
 }

@@ -43,6 +43,7 @@ public:
     QByteArray Read(int count) override;
     void DiscardInput() override;
     QByteArray DiscardUntil(double t) override;
+    qint64 BytesArrived() override;
     bool WaitForBytes(int count, double deadline) override;
     double LineByteSeconds() const override { return pacer_.ByteSeconds(); }
 
@@ -89,6 +90,7 @@ private:
     bool open_ = false;
     int receiveSize_ = DefaultReceiveSize;
     QByteArray buffer_;
+    qint64 arrived_ = 0;
     int failWrites_ = 0;
     std::function<bool(const QByteArray &)> failWhere_;
     QList<QByteArray> writes_;

@@ -137,18 +137,52 @@ void LineServer::QueueOutput()
     WriteDue();
 }
 
+void LineServer::Flood()
+{
+    const double now = Now();
+    if (!floodStart_)
+        floodStart_ = now;
+    pending_.clear();
+    // Unpaced, as much as the line takes, up to 16 MiB a wake.
+    constexpr qint64 Chunk = 65536;
+    qint64 due = pacer_.ByteSeconds() > 0
+                     ? static_cast<qint64>((now - *floodStart_) / pacer_.ByteSeconds()) - floodSent_
+                     : 256 * Chunk;
+    static const QByteArray zeros(Chunk, '\0');
+    while (due > 0 && fd_ >= 0) {
+        const ssize_t sent = write(fd_, zeros.constData(), static_cast<size_t>(std::min(due, Chunk)));
+        if (sent <= 0)
+            break;
+        floodSent_ += sent;
+        due -= sent;
+    }
+    WakeAfter(0.001);
+}
+
 void LineServer::WriteDue()
 {
+    if (floodAfter_ > 0 && written_ >= floodAfter_) {
+        Flood();
+        return;
+    }
     const double now = Now();
     QByteArray out;
     while (!pending_.empty() && pending_.front().at <= now) {
         out.append(pending_.front().byte);
         pending_.pop_front();
     }
+    // A flood takes over after its first bytes of output.
+    if (floodAfter_ > 0 && written_ + out.size() > floodAfter_)
+        out.truncate(static_cast<qsizetype>(floodAfter_ - written_));
+    written_ += out.size();
     // What the line does not take is lost, as on a line nobody reads.
     if (!out.isEmpty() && fd_ >= 0 && write(fd_, out.constData(), static_cast<size_t>(out.size())) < 0
         && errno != EAGAIN && errno != EPIPE && errno != ECONNRESET)
         qWarning("write to line: %s", std::strerror(errno));
+    if (floodAfter_ > 0 && written_ >= floodAfter_) {
+        Flood();
+        return;
+    }
     if (timing_ && !out.isEmpty()) {
         burstBytes_ += out.size();
         if (pending_.empty()) {

@@ -44,12 +44,17 @@ public:
     // The first-byte times of the frames completed since the last call, in
     // the order of SimDevice::ReceivedFrames().
     std::vector<double> TakeFrameReadTimes() { return std::exchange(frameReadTimes_, {}); }
+    // After `bytes` bytes of output (0: never) the line sends zeros without
+    // pause instead of the device's output, as a broken server may.
+    void SetFloodAfter(qint64 bytes) { floodAfter_ = bytes; }
 
 private:
     double Now() const;
     void ReadInput();
     void QueueOutput();
     void WriteDue();
+    // Writes the zeros of a flood that are due, and wakes for the next.
+    void Flood();
     // Calls QueueOutput after `seconds`; never, without a time.
     void WakeAfter(std::optional<double> seconds);
 
@@ -76,6 +81,11 @@ private:
     std::deque<double> recentReads_;
     std::vector<double> frameReadTimes_;
     qsizetype burstBytes_ = 0;
+    qint64 floodAfter_ = 0;
+    qint64 written_ = 0;
+    // Paced: when the flood began and how many zeros it has sent.
+    std::optional<double> floodStart_;
+    qint64 floodSent_ = 0;
 };
 
 } // namespace ksr::sim

@@ -74,12 +74,20 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Send AT bytes, the rest MS later."), QStringLiteral("AT:MS"));
     const QCommandLineOption extra(QStringLiteral("extra"), QStringLiteral("Send N extra bytes after each answer."), QStringLiteral("N"));
     const QCommandLineOption garbage(QStringLiteral("garbage"), QStringLiteral("Replace answers by invalid bytes."));
+    const QCommandLineOption corrupt(QStringLiteral("corrupt-block"),
+                                     QStringLiteral("Send preset blocks whole with every byte inverted."));
+    const QCommandLineOption flood(QStringLiteral("flood-after"),
+                                   QStringLiteral("After N bytes of output send zeros without pause."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption loseWrite(QStringLiteral("lose-write"),
+                                       QStringLiteral("Answer memory writes to ADDR but keep nothing."),
+                                       QStringLiteral("ADDR"));
     const QCommandLineOption truncate(QStringLiteral("truncate-block"), QStringLiteral("Cut preset blocks to N bytes."), QStringLiteral("N"));
     const QCommandLineOption command(QStringLiteral("fault-command"), QStringLiteral("Faults apply only to command CODE."), QStringLiteral("CODE"));
     const QCommandLineOption count(QStringLiteral("fault-count"), QStringLiteral("Faults apply to the next N answers only."), QStringLiteral("N"));
     const QCommandLineOption after(QStringLiteral("fault-after"), QStringLiteral("Faults start after N answers."), QStringLiteral("N"));
     const QCommandLineOption badReports(QStringLiteral("bad-reports"), QStringLiteral("Make the next N search reports out of range."), QStringLiteral("N"));
-    parser.addOptions({link, tcp, dropAfter, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, truncate, command, count, after, badReports});
+    parser.addOptions({link, tcp, dropAfter, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, corrupt, truncate, command, count, after, badReports, flood, loseWrite});
 
     if (!parser.parse(arguments))
         return OptionError{parser.errorText()};
@@ -123,6 +131,9 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     f.extraBytes = r.Int(extra, 0, 0);
     f.garbage = parser.isSet(garbage);
     f.truncateBlock = r.Int(truncate, -1, 0);
+    f.corruptBlock = parser.isSet(corrupt);
+    f.lostWriteAddress = r.Int(loseWrite, -1, 0);
+    o.floodAfter = r.Int(flood, 0, 1);
     f.onlyCommand = r.Int(command, -1, 0);
     f.count = r.Int(count, -1, 1);
     f.skipAnswers = r.Int(after, 0, 0);

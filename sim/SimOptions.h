@@ -16,6 +16,9 @@ struct SimOptions {
     QString linkPath;  // symbolic link to the device, empty: none
     std::optional<TcpAddress> tcp; // serve on this TCP address instead of a terminal
     int dropAfter = 0; // end the TCP client's connection after this many frames, 0: never
+    // After this many bytes of output the line sends zeros without pause
+    // (paced, or as fast as the client takes them with --fast), 0: never.
+    int floodAfter = 0;
     QString statePath; // device state file, empty: none
     bool log = false;  // print each received frame
     // With each logged frame, the steady-clock time its first byte was read;

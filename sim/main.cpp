@@ -118,6 +118,7 @@ int main(int argc, char *argv[])
                 std::fprintf(stderr, "ksr704-sim: %s\n", qPrintable(saveError));
         }
     });
+    line.SetFloodAfter(options.floodAfter);
     if (options.logTimes) {
         timed = &line;
         line.SetTiming([](qsizetype bytes, double at) {

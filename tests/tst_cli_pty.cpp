@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -141,12 +142,13 @@ private slots:
             RunCli({QStringLiteral("--device"), first.PortPath(), QStringLiteral("backup"), folder.path()}, work.path());
         QCOMPARE(backup.status, 0);
         const QStringList frames = FramesOf(first);
-        // list: probe, 16 markers, 8 name bytes a used slot; backup: probe,
-        // 16 markers, 160 + 8 bytes a used slot, the current settings' block.
-        QCOMPARE(frames.size(), (1 + 16 + 2 * 8) + (1 + 16 + 2 * 168 + 1));
+        // Each read twice. list: probe, 16 markers, 8 name bytes a used
+        // slot; backup: probe, 16 markers, 160 + 8 bytes a used slot, the
+        // current settings' block.
+        QCOMPARE(frames.size(), (1 + 2 * (16 + 2 * 8)) + (1 + 2 * (16 + 2 * 168 + 1)));
         QCOMPARE(frames.count(Probe), 2);
-        QCOMPARE(frames.count(ReadCurrentBlock), 1);
-        QCOMPARE(CountCommand(frames, QStringLiteral("10")), frames.size() - 3);
+        QCOMPARE(frames.count(ReadCurrentBlock), 2);
+        QCOMPARE(CountCommand(frames, QStringLiteral("10")), frames.size() - 4);
 
         const QByteArray memory = MemoryOf(ReadAll(work.filePath(QStringLiteral("a.state"))));
         QCOMPARE(folder.entryList(QDir::Files),
@@ -217,6 +219,42 @@ private slots:
         QCOMPARE(ReadAll(work.filePath(QStringLiteral("out.Fbk"))), ReadAll(work.filePath(QStringLiteral("in.Fbk"))));
     }
 
+    // store reads back what it wrote: a byte the device did not keep fails
+    // the store naming the entry, unless told not to read back.
+    void storeReadsBackWhatItWrote_data()
+    {
+        QTest::addColumn<int>("lostAddress");
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<int>("status");
+        QTest::newRow("data byte lost") << ksr::sim::SlotPresetAddress(15) + 3 << true << 1;
+        QTest::newRow("marker lost") << ksr::sim::UsedMarkerBase + 15 << true << 1;
+        QTest::newRow("data byte lost, --no-verify") << ksr::sim::SlotPresetAddress(15) + 3 << false << 0;
+    }
+    void storeReadsBackWhatItWrote()
+    {
+        QFETCH(int, lostAddress);
+        QFETCH(bool, verify);
+        QFETCH(int, status);
+        QTemporaryDir work;
+        const ksr::sim::Memory defaults = ksr::sim::DefaultMemory();
+        QByteArray preset(161, '\0');
+        for (int m = 0; m < 160; ++m)
+            preset[m] = static_cast<char>(defaults[static_cast<std::size_t>(ksr::sim::SlotPresetAddress(1) + m)]);
+        // Byte 3, carried as it is, differs from what entry 20 holds.
+        preset[3] = static_cast<char>(~defaults[static_cast<std::size_t>(ksr::sim::SlotPresetAddress(15) + 3)]);
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("in.Fbk")), preset));
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--lose-write"), QString::number(lostAddress)}));
+        QStringList arguments{QStringLiteral("--device"), sim.PortPath()};
+        if (!verify)
+            arguments << QStringLiteral("--no-verify");
+        const CliRun run = RunCli(arguments + QStringList{QStringLiteral("store"), QStringLiteral("in.Fbk"),
+                                                          QStringLiteral("20"), QStringLiteral("Ab")},
+                                  work.path());
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.err.contains(QStringLiteral("entry 20 read back holds other bytes")), status != 0);
+    }
+
     void refusalsSendNothing_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -256,6 +294,66 @@ private slots:
         QCOMPARE(FramesOf(sim), QStringList());
     }
 
+    // Faults on the line while the librarian reads: the result is exactly
+    // the device's memory, or exit 1 with no directory.txt; never a byte
+    // that was not read soundly.
+    void lineFaultsNeverBecomeData_data()
+    {
+        QTest::addColumn<QStringList>("line");
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<bool>("exact");
+        const QStringList memoryRead{QStringLiteral("--fault-command"), QStringLiteral("0x10"),
+                                     QStringLiteral("--fault-count"), QStringLiteral("1")};
+        const auto after = [](int answers) { return QStringList{QStringLiteral("--fault-after"), QString::number(answers)}; };
+        for (const bool tcp : {false, true}) {
+            const QStringList line = tcp ? SimProcess::TcpLoopback() : QStringList{};
+            const auto row = [&](const char *name) -> QTestData & {
+                return QTest::addRow("%s, %s", name, tcp ? "tcp" : "terminal") << line;
+            };
+            row("reply split across the time-out")
+                << (QStringList{QStringLiteral("--split"), QStringLiteral("5:3300")} + memoryRead + after(16)) << true;
+            row("reply across the time-out")
+                << (QStringList{QStringLiteral("--reply-delay"), QStringLiteral("3160")} + memoryRead + after(40)) << true;
+            row("garbled reply") << (QStringList{QStringLiteral("--garbage")} + memoryRead + after(60)) << true;
+            row("garbled block") << QStringList{QStringLiteral("--corrupt-block"), QStringLiteral("--fault-count"),
+                                                QStringLiteral("1")}
+                                 << true;
+            row("flood") << QStringList{QStringLiteral("--flood-after"), QStringLiteral("660")} << false;
+        }
+    }
+    void lineFaultsNeverBecomeData()
+    {
+        QFETCH(QStringList, line);
+        QFETCH(QStringList, fault);
+        QFETCH(bool, exact);
+        QTemporaryDir work;
+        std::array<QByteArray, ksr::sim::UserSlots> names;
+        names[0] = QByteArrayLiteral("  Hall  ");
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("a.state")), StateWith(names, 3)));
+        SimProcess sim;
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--state"), work.filePath(QStringLiteral("a.state"))}
+                          + fault + line));
+        const CliRun run = RunCli({QStringLiteral("--device"), sim.PortPath(), QStringLiteral("backup"),
+                                   QStringLiteral("backup")},
+                                  work.path());
+        const QString directory = work.filePath(QStringLiteral("backup/directory.txt"));
+        if (!exact) {
+            QCOMPARE(run.status, 1);
+            QVERIFY(!QFileInfo::exists(directory));
+            return;
+        }
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QByteArray slot(ksr::PresetBytes + 1, '\0');
+        for (int m = 0; m < ksr::PresetBytes; ++m)
+            slot[m] = static_cast<char>(3 + m);
+        QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/05-Hall.Fbk"))).toHex(' '), slot.toHex(' '));
+        const ksr::sim::Preset current = SimDevice().CurrentSettings();
+        QByteArray settings(reinterpret_cast<const char *>(current.data()), ksr::PresetBytes);
+        settings.append('\0');
+        QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/current.Fbk"))).toHex(' '), settings.toHex(' '));
+        QVERIFY(ReadAll(directory).startsWith("05   Hall   used 05-Hall.Fbk\n06"));
+    }
+
     // A device server that takes the connection and then never answers is
     // a device that stopped answering.
     void timeOutKeepsTheFilesWrittenWithoutDirectory_data() { AddLineRows(); }
@@ -263,9 +361,10 @@ private slots:
     {
         QFETCH(QStringList, line);
         QTemporaryDir work;
-        // Silent from the second preset on: probe, 16 markers, 168 bytes of entry 05.
+        // Silent from the second preset on: probe, 16 markers and 168 bytes
+        // of entry 05, each read twice.
         SimProcess sim;
-        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--fault-after"), QStringLiteral("190"),
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--fault-after"), QStringLiteral("369"),
                                       QStringLiteral("--silent"), QStringLiteral("-1")}
                           + line));
         const CliRun run = RunCli({QStringLiteral("--device"), sim.PortPath(), QStringLiteral("backup"),

@@ -9,10 +9,14 @@
 #include "link/SerialLink.h"
 #include "link/SystemSerialPort.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 
 using namespace ksr;
@@ -53,6 +57,16 @@ FrameArgs ReadByteAt(int address)
 }
 
 constexpr FrameArgs ProbeArgs = {ProbeCommand, 0, 0, 0, 0, 0, 0};
+
+// The test's resident memory in bytes.
+qint64 ResidentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
 
 // The simulator's options with `fault`, on a terminal or, over TCP, on a
 // loopback port of its own choice.
@@ -109,6 +123,31 @@ private slots:
         QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0xC4});
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.end.Ended());
+    }
+
+    // A line that floods while nobody reads it costs no memory beyond the
+    // port's bounds, and the next exchange fails at once, as on a failed
+    // port, rather than taking flood bytes for its reply.
+    void floodIsBoundedAndFailsTheExchange_data() { AddLineRows(); }
+    void floodIsBoundedAndFailsTheExchange()
+    {
+        QFETCH(bool, tcp);
+        SimProcess sim;
+        QVERIFY(sim.Start(SimArguments(tcp, {QStringLiteral("--flood-after"), QStringLiteral("10")})));
+        PtyRig rig(sim.PortPath());
+        QVERIFY(rig.OpenDevicePort());
+        QVERIFY(rig.link.ProbeDevice(ProbeArgs));
+        const qint64 before = ResidentBytes();
+        QTest::qWait(2000);
+        QVERIFY2(ResidentBytes() - before < 64 * 1024 * 1024,
+                 qPrintable(QStringLiteral("%1 MiB more").arg((ResidentBytes() - before) >> 20)));
+        QElapsedTimer took;
+        took.start();
+        rig.link.ExchangeCommand(ReadByteAt(0x0F20));
+        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("Time out")});
+        QCOMPARE(rig.end.exitCodes, QList<int>{TimeOutExitCode});
+        QVERIFY2(took.elapsed() < 3000, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(ResidentBytes() - before < 64 * 1024 * 1024);
     }
 
     // A device server that accepts and never answers is a silent device.

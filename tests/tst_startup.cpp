@@ -132,8 +132,9 @@ private slots:
             labels << p.Splash().Label1->text();
         });
         rig.Start();
-        // Every frame of start-up was awaited (the probe and the dump).
-        QCOMPARE(waits, rig.Writes().size());
+        // Every frame of start-up was awaited (the probe and the dump), and
+        // the quiet line after the current settings' block.
+        QCOMPARE(waits, rig.Writes().size() + 1);
         QCOMPARE(labels, (QSet<QString>{QStringLiteral("Searching COM: please wait "),
                                         QStringLiteral("Dumping memory: please wait ")}));
         QVERIFY(p.MainWindow().isVisible());

@@ -1,7 +1,8 @@
 #pragma once
 // The serial port as the link uses it: a numbered port at 4800 baud 8N1 with
 // a receive buffer of a set size (10 or 160 bytes). Bytes that arrive while
-// the buffer is full are lost, as on a real receive buffer.
+// the buffer is full are lost, as on a real receive buffer, and a port keeps
+// no more than that whatever the line sends.
 
 #include <QByteArray>
 
@@ -30,8 +31,13 @@ public:
     virtual void DiscardInput() = 0;
     // Empties the receive buffer and goes on dropping what arrives until the
     // clock reaches `t`; a byte that may have arrived at `t` or later stays.
-    // Returns the bytes dropped; returns at once when the port is closed.
+    // Returns the first bytes dropped (at most the receive size); returns at
+    // once when the port is closed.
     virtual QByteArray DiscardUntil(double t) = 0;
+    // Every byte that has arrived on the port so far, taken in or dropped (a
+    // full buffer, a discard, a reopening), taking in what has arrived. It
+    // only grows, so that the link can tell bytes that belong to no answer.
+    virtual qint64 BytesArrived() = 0;
     // Blocks until `count` bytes wait or the clock passes `deadline` (seconds
     // on the link's clock). True when the bytes wait. A closed or failed port
     // returns false at once.

@@ -39,7 +39,7 @@ QString TakeArguments(const Arity &arity, const QStringList &args, CliOptions &o
 {
     const auto count = args.size();
     if (count < arity.min || (arity.max >= 0 && count > arity.max))
-        return QStringLiteral("usage: ksr704-cli [--port N | --device PATH] [--quiet] %1")
+        return QStringLiteral("usage: ksr704-cli [--port N | --device PATH] [--quiet] [--no-verify] %1")
             .arg(QLatin1StringView(arity.usage));
     options.command = arity.command;
     if (count == 0)
@@ -69,7 +69,8 @@ std::variant<CliOptions, CommandLineText, CommandLineRefusal> ParseCliOptions(co
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
-    parser.addOptions({help, version, quiet});
+    const QCommandLineOption noVerify(QStringLiteral("no-verify"));
+    parser.addOptions({help, version, quiet, noVerify});
     parser.addOptions(PortOptions());
     if (!parser.parse(arguments))
         return CommandLineRefusal{parser.errorText()};
@@ -80,6 +81,7 @@ std::variant<CliOptions, CommandLineText, CommandLineRefusal> ParseCliOptions(co
 
     CliOptions options;
     options.quiet = parser.isSet(quiet);
+    options.verify = !parser.isSet(noVerify);
     if (const QString refusal = ReadPortChoice(parser, options.portChoice); !refusal.isEmpty())
         return CommandLineRefusal{refusal};
 
@@ -104,13 +106,21 @@ QString CliHelpText()
     ksr704-cli - list, back up and restore the presets of a KSR-704
 
 SYNOPSIS
-    ksr704-cli [--port N | --device PATH] [--quiet] COMMAND [ARGS]
+    ksr704-cli [--port N | --device PATH] [--quiet] [--no-verify] COMMAND [ARGS]
     ksr704-cli --help | --version
 
 DESCRIPTION
     Works on the device's twenty preset entries without opening a window:
     01 to 04 are fixed, 05 to 20 are the user entries. Nothing changes what
     the device does except restore, load and store.
+
+    Every byte list, backup and save take from the device is read twice,
+    and taken only when both answers agree and no stray bytes on the line
+    touched them (a reply split across its time-out, bytes that belong to
+    no answer, a flood); what is not is asked for again once the line is
+    quiet. A read that cannot be made sure ends with exit status 1, and a
+    backup then writes no directory.txt. This takes about twice the line
+    time of reading once. restore and store read back what they wrote.
 
 COMMANDS
     list
@@ -146,6 +156,9 @@ OPTIONS
         tried first, then ports 1 to 35; init.cfg is not written.
     --quiet
         No progress on stderr.
+    --no-verify
+        restore and store do not read back the data, name and marker they
+        wrote (about half their time).
     --help
         This page.
     --version
@@ -156,7 +169,9 @@ OPTIONS
 
 EXIT STATUS
     0  done
-    1  "Time out": the device stopped answering (or failed) mid-way
+    1  "Time out": the device stopped answering (or failed) mid-way, its
+       answers could not be read soundly, or an entry read back holds
+       other bytes than were written
     2  arguments or input files refused; nothing was sent
     3  no device found
     4  a file or folder could not be written

@@ -31,6 +31,7 @@ enum class CliCommand { List, Backup, Restore, Save, Load, Store };
 struct CliOptions {
     PortChoice portChoice; // --port N, --device PATH
     bool quiet = false;
+    bool verify = true;       // restore and store read back what they wrote
     CliCommand command = CliCommand::List;
     QString path;             // DIR or FILE
     std::vector<int> entries; // 5..20: restore's entries (none: all), store's entry

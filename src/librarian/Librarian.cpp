@@ -4,6 +4,7 @@
 #include "core/FileWriting.h"
 #include "core/PortConfig.h"
 #include "core/PresetFile.h"
+#include "core/PresetNames.h"
 #include "core/Protocol.h"
 #include "link/PortChoice.h"
 #include "link/PortNames.h"
@@ -160,26 +161,32 @@ bool Librarian::WritePresetFile(const QString &path, const PresetImageArray &ima
     return false;
 }
 
-Librarian::SlotContents Librarian::ReadSlot(int entry)
+std::optional<Librarian::SlotContents> Librarian::ReadSlot(int entry)
 {
     const int t = SlotOf(entry);
-    const auto advance = [this] { progress_.Advance(); };
+    MemoryReader reader(state_, link_, ReadCheck::Confirmed, [this] { progress_.Advance(); });
+    const int data = reader.Read(SlotPresetAddress + PresetBytes * t, PresetBytes);
+    const int name = reader.Read(SlotNameAddress + NameLength * t, NameLength);
+    if (!reader.Settle())
+        return std::nullopt;
     SlotContents slot;
-    const QByteArray data = ReadMemoryBytes(state_, link_, SlotPresetAddress + PresetBytes * t, PresetBytes, advance);
-    std::copy(data.begin(), data.end(), slot.image.begin());
-    slot.name = ReadMemoryBytes(state_, link_, SlotNameAddress + NameLength * t, NameLength, advance);
+    const QByteArray bytes = reader.Values(data, PresetBytes);
+    std::copy(bytes.begin(), bytes.end(), slot.image.begin());
+    slot.name = reader.Values(name, NameLength);
     return slot;
 }
 
 std::optional<PresetImageArray> Librarian::ReadCurrentSettings()
 {
-    if (!link_.ReadPresetBlock(CurrentSettingsSelector)) {
+    const std::optional<BlockArray> block =
+        ReadPresetBlockSoundly(state_, link_, CurrentSettingsSelector, ReadCheck::Confirmed);
+    if (!block) {
         if (!state_.ProgramEnding)
-            PrintError(QStringLiteral("the current settings could not be read from the device"));
+            PrintError(QStringLiteral("the current settings could not be read soundly from the device"));
         return std::nullopt;
     }
     PresetImageArray image{};
-    std::copy_n(state_.RxBuffer.begin(), BlockBytes, image.begin());
+    std::copy(block->begin(), block->end(), image.begin());
     return image;
 }
 
@@ -187,9 +194,11 @@ int Librarian::List()
 {
     if (const int found = FindDevice(); found != ExitOk)
         return found;
-    const UserDirectory directory = ReadUserDirectory(state_, link_);
-    if (Ended(QStringLiteral("the directory could not be read")))
+    MemoryReader reader(state_, link_, ReadCheck::Confirmed);
+    const std::optional<UserDirectory> read = ReadUserDirectory(reader);
+    if (Ended(QStringLiteral("the directory could not be read")) || !read)
         return ExitTimeOut;
+    const UserDirectory &directory = *read;
     QString text;
     for (int e = 0; e < FixedPresetCount; ++e)
         text += QStringLiteral("%1  %2  fixed\n").arg(EntryText(e + 1), DefaultPresetNames[static_cast<std::size_t>(e)]);
@@ -224,11 +233,13 @@ int Librarian::Backup()
 
     const QString cutShort = QStringLiteral("backup cut short: the files written so far are kept, %1 was not written")
                                  .arg(directoryPath);
-    const auto used = ReadUsedMarkers(state_, link_);
-    if (Ended(cutShort))
+    const auto markers = ReadUsedMarkers(state_, link_, ReadCheck::Confirmed);
+    if (Ended(cutShort) || !markers)
         return ExitTimeOut;
+    const auto &used = *markers;
     const auto usedCount = static_cast<int>(std::count(used.begin(), used.end(), true));
-    progress_.Begin(usedCount * (PresetBytes + NameLength) + BlockBytes);
+    // Every byte is read twice.
+    progress_.Begin(2 * (usedCount * (PresetBytes + NameLength) + BlockBytes));
 
     BackupDirectory directory;
     for (int n = 0; n < UserSlotCount; ++n) {
@@ -236,9 +247,10 @@ int Librarian::Backup()
             continue;
         const int entry = n + FirstUserEntry;
         progress_.SetEntry(QStringLiteral("entry %1").arg(EntryText(entry)));
-        const SlotContents slot = ReadSlot(entry);
-        if (Ended(cutShort))
+        const std::optional<SlotContents> read = ReadSlot(entry);
+        if (Ended(cutShort) || !read)
             return ExitTimeOut;
+        const SlotContents &slot = *read;
         BackupEntry &line = directory[static_cast<std::size_t>(n)];
         line = {true, slot.name, PresetFileName(entry, slot.name)};
         if (!WritePresetFile(folder.filePath(line.fileName), slot.image))
@@ -255,7 +267,7 @@ int Librarian::Backup()
         return ExitTimeOut;
     }
     const PresetImageArray &current = *read;
-    progress_.Advance(BlockBytes);
+    progress_.Advance(2 * BlockBytes);
     const QString currentFile = QString::fromLatin1(CurrentFileName);
     if (!WritePresetFile(folder.filePath(currentFile), current))
         return ExitWriteFailed;
@@ -319,9 +331,56 @@ int Librarian::Restore()
     return StoreAll(inputs, emptied);
 }
 
+std::optional<int> Librarian::FirstDifference(int address, const QByteArray &expected)
+{
+    // One sound read of each byte; only a byte that differs is confirmed by
+    // two more, so that a garbled answer is not taken for a wrong write.
+    MemoryReader reader(state_, link_, ReadCheck::Sound, [this] { progress_.Advance(); });
+    const int first = reader.Read(address, static_cast<int>(expected.size()));
+    if (!reader.Settle())
+        return std::nullopt;
+    const QByteArray read = reader.Values(first, static_cast<int>(expected.size()));
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        if (read[i] == expected[i])
+            continue;
+        const std::optional<QByteArray> again =
+            ReadMemoryBytes(state_, link_, address + static_cast<int>(i), 1, ReadCheck::Confirmed);
+        if (!again)
+            return std::nullopt;
+        if (again->at(0) != expected[i])
+            return address + static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool Librarian::VerifyStored(const PresetInput &input)
+{
+    const int t = SlotOf(input.entry);
+    const auto nameBytes = NameBytes(input.name);
+    QByteArray written(reinterpret_cast<const char *>(input.image.data()), PresetBytes);
+    written.append(reinterpret_cast<const char *>(nameBytes.data()), NameLength);
+    // The data and the name lie apart in memory; the marker on its own.
+    const std::optional<int> data = FirstDifference(SlotPresetAddress + PresetBytes * t, written.left(PresetBytes));
+    const std::optional<int> name =
+        data == -1 ? FirstDifference(SlotNameAddress + NameLength * t, written.mid(PresetBytes)) : data;
+    const std::optional<int> marker =
+        name == -1 ? FirstDifference(UsedMarkerAddress + t, QByteArray(1, static_cast<char>(UsedMarker))) : name;
+    if (Ended(QStringLiteral("stopped while reading back entry %1").arg(EntryText(input.entry))) || !marker)
+        return false;
+    if (*marker == -1)
+        return true;
+    progress_.End();
+    PrintError(QStringLiteral("entry %1 read back holds other bytes than were written (address 0x%2); "
+                              "store it again")
+                   .arg(EntryText(input.entry))
+                   .arg(*marker, 4, 16, QLatin1Char('0')));
+    return false;
+}
+
 int Librarian::StoreAll(const std::vector<PresetInput> &inputs, const std::vector<int> &emptied)
 {
-    progress_.Begin(static_cast<int>(inputs.size()) * (PresetBytes + NameLength));
+    const int readBack = options_.verify ? PresetBytes + NameLength + 1 : 0;
+    progress_.Begin(static_cast<int>(inputs.size()) * (PresetBytes + NameLength + readBack));
     for (const PresetInput &input : inputs) {
         progress_.SetEntry(QStringLiteral("entry %1").arg(EntryText(input.entry)));
         state_.PresetImage = input.image;
@@ -329,12 +388,25 @@ int Librarian::StoreAll(const std::vector<PresetInput> &inputs, const std::vecto
         if (Ended(QStringLiteral("stopped while storing entry %1, which the device keeps marked empty")
                       .arg(EntryText(input.entry))))
             return ExitTimeOut;
+        if (options_.verify && !VerifyStored(input))
+            return ExitTimeOut;
         progress_.Finished(QStringLiteral("entry %1 \"%2\" stored").arg(EntryText(input.entry), input.name));
     }
     for (const int entry : emptied) {
         link_.ExchangeCommand(WriteByteFrame(UsedMarkerAddress + SlotOf(entry), EmptyMarker));
         if (Ended(QStringLiteral("stopped while marking entry %1 empty").arg(EntryText(entry))))
             return ExitTimeOut;
+        if (options_.verify) {
+            const std::optional<QByteArray> marker =
+                ReadMemoryBytes(state_, link_, UsedMarkerAddress + SlotOf(entry), 1, ReadCheck::Confirmed);
+            if (Ended(QStringLiteral("stopped while reading back entry %1").arg(EntryText(entry))) || !marker)
+                return ExitTimeOut;
+            if (static_cast<std::uint8_t>(marker->at(0)) == UsedMarker) {
+                progress_.End();
+                PrintError(QStringLiteral("entry %1 still reads as used after it was marked empty").arg(EntryText(entry)));
+                return ExitTimeOut;
+            }
+        }
         progress_.Finished(QStringLiteral("entry %1 marked empty").arg(EntryText(entry)));
     }
     progress_.End();

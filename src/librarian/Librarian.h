@@ -63,13 +63,22 @@ private:
     int FileAndDevice(PresetImageArray *image);
     // Writes a preset file atomically; false, with a message, on failure.
     bool WritePresetFile(const QString &path, const PresetImageArray &image);
-    // Reads a user slot's 160 data bytes and 8 name bytes from memory.
-    SlotContents ReadSlot(int entry);
-    // The device's current settings with one block read (byte 160 zero);
-    // none, told on stderr, when the block could not be read.
+    // Reads a user slot's 160 data bytes and 8 name bytes from memory, each
+    // confirmed; none after "Time out".
+    std::optional<SlotContents> ReadSlot(int entry);
+    // The device's current settings, two block reads that agree (byte 160
+    // zero); none, told on stderr, when they could not be read so.
     std::optional<PresetImageArray> ReadCurrentSettings();
-    // Stores `inputs` into their slots; ExitTimeOut when the device stopped.
+    // Stores `inputs` into their slots, reading each back unless told not
+    // to; ExitTimeOut when the device stopped or holds other bytes.
     int StoreAll(const std::vector<PresetInput> &inputs, const std::vector<int> &emptied);
+    // Reads back `expected` from `address` on: the first address whose byte
+    // two agreeing reads found different, -1 when all are as expected, none
+    // after "Time out".
+    std::optional<int> FirstDifference(int address, const QByteArray &expected);
+    // Reads back the data, name and marker of `input`'s slot; false, told on
+    // stderr, when the device holds something else or stopped.
+    bool VerifyStored(const PresetInput &input);
     // True once "Time out" has ended the run (its message is out); then
     // `what` is told as well.
     bool Ended(const QString &what);

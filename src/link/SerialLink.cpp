@@ -101,7 +101,65 @@ bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
         dropped = port_.DiscardUntil(*sentAt + (TxFrameBytes + 1) * port_.LineByteSeconds());
     }
     KeepStrayReport(dropped);
+    // What was dropped belongs to no answer: it may be the rest of the last
+    // one, which then came mis-framed. What stays is this answer's start.
+    if (UnaccountedBytes() > port_.BytesWaiting())
+        MarkUnsound();
+    accounted_ = port_.BytesArrived() - port_.BytesWaiting();
     return true;
+}
+
+qint64 SerialLink::UnaccountedBytes()
+{
+    return port_.BytesArrived() - accounted_;
+}
+
+void SerialLink::MarkUnsound(quint64 first)
+{
+    // Enough marks for any one read to ask about its answers.
+    constexpr std::size_t KeptMarks = 4096;
+    for (quint64 serial = std::max({first, settled_ + 1, serial_ > KeptMarks ? serial_ - KeptMarks : 1});
+         serial <= serial_; ++serial)
+        unsound_.insert(serial);
+    while (unsound_.size() > KeptMarks)
+        unsound_.erase(unsound_.begin());
+}
+
+void SerialLink::MarkUnsound()
+{
+    MarkUnsound(serial_ > 1 ? serial_ - 1 : 1);
+}
+
+bool SerialLink::AwaitQuietLine()
+{
+    if (SendingOff())
+        return false;
+    // Quiet since the last answer already, or closed for good after a
+    // failure, which brings nothing more: nothing to wait for.
+    if ((settled_ == serial_ && UnaccountedBytes() == 0) || !port_.IsOpen()) {
+        settled_ = serial_;
+        return true;
+    }
+    const Operation operation(*this);
+    const WaitScope wait(*this);
+    const double giveUp = clock_.NowSeconds() + MaxSends * ReplyTimeoutSeconds;
+    for (;;) {
+        // Bytes after the last answer was taken: one stray answer may have
+        // shifted every answer since the line was last quiet by as much.
+        port_.DiscardInput();
+        if (UnaccountedBytes() > 0)
+            MarkUnsound(settled_ + 1);
+        accounted_ = port_.BytesArrived();
+        const double now = clock_.NowSeconds();
+        if (now > giveUp) {
+            TimeOut();
+            return false;
+        }
+        if (!port_.WaitForBytes(1, now + QuietLineSeconds)) {
+            settled_ = serial_;
+            return true;
+        }
+    }
 }
 
 void SerialLink::KeepStrayReport(const QByteArray &dropped)
@@ -116,6 +174,9 @@ void SerialLink::TakeReply(int count)
     const QByteArray bytes = port_.Read(count);
     std::copy(bytes.begin(), bytes.end(), state_.RxBuffer.begin());
     port_.DiscardInput();
+    if (UnaccountedBytes() > count)
+        MarkUnsound();
+    accounted_ = port_.BytesArrived();
 }
 
 void SerialLink::TimeOut()
@@ -146,6 +207,7 @@ bool SerialLink::WaitForReply(int count, double start, double limit)
 SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int count, double limit,
                                                   bool isBlock)
 {
+    ++serial_;
     for (int sends = 1; sends <= MaxSends; ++sends) {
         double sentAt = 0;
         // A frame that could not be written gets no answer: the next send
@@ -155,8 +217,20 @@ SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int co
                 return SendResult::PortFailed;
             continue;
         }
-        if (WaitForReply(count, sentAt, limit))
-            return SendResult::Answered;
+        if (WaitForReply(count, sentAt, limit)) {
+            // A flood's bytes are no answer: the next send follows at once,
+            // and a line that goes on flooding ends in "Time out".
+            if (UnaccountedBytes() - count <= FloodBytes)
+                return SendResult::Answered;
+            MarkUnsound();
+            port_.DiscardInput();
+            accounted_ = port_.BytesArrived();
+            continue;
+        }
+        // Part of an answer at the time-out: the rest may come later and be
+        // taken for the start of the next one.
+        if (port_.BytesWaiting() > 0)
+            MarkUnsound();
         if (isBlock && !port_.IsOpen())
             return SendResult::PortFailed;
     }
@@ -180,6 +254,7 @@ bool SerialLink::ProbeDevice(const FrameArgs &args)
     if (SendingOff() || !state_.PortUsable)
         return false;
     const Operation operation(*this);
+    ++serial_;
     double sentAt = 0;
     if (!SendFrame(args, &sentAt) || !WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds))
         return false;
@@ -204,7 +279,11 @@ bool SerialLink::ReadPresetBlock(std::uint8_t selector)
         return false;
     const Operation operation(*this);
     SetReceiveSize(BlockBytes);
-    const bool read = ReadBlock(ReadPresetFrame(selector));
+    bool read = ReadBlock(ReadPresetFrame(selector));
+    // No exchange follows at once to see what trails the block: wait for
+    // the line to fall quiet while the buffer is still the block's.
+    if (read)
+        read = AwaitQuietLine();
     SetReceiveSize(ReplyBytes);
     return read;
 }
@@ -228,6 +307,8 @@ bool SerialLink::TakeNotification()
             return false;
         bytes = port_.Read(ReplyBytes);
         port_.DiscardInput();
+        // A report is no stray: it marks no answer.
+        accounted_ = port_.BytesArrived();
     }
     std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), state_.RxBuffer.begin());
     return true;

@@ -13,6 +13,7 @@
 #include "core/State.h"
 
 #include <functional>
+#include <set>
 
 namespace ksr {
 
@@ -22,6 +23,12 @@ inline constexpr double BlockTimeoutSeconds = 0.21 / 1000.0 * 86400.0;
 // A frame is written at most this often before "Time out".
 inline constexpr int MaxSends = 6;
 inline constexpr int TimeOutExitCode = 1;
+// More bytes than a block beyond the answer within one send: a line that
+// floods, whose answer is not taken.
+inline constexpr int FloodBytes = BlockBytes;
+// The line counts as quiet when nothing arrives for this long: the rest of
+// an answer that came mis-framed follows its first part at once.
+inline constexpr double QuietLineSeconds = 0.02;
 
 class SerialLink {
 public:
@@ -58,6 +65,24 @@ public:
     // Sends a frame and does not wait (the notification acknowledgement).
     void SendWithoutReply(const FrameArgs &args);
 
+    // Each exchange, probe and block read gets the next serial number when
+    // it begins; this is the last one given.
+    quint64 LastAnswerSerial() const { return serial_; }
+    // True when bytes that belong to no answer touched answer `serial`: a
+    // partial answer at a time-out, more bytes than the answer, bytes before
+    // the next send mark the answer under way and the one before it, which
+    // they may have shifted; bytes in the quiet wait after answers mark all
+    // of them since the line was last quiet.
+    bool Unsound(quint64 serial) const { return unsound_.contains(serial); }
+    // Waits until nothing has arrived for QuietLineSeconds, dropping and
+    // marking what does; a line that never falls quiet (a flood) ends in
+    // "Time out" after as long as six unanswered sends: false then, and
+    // while sending is off. A failed port is quiet for good.
+    bool AwaitQuietLine();
+    // "Time out" and the end of the program: the device did not answer, or
+    // not soundly, however often it was asked.
+    void TimeOut();
+
     // Takes one device notification into RxBuffer 0..6: a report that came
     // while a frame was on the line, else 10 waiting bytes, discarding
     // whatever else waits; false, reading nothing, when fewer than 10 bytes
@@ -88,9 +113,16 @@ private:
     // failed write or port ends it at once; for a reply a failed write counts
     // as a send that got no answer, without waiting for one.
     SendResult SendWithResends(const FrameArgs &args, int count, double limit, bool isBlock);
-    // Takes `count` bytes into RxBuffer and discards the rest.
+    // Takes `count` bytes into RxBuffer and discards the rest, marking the
+    // answer unsound when more came.
     void TakeReply(int count);
-    void TimeOut();
+    // Bytes that arrived since everything before was taken or marked.
+    qint64 UnaccountedBytes();
+    // Marks the answer under way and the one before it unsound.
+    void MarkUnsound();
+    // Marks answers `first` up to the one under way unsound, none that a
+    // quiet line followed.
+    void MarkUnsound(quint64 first);
 
     AppState &state_;
     SerialPort &port_;
@@ -103,6 +135,13 @@ private:
     int operations_ = 0;
     bool waiting_ = false;
     QByteArray strayReport_;
+    quint64 serial_ = 0;
+    std::set<quint64> unsound_;
+    // The port's arrival count up to which every byte was an answer's or
+    // marked as none.
+    qint64 accounted_ = 0;
+    // The last answer a quiet line followed: nothing later can touch it.
+    quint64 settled_ = 0;
 };
 
 } // namespace ksr

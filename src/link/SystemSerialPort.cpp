@@ -35,6 +35,8 @@ SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pat
         if (waitLoop_.isRunning())
             waitLoop_.quit();
     };
+    serial_.setReadBufferSize(ReadChunkBytes);
+    server_.setReadBufferSize(ReadChunkBytes);
     QObject::connect(&serial_, &QSerialPort::readyRead, &waitLoop_, arrived);
     QObject::connect(&server_, &QTcpSocket::readyRead, &waitLoop_, arrived);
     QObject::connect(&serial_, &QSerialPort::errorOccurred, &waitLoop_, [endWait](QSerialPort::SerialPortError error) {
@@ -105,12 +107,27 @@ bool SystemSerialPort::ConnectToServer()
 
 void SystemSerialPort::ClearReceived()
 {
+    // What is dropped here still counts as arrived.
     if (device_ == &serial_) {
+        ReadArrived();
         serial_.clear(QSerialPort::Input);
         return;
     }
     server_.waitForReadyRead(0);
-    server_.readAll();
+    ReadArrived();
+}
+
+QByteArray SystemSerialPort::ReadArrived()
+{
+    const QByteArray arrived = device_->read(ReadChunkBytes);
+    arrived_ += arrived.size();
+    return arrived;
+}
+
+qint64 SystemSerialPort::BytesArrived()
+{
+    TakeIn();
+    return arrived_;
 }
 
 void SystemSerialPort::Close()
@@ -137,6 +154,9 @@ bool SystemSerialPort::SetReceiveSize(int bytes)
         buffer_.clear();
         return true;
     }
+    // What arrived before the port closes is counted, then dropped.
+    if (IsOpen())
+        TakeIn();
     Close();
     receiveSize_ = bytes;
     return !path_.isEmpty() && OpenPath();
@@ -168,7 +188,7 @@ void SystemSerialPort::TakeIn()
     // A zero wait lets Qt read what the driver holds without blocking.
     if (device_->bytesAvailable() == 0 && !device_->waitForReadyRead(0))
         CloseOnFatalError();
-    const QByteArray arrived = device_->readAll();
+    const QByteArray arrived = ReadArrived();
     const qsizetype room = receiveSize_ - buffer_.size();
     if (room > 0)
         buffer_.append(arrived.left(room));
@@ -199,14 +219,14 @@ QByteArray SystemSerialPort::DiscardUntil(double t)
     QByteArray dropped = buffer_;
     buffer_.clear();
     while (device_->isOpen()) {
-        const QByteArray arrived = device_->readAll();
+        const QByteArray arrived = ReadArrived();
         // The time is taken after the read: what was read surely came before it.
         const double now = clock_.NowSeconds();
         if (now >= t) {
             buffer_.append(arrived.left(receiveSize_));
             break;
         }
-        dropped.append(arrived);
+        dropped.append(arrived.left(std::max<qsizetype>(0, receiveSize_ - dropped.size())));
         WaitForDriver(t - now, true);
     }
     return dropped;

@@ -22,6 +22,9 @@ public:
     // A connection to a device server that has not answered after this
     // long cannot be opened.
     static constexpr int ConnectTimeoutMs = 3000;
+    // Qt holds at most this much of what the line sends; a line that floods
+    // waits in the system's own bounded buffers.
+    static constexpr qint64 ReadChunkBytes = 4096;
 
     // `pathForNumber` maps a port number to a device path or a tcp:// port
     // (empty: no port).
@@ -36,6 +39,7 @@ public:
     QByteArray Read(int count) override;
     void DiscardInput() override;
     QByteArray DiscardUntil(double t) override;
+    qint64 BytesArrived() override;
     bool WaitForBytes(int count, double deadline) override;
     double LineByteSeconds() const override { return WireByteSeconds; }
     void SetArrivalHandler(std::function<void()> handler) override { arrivalHandler_ = std::move(handler); }
@@ -50,8 +54,11 @@ private:
     bool RunWaitLoop(int ms);
     // Drops what the driver or the connection holds for us.
     void ClearReceived();
-    // Moves what the port has received into the receive buffer, up to its size.
+    // Moves what the port has received into the receive buffer, up to its
+    // size; the rest is lost.
     void TakeIn();
+    // Reads what Qt holds for us, at most ReadChunkBytes, counting it.
+    QByteArray ReadArrived();
     // Waits up to `seconds` for more bytes from the driver, or, without
     // `wakeOnData`, lets `seconds` pass; false when no byte came.
     bool WaitForDriver(double seconds, bool wakeOnData);
@@ -76,6 +83,7 @@ private:
     QString path_;
     QByteArray buffer_;
     int receiveSize_ = 10;
+    qint64 arrived_ = 0;
 };
 
 } // namespace ksr

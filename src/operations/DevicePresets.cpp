@@ -27,15 +27,18 @@ void DevicePresets::ReadDevicePreset(int e)
     if (e < 0 || e >= DirectoryEntries)
         return;
     if (!state_.DemoMode) {
-        const bool read = link_.ReadPresetBlock(static_cast<std::uint8_t>(e));
-        if (!read) {
+        // A block that stray bytes touched is read again, and refused when
+        // it cannot be read soundly.
+        const std::optional<BlockArray> block =
+            ReadPresetBlockSoundly(state_, link_, static_cast<std::uint8_t>(e), ReadCheck::Sound);
+        if (!block) {
             if (!state_.ProgramEnding)
                 dialogs_.ShowMessage({QStringLiteral("The preset could not be read from the device; the editor "
                                                      "keeps its settings."),
                                       QStringLiteral("Read Preset"), MessageIcon::Exclamation});
             return;
         }
-        std::copy_n(state_.RxBuffer.begin(), BlockBytes, state_.PresetImage.begin());
+        std::copy(block->begin(), block->end(), state_.PresetImage.begin());
     }
     state_.LinkFlag = 0;
     state_.SendSuppressed = true;

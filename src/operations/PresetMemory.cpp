@@ -15,55 +15,11 @@ const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
 
 } // namespace
 
-std::uint8_t ReadMemoryByte(AppState &state, SerialLink &link, int address)
-{
-    link.ExchangeCommand(ReadByteFrame(address));
-    return ReadByteValue(std::span(state.RxBuffer).first<ReplyBytes>());
-}
-
-QByteArray ReadMemoryBytes(AppState &state, SerialLink &link, int address, int count,
-                           const std::function<void()> &progress)
-{
-    QByteArray bytes;
-    bytes.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        bytes += static_cast<char>(ReadMemoryByte(state, link, address + i));
-        if (progress)
-            progress();
-    }
-    return bytes;
-}
-
-std::array<bool, UserSlotCount> ReadUsedMarkers(AppState &state, SerialLink &link)
-{
-    std::array<bool, UserSlotCount> used{};
-    for (int n = 0; n < UserSlotCount; ++n)
-        used[static_cast<std::size_t>(n)] = ReadMemoryByte(state, link, UsedMarkerAddress + n) == UsedMarker;
-    return used;
-}
-
-UserDirectory ReadUserDirectory(AppState &state, SerialLink &link)
-{
-    UserDirectory directory;
-    directory.used = ReadUsedMarkers(state, link);
-    for (int n = 0; n < UserSlotCount; ++n) {
-        if (directory.used[static_cast<std::size_t>(n)])
-            directory.names[static_cast<std::size_t>(n)] =
-                ReadMemoryBytes(state, link, SlotNameAddress + NameLength * n, NameLength);
-    }
-    return directory;
-}
-
 PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
                            CurveRedraw &graph, DumpDisplay &display, UserDialogs &dialogs)
     : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), display_(display),
       dialogs_(dialogs)
 {
-}
-
-QString PresetMemory::ReadName(int address)
-{
-    return AnsiToString(ReadMemoryBytes(state_, link_, address, NameLength));
 }
 
 void PresetMemory::DumpDeviceMemory()
@@ -73,7 +29,27 @@ void PresetMemory::DumpDeviceMemory()
         return;
     }
     display_.SetSplashLabel(DumpingText);
-    const UserDirectory directory = ReadUserDirectory(state_, link_);
+    // The current name and settings are read before the directory's answers
+    // are settled, so that a sound dump sends exactly the frames of a plain
+    // one and waits for a quiet line only once, after the block.
+    MemoryReader reader(state_, link_, ReadCheck::Sound);
+    int currentNameAt = 0;
+    std::optional<BlockArray> block;
+    quint64 blockSerial = 0;
+    const std::optional<UserDirectory> directory = ReadUserDirectory(reader, [&] {
+        currentNameAt = reader.Read(CurrentNameAddress, NameLength);
+        if (!state_.ProgramEnding && link_.ReadPresetBlock(CurrentSettingsSelector)) {
+            block.emplace();
+            std::copy_n(state_.RxBuffer.begin(), BlockBytes, block->begin());
+            blockSerial = link_.LastAnswerSerial();
+        }
+    });
+    if (directory && block && link_.Unsound(blockSerial))
+        block = ReadPresetBlockSoundly(state_, link_, CurrentSettingsSelector, ReadCheck::Sound);
+    // After "Time out" the program is ending: nothing more to show or send.
+    if (!directory || state_.ProgramEnding)
+        return;
+
     for (int e = 0; e < FixedPresetCount; ++e) {
         state_.PresetUsed[static_cast<std::size_t>(e)] = true;
         state_.PresetNames[static_cast<std::size_t>(e)] = DefaultPresetNames[static_cast<std::size_t>(e)];
@@ -81,38 +57,32 @@ void PresetMemory::DumpDeviceMemory()
     for (int n = 0; n < UserSlotCount; ++n) {
         const auto i = static_cast<std::size_t>(n + FixedPresetCount);
         const auto slot = static_cast<std::size_t>(n);
-        state_.PresetUsed[i] = directory.used[slot];
-        state_.PresetNames[i] = directory.used[slot] ? AnsiToString(directory.names[slot]) : EmptyPresetName;
+        state_.PresetUsed[i] = directory->used[slot];
+        state_.PresetNames[i] = directory->used[slot] ? AnsiToString(directory->names[slot]) : EmptyPresetName;
     }
-    state_.CurrentPresetName = ReadName(CurrentNameAddress);
-
-    const bool settingsRead = ReadCurrentSettings();
-    // After "Time out" the program is ending: nothing more to show or send.
-    if (state_.ProgramEnding)
-        return;
+    state_.CurrentPresetName = AnsiToString(reader.Values(currentNameAt, NameLength));
+    TakeCurrentSettings(block);
 
     FillEditorSuppressed();
     state_.SendSuppressed = false;
     // Settings that were never read are not sent back over the device's own.
-    if (settingsRead)
+    if (block)
         SendSettingsAfterDump();
     display_.SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
     FinishFill();
 }
 
-bool PresetMemory::ReadCurrentSettings()
+void PresetMemory::TakeCurrentSettings(const std::optional<BlockArray> &block)
 {
-    const bool read = link_.ReadPresetBlock(CurrentSettingsSelector);
-    if (read) {
-        std::copy_n(state_.RxBuffer.begin(), BlockBytes, state_.PresetImage.begin());
-    } else if (!state_.ProgramEnding) {
-        // The receive buffer holds nothing of the block: the editor shows
-        // the flat preset, as in demo mode, not an image never filled.
-        std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
-        dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
-                              QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
+    if (block) {
+        std::copy(block->begin(), block->end(), state_.PresetImage.begin());
+        return;
     }
-    return read;
+    // Nothing of the block was taken: the editor shows the flat preset, as
+    // in demo mode, not an image never filled.
+    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
+    dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
+                          QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
 }
 
 void PresetMemory::FillEditorSuppressed()

@@ -35,6 +35,15 @@ struct LinkRig {
     QList<QByteArray> Writes() const { return port.Writes(); }
 };
 
+// Zeros without pause from `from` on, for `seconds`: 4 KiB every 0.2 ms,
+// far more than any answer, as a broken device server sends them.
+inline void InjectFlood(sim::InProcessPort &port, double from, double seconds)
+{
+    const QByteArray zeros(4096, '\0');
+    for (double at = from; at < from + seconds; at += 0.0002)
+        port.InjectBytes(zeros, at);
+}
+
 inline QByteArray FrameBytes(const Frame &frame)
 {
     return QByteArray(reinterpret_cast<const char *>(frame.data()), static_cast<qsizetype>(frame.size()));
