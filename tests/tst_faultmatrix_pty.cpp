@@ -44,21 +44,29 @@ struct Snapshot {
     double seconds = 0.0;
 };
 
-// The program in its own folder against its own simulator, which leaves out
-// `silent` answers (-1: all) to the operation's command.
+// The simulator's options that leave out `silent` answers (-1: all) to the
+// operation's command.
+QStringList SilentArguments(Operation op, int silent)
+{
+    QStringList args;
+    if (silent != 0) {
+        args << QStringLiteral("--fault-command") << QString::number(CommandOf(op)) << QStringLiteral("--silent")
+             << QString::number(silent);
+        // The dump reads a block too: a preset read's fault waits for it.
+        if (op == Operation::BlockRead)
+            args << QStringLiteral("--fault-after") << QStringLiteral("1");
+    }
+    return args;
+}
+
+// The program in its own folder against its own simulator, started with
+// `faults`.
 class PtyRun {
 public:
-    PtyRun(Operation op, int silent) : op_(op)
+    PtyRun(Operation op, int silent) : PtyRun(op, SilentArguments(op, silent)) {}
+    PtyRun(Operation op, const QStringList &faults) : op_(op)
     {
-        QStringList args = {QStringLiteral("--fast")};
-        if (silent != 0) {
-            args << QStringLiteral("--fault-command") << QString::number(CommandOf(op)) << QStringLiteral("--silent")
-                 << QString::number(silent);
-            // The dump reads a block too: a preset read's fault waits for it.
-            if (op == Operation::BlockRead)
-                args << QStringLiteral("--fault-after") << QStringLiteral("1");
-        }
-        started_ = sim_.Start(args);
+        started_ = sim_.Start(QStringList{QStringLiteral("--fast")} + faults);
         qputenv("KSR704_PORTS", sim_.PortPath().toLocal8Bit());
         QDir::setCurrent(folder_.path());
     }
@@ -209,6 +217,41 @@ private slots:
     {
         QFETCH(Operation, op);
         CheckNeverAnswered(op);
+    }
+
+    // A reply split across its time-out in the dump is read again, and a
+    // flood ends in "Time out", over a terminal and over tcp://.
+    void strayBytesInTheDump_data()
+    {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<bool>("timesOut");
+        const QStringList split{QStringLiteral("--split"),         QStringLiteral("5:3300"),
+                                QStringLiteral("--fault-command"), QStringLiteral("0x10"),
+                                QStringLiteral("--fault-count"),   QStringLiteral("1"),
+                                QStringLiteral("--fault-after"),   QStringLiteral("16")};
+        const QStringList flood{QStringLiteral("--flood-after"), QStringLiteral("100")};
+        QTest::newRow("split, terminal") << split << false;
+        QTest::newRow("split, tcp") << split + sim::SimProcess::TcpLoopback() << false;
+        QTest::newRow("flood, terminal") << flood << true;
+        QTest::newRow("flood, tcp") << flood + sim::SimProcess::TcpLoopback() << true;
+    }
+    void strayBytesInTheDump()
+    {
+        QFETCH(QStringList, faults);
+        QFETCH(bool, timesOut);
+        PtyRun run(Operation::DumpReads, faults);
+        QVERIFY(run.Started());
+        const Snapshot after = run.Perform();
+        if (timesOut) {
+            QCOMPARE(after.texts, QStringList{QStringLiteral("Time out")});
+            QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+            return;
+        }
+        const Snapshot &ref = Reference(Operation::DumpReads);
+        QCOMPARE(after.texts, ref.texts);
+        QCOMPARE(after.exitCodes, ref.exitCodes);
+        QCOMPARE(after.image, ref.image);
+        QCOMPARE(after.names, ref.names);
     }
 
     // Six waits of 18.144 s each: these two run as tests of their own.
