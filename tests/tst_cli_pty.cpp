@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using ksr::sim::SimDevice;
 using ksr::sim::SimProcess;
 
@@ -34,9 +36,13 @@ CliRun RunCli(const QStringList &arguments, const QString &folder, const QString
     cli.setProcessEnvironment(env);
     cli.setWorkingDirectory(folder);
     cli.start(QStringLiteral(KSR704_CLI_PATH), arguments);
-    if (!cli.waitForFinished(120000))
+    // A run that hangs is ended and counts as no status at all.
+    bool finished = cli.waitForFinished(120000);
+    if (!finished) {
         cli.kill();
-    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
+        cli.waitForFinished();
+    }
+    return {finished && cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
             QString::fromLocal8Bit(cli.readAllStandardOutput()), QString::fromLocal8Bit(cli.readAllStandardError())};
 }
 
@@ -316,21 +322,34 @@ private slots:
         QCOMPARE(MemoryOf(ReadAll(state)).mid(ksr::sim::UsedMarkerBase + 15, 1), QByteArray(1, '\0'));
     }
 
+    // `config`: what init.cfg in the working folder is: none, a FIFO
+    // (nobody writes to it, so reading it would wait for ever), or a file
+    // naming port 2.
     void noDeviceExits3_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("config");
         QTest::addColumn<QString>("message");
-        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QStringLiteral("cannot open %1/none\n");
+        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QString() << QStringLiteral("cannot open %1/none\n");
         // %2: a loopback port nobody listens on, which refuses the connection.
-        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
-        QTest::newRow("search") << QStringList{} << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
+        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QString() << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
+        QTest::newRow("search") << QStringList{} << QString() << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
+        QTest::newRow("search, init.cfg a FIFO") << QStringList{} << QStringLiteral("fifo") << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)\n");
+        QTest::newRow("search, init.cfg port 2") << QStringList{} << QStringLiteral("port 2") << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b, init.cfg)\n");
     }
 
     void noDeviceExits3()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, config);
         QFETCH(QString, message);
         QTemporaryDir work;
+        const QString configPath = work.filePath(QStringLiteral("init.cfg"));
+        const QByteArray portTwo = QByteArray::fromHex("0200AABBCCDDEEFF001122334455");
+        if (config == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(configPath).constData(), 0600), 0);
+        else if (!config.isEmpty())
+            QVERIFY(WriteAll(configPath, portTwo));
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString freePort = QString::number(closed.serverPort());
@@ -342,8 +361,14 @@ private slots:
         QCOMPARE(run.status, 3);
         message.replace(QStringLiteral("%1"), work.path());
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        // The search only reads init.cfg.
-        QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("init.cfg"))));
+        // The search only reads init.cfg: it neither creates nor changes it.
+        const QFileInfo after(configPath);
+        if (config.isEmpty())
+            QVERIFY(!after.exists());
+        else if (config == QLatin1String("fifo"))
+            QVERIFY(after.exists() && !after.isFile());
+        else
+            QCOMPARE(ReadAll(configPath), portTwo);
     }
 };
 

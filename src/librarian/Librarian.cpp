@@ -95,11 +95,9 @@ int Librarian::FindDevice()
         return ExitNoDevice;
     }
 
-    // init.cfg is only read: the command line never changes the saved port.
-    QFile config(QStringLiteral("init.cfg"));
-    std::int16_t saved = 0;
-    if (config.open(QIODevice::ReadOnly))
-        saved = ParsePortConfig(config.read(PortConfigRecordBytes)).PortNumber();
+    // init.cfg is only read, as the program reads it: the command line never
+    // creates it nor changes the saved port.
+    const std::int16_t saved = ReadPortConfig(QStringLiteral("init.cfg"), PortConfigAccess::ReadOnly).PortNumber();
     state_.PortNumber = saved;
     if (ProbeSavedPort(state_, link_) || PortSearch(state_, link_))
         return ExitOk;
