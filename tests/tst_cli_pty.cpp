@@ -235,6 +235,9 @@ private slots:
         QTest::newRow("no directory.txt") << QStringList{QStringLiteral("restore"), QStringLiteral(".")} << QStringLiteral("holds no directory.txt");
         QTest::newRow("entry empty in the backup") << QStringList{QStringLiteral("restore"), QStringLiteral("backup"), QStringLiteral("06")} << QStringLiteral("entry 06 is empty");
         QTest::newRow("preset file missing") << QStringList{QStringLiteral("restore"), QStringLiteral("backup")} << QStringLiteral("no such preset file");
+        // The longest directory.txt a backup writes is read whole; one of 1 GiB is refused unread.
+        QTest::newRow("largest directory.txt") << QStringList{QStringLiteral("restore"), QStringLiteral("largest")} << QStringLiteral("largest/05-\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC.Fbk: no such preset file");
+        QTest::newRow("directory.txt of 1 GiB") << QStringList{QStringLiteral("restore"), QStringLiteral("huge")} << QStringLiteral("huge/directory.txt is larger than a backup's directory can be (784 bytes at most); nothing restored");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("erase")} << QStringLiteral("unknown command");
         QTest::newRow("store without name") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05")} << QStringLiteral("usage:");
     }
@@ -253,6 +256,19 @@ private slots:
             directory += QByteArray::number(entry).rightJustified(2, '0')
                          + (entry == 5 ? "  Hall    used gone.Fbk\n" : "          empty -\n");
         QVERIFY(WriteAll(work.filePath(QStringLiteral("backup/directory.txt")), directory));
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("huge")));
+        QFile huge(work.filePath(QStringLiteral("huge/directory.txt")));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write(directory) == directory.size() && huge.resize(qint64(1) << 30));
+        huge.close();
+        // Every entry used, named with the letter that takes the most bytes in a file name.
+        QByteArray largest;
+        const QByteArray euros = QString(8, QChar(0x20AC)).toUtf8();
+        for (int entry = 5; entry <= 20; ++entry) {
+            const QByteArray number = QByteArray::number(entry).rightJustified(2, '0');
+            largest += number + ' ' + QByteArray(8, '\x80') + " used " + number + '-' + euros + ".Fbk\n";
+        }
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("largest")));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("largest/directory.txt")), largest));
 
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));

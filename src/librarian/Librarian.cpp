@@ -282,8 +282,16 @@ int Librarian::Restore()
         PrintError(QStringLiteral("cannot read %1: %2").arg(directoryPath, file.errorString()));
         return ExitRefused;
     }
+    // However large the file, no more is read than a directory can hold.
+    const QByteArray bytes = file.read(LargestDirectoryBytes + 1);
+    if (bytes.size() > LargestDirectoryBytes) {
+        PrintError(QStringLiteral("%1 is larger than a backup's directory can be (%2 bytes at most); nothing restored")
+                       .arg(directoryPath)
+                       .arg(LargestDirectoryBytes));
+        return ExitRefused;
+    }
     QString error;
-    const auto directory = ParseDirectory(file.readAll(), &error);
+    const auto directory = ParseDirectory(bytes, &error);
     if (!directory) {
         PrintError(QStringLiteral("%1: %2; nothing restored").arg(directoryPath, error));
         return ExitRefused;
