@@ -7,6 +7,7 @@
 #include "sim/SimProcess.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -56,6 +57,36 @@ bool WriteAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every entry of `folder`, hidden ones and those of its subfolders too, with
+// the bytes of each regular file ("<folder>" for a folder, "<other>" for
+// anything else, a FIFO say, which is not read).
+QMap<QString, QByteArray> FolderContents(const QString &folder)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        contents.insert(QDir(folder).relativeFilePath(path), info.isDir()    ? QByteArray("<folder>")
+                                                             : info.isFile() ? ReadAll(path)
+                                                                             : QByteArray("<other>"));
+    }
+    return contents;
+}
+
+// An earlier backup in `folder`, of entry 05 only, beside a file of the user's own.
+bool WriteEarlierBackup(const QString &folder)
+{
+    QByteArray directory = "05   Hall   used 05-Hall.Fbk\n";
+    for (int entry = 6; entry <= 20; ++entry)
+        directory += QByteArray::number(entry).rightJustified(2, '0') + "          empty -\n";
+    return QDir().mkpath(folder) && WriteAll(QDir(folder).filePath(QStringLiteral("05-Hall.Fbk")), QByteArray(161, '\x11'))
+           && WriteAll(QDir(folder).filePath(QStringLiteral("current.Fbk")), QByteArray(161, '\x22'))
+           && WriteAll(QDir(folder).filePath(QStringLiteral("directory.txt")), directory)
+           && WriteAll(QDir(folder).filePath(QStringLiteral("notes.txt")), "set list for Friday\n");
 }
 
 // A device whose user slots are `names` (8 bytes each; empty: slot empty),
@@ -142,7 +173,9 @@ private slots:
         QCOMPARE(lines[5], QStringLiteral("06            empty"));
         QCOMPARE(lines[14], QStringLiteral("15  A/B\u00E9:?*   used"));
 
+        // Over an earlier backup, beside a file of the user's own.
         QDir folder(work.filePath(QStringLiteral("backup")));
+        QVERIFY(WriteEarlierBackup(folder.path()));
         const CliRun backup =
             RunCli({QStringLiteral("--device"), first.PortPath(), QStringLiteral("backup"), folder.path()}, work.path());
         QCOMPARE(backup.status, 0);
@@ -155,9 +188,11 @@ private slots:
         QCOMPARE(CountCommand(frames, QStringLiteral("10")), frames.size() - 3);
 
         const QByteArray memory = MemoryOf(ReadAll(work.filePath(QStringLiteral("a.state"))));
-        QCOMPARE(folder.entryList(QDir::Files),
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({QStringLiteral("05-Hall.Fbk"), QStringLiteral("15-A_B\u00E9___.Fbk"),
-                              QStringLiteral("current.Fbk"), QStringLiteral("directory.txt")}));
+                              QStringLiteral("current.Fbk"), QStringLiteral("directory.txt"),
+                              QStringLiteral("notes.txt")}));
+        QCOMPARE(ReadAll(folder.filePath(QStringLiteral("notes.txt"))), QByteArray("set list for Friday\n"));
         for (const auto &[file, slot] : {std::pair{QStringLiteral("05-Hall.Fbk"), 0}, {QStringLiteral("15-A_B\u00E9___.Fbk"), 10}}) {
             const QByteArray preset = ReadAll(folder.filePath(file));
             QCOMPARE(preset.size(), 161);
@@ -278,13 +313,26 @@ private slots:
         QCOMPARE(FramesOf(sim), QStringList());
     }
 
-    // A device server that takes the connection and then never answers is
-    // a device that stopped answering.
-    void timeOutKeepsTheFilesWrittenWithoutDirectory_data() { AddLineRows(); }
-    void timeOutKeepsTheFilesWrittenWithoutDirectory()
+    // A backup cut short leaves the folder as it was: an earlier backup in it
+    // whole, the user's own files, and no new file; a folder it created goes
+    // again. A device server that takes the connection and then never
+    // answers is a device that stopped answering.
+    void cutShortBackupLeavesTheFolderAsItWas_data()
+    {
+        QTest::addColumn<QStringList>("line");
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("terminal, earlier backup") << QStringList{} << true;
+        QTest::newRow("tcp, no folder yet") << SimProcess::TcpLoopback() << false;
+    }
+    void cutShortBackupLeavesTheFolderAsItWas()
     {
         QFETCH(QStringList, line);
+        QFETCH(bool, earlier);
         QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("backup"));
+        if (earlier)
+            QVERIFY(WriteEarlierBackup(folder));
+        const QMap<QString, QByteArray> before = FolderContents(folder);
         // Silent from the second preset on: probe, 16 markers, 168 bytes of entry 05.
         SimProcess sim;
         QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--fault-after"), QStringLiteral("190"),
@@ -295,10 +343,9 @@ private slots:
                                   work.path());
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(QStringLiteral("ksr704-cli: Time out\n")), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("directory.txt was not written")), qPrintable(run.err));
-        QCOMPARE(QDir(work.filePath(QStringLiteral("backup"))).entryList(QDir::Files),
-                 QStringList{QStringLiteral("05-Hall.Fbk")});
-        QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/05-Hall.Fbk"))).size(), 161);
+        QVERIFY2(run.err.contains(QStringLiteral("backup cut short: backup is left as it was")), qPrintable(run.err));
+        QCOMPARE(FolderContents(folder), before);
+        QCOMPARE(QFileInfo::exists(folder), earlier);
     }
 
     // The connection drops in the middle of a store: the store ends in
@@ -340,32 +387,38 @@ private slots:
 
     // `config`: what init.cfg in the working folder is: none, a FIFO
     // (nobody writes to it, so reading it would wait for ever), or a file
-    // naming port 2.
+    // naming port 2. The working folder holds an earlier backup in "backup".
     void noDeviceExits3_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("config");
+        QTest::addColumn<QStringList>("command");
         QTest::addColumn<QString>("message");
-        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QString() << QStringLiteral("cannot open %1/none\n");
+        const QStringList list = {QStringLiteral("list")};
+        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QString() << list << QStringLiteral("cannot open %1/none\n");
         // %2: a loopback port nobody listens on, which refuses the connection.
-        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QString() << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
-        QTest::newRow("search") << QStringList{} << QString() << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
-        QTest::newRow("search, init.cfg a FIFO") << QStringList{} << QStringLiteral("fifo") << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)\n");
-        QTest::newRow("search, init.cfg port 2") << QStringList{} << QStringLiteral("port 2") << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b, init.cfg)\n");
+        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QString() << list << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
+        QTest::newRow("search") << QStringList{} << QString() << list << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
+        QTest::newRow("search, init.cfg a FIFO") << QStringList{} << QStringLiteral("fifo") << list << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)\n");
+        QTest::newRow("search, init.cfg port 2") << QStringList{} << QStringLiteral("port 2") << list << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b, init.cfg)\n");
+        QTest::newRow("backup over the earlier one") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QString() << QStringList{QStringLiteral("backup"), QStringLiteral("backup")} << QStringLiteral("cannot open %1/none\n");
+        QTest::newRow("backup into a new folder") << QStringList{} << QString() << QStringList{QStringLiteral("backup"), QStringLiteral("new")} << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)\n");
     }
 
     void noDeviceExits3()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, config);
+        QFETCH(QStringList, command);
         QFETCH(QString, message);
         QTemporaryDir work;
         const QString configPath = work.filePath(QStringLiteral("init.cfg"));
-        const QByteArray portTwo = QByteArray::fromHex("0200AABBCCDDEEFF001122334455");
         if (config == QLatin1String("fifo"))
             QCOMPARE(mkfifo(QFile::encodeName(configPath).constData(), 0600), 0);
         else if (!config.isEmpty())
-            QVERIFY(WriteAll(configPath, portTwo));
+            QVERIFY(WriteAll(configPath, QByteArray::fromHex("0200AABBCCDDEEFF001122334455")));
+        QVERIFY(WriteEarlierBackup(work.filePath(QStringLiteral("backup"))));
+        const QMap<QString, QByteArray> before = FolderContents(work.path());
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString freePort = QString::number(closed.serverPort());
@@ -373,18 +426,13 @@ private slots:
         arguments.replaceInStrings(QStringLiteral("%2"), freePort);
         message.replace(QStringLiteral("%2"), freePort);
         const QString ports = work.filePath(QStringLiteral("a")) + QLatin1Char(':') + work.filePath(QStringLiteral("b"));
-        const CliRun run = RunCli(arguments + QStringList{QStringLiteral("list")}, work.path(), ports);
+        const CliRun run = RunCli(arguments + command, work.path(), ports);
         QCOMPARE(run.status, 3);
         message.replace(QStringLiteral("%1"), work.path());
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        // The search only reads init.cfg: it neither creates nor changes it.
-        const QFileInfo after(configPath);
-        if (config.isEmpty())
-            QVERIFY(!after.exists());
-        else if (config == QLatin1String("fifo"))
-            QVERIFY(after.exists() && !after.isFile());
-        else
-            QCOMPARE(ReadAll(configPath), portTwo);
+        // Nothing in the folder changes: the search only reads init.cfg (and
+        // creates none), and a backup touches nothing before the device answered.
+        QCOMPARE(FolderContents(work.path()), before);
     }
 };
 

@@ -120,7 +120,10 @@ COMMANDS
         Every used user preset, read from device memory, into DIR as
         NN-NAME.Fbk, the current settings as current.Fbk, and directory.txt
         (one line per user entry: number, the 8 name bytes as stored, used
-        or empty, file name), written last.
+        or empty, file name), written last. The files are gathered in a
+        hidden folder in DIR and moved into place only once all of them
+        were read and written: without a device, or cut short, DIR is left
+        as it was, an earlier backup in it whole. Other files in DIR stay.
     restore DIR [ENTRY...]
         Stores the presets of backup folder DIR back into their entries,
         under the names directory.txt holds. Without ENTRY every user entry

@@ -1,5 +1,7 @@
 #include "librarian/Librarian.h"
 
+#include "librarian/BackupStage.h"
+
 #include "core/AnsiText.h"
 #include "core/FileWriting.h"
 #include "core/PortConfig.h"
@@ -205,23 +207,24 @@ int Librarian::List()
 
 int Librarian::Backup()
 {
-    const QDir folder(options_.path);
-    if (!QDir().mkpath(options_.path)) {
-        PrintError(QStringLiteral("cannot create the folder %1").arg(options_.path));
-        return ExitWriteFailed;
-    }
-    // An older backup's directory goes first: until the new one is complete
-    // the folder cannot be taken for a whole backup.
-    const QString directoryPath = folder.filePath(QString::fromLatin1(DirectoryFileName));
-    if (QFileInfo::exists(directoryPath) && !QFile::remove(directoryPath)) {
-        PrintError(QStringLiteral("cannot remove the old %1").arg(directoryPath));
+    // Nothing in the folder changes before the device has answered, and an
+    // earlier backup there stays whole until the new one is complete: the
+    // new files are staged in the folder and moved into place at the end.
+    const QFileInfo target(options_.path);
+    if (target.exists() && !target.isDir()) {
+        PrintError(QStringLiteral("cannot create the folder %1: a file of that name is there").arg(options_.path));
         return ExitWriteFailed;
     }
     if (const int found = FindDevice(); found != ExitOk)
         return found;
+    BackupStage stage(options_.path);
+    QString error;
+    if (!stage.Open(&error)) {
+        PrintError(error);
+        return ExitWriteFailed;
+    }
 
-    const QString cutShort = QStringLiteral("backup cut short: the files written so far are kept, %1 was not written")
-                                 .arg(directoryPath);
+    const QString cutShort = QStringLiteral("backup cut short: %1 is left as it was").arg(options_.path);
     const auto used = ReadUsedMarkers(state_, link_);
     if (Ended(cutShort))
         return ExitTimeOut;
@@ -229,6 +232,7 @@ int Librarian::Backup()
     progress_.Begin(usedCount * (PresetBytes + NameLength) + BlockBytes);
 
     BackupDirectory directory;
+    QStringList written;
     for (int n = 0; n < UserSlotCount; ++n) {
         if (!used[static_cast<std::size_t>(n)])
             continue;
@@ -239,8 +243,9 @@ int Librarian::Backup()
             return ExitTimeOut;
         BackupEntry &line = directory[static_cast<std::size_t>(n)];
         line = {true, slot.name, PresetFileName(entry, slot.name)};
-        if (!WritePresetFile(folder.filePath(line.fileName), slot.image))
+        if (!WritePresetFile(stage.StagedPath(line.fileName), slot.image))
             return ExitWriteFailed;
+        written << line.fileName;
         progress_.Finished(QStringLiteral("entry %1 \"%2\" -> %3").arg(EntryText(entry), AnsiToString(slot.name),
                                                                        line.fileName));
     }
@@ -255,14 +260,19 @@ int Librarian::Backup()
     const PresetImageArray &current = *read;
     progress_.Advance(BlockBytes);
     const QString currentFile = QString::fromLatin1(CurrentFileName);
-    if (!WritePresetFile(folder.filePath(currentFile), current))
+    if (!WritePresetFile(stage.StagedPath(currentFile), current))
         return ExitWriteFailed;
+    written << currentFile;
     progress_.Finished(QStringLiteral("current settings -> %1").arg(currentFile));
     progress_.End();
 
-    QString error;
+    const QString directoryPath = stage.StagedPath(QString::fromLatin1(DirectoryFileName));
     if (!ReplaceFileContents(directoryPath, DirectoryBytes(directory), &error)) {
         PrintError(QStringLiteral("cannot write %1: %2").arg(directoryPath, error));
+        return ExitWriteFailed;
+    }
+    if (!stage.Commit(written, &error)) {
+        PrintError(error);
         return ExitWriteFailed;
     }
     return ExitOk;
