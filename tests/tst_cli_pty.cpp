@@ -2,6 +2,7 @@
 // sends, the backup folder it writes, a restore onto a second device, and
 // the exit statuses of refusals, "Time out" and a missing device.
 
+#include "core/Tables.h"
 #include "sim/DeviceMemory.h"
 #include "sim/SimDevice.h"
 #include "sim/SimProcess.h"
@@ -89,8 +90,36 @@ bool WriteEarlierBackup(const QString &folder)
            && WriteAll(QDir(folder).filePath(QStringLiteral("notes.txt")), "set list for Friday\n");
 }
 
+// A preset the device takes, told apart by `seed`: every field varied within
+// its range, the bytes carried unchanged counting up from `seed`.
+QByteArray ValidPreset(int seed)
+{
+    QByteArray preset(ksr::PresetBytes, '\0');
+    for (int m = 0; m < ksr::PresetBytes; ++m)
+        preset[m] = static_cast<char>(seed + m);
+    for (int c = 0; c < 2; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const int v = seed + c;
+        preset[ksr::ReleaseOffset[i]] = static_cast<char>(v % 2);
+        preset[ksr::SearchModeOffset[i]] = static_cast<char>((v + 1) % 2);
+        preset[ksr::AutoCountOffset[i]] = static_cast<char>(1 + v % 12);
+        preset[ksr::AutoQOffset[i]] = static_cast<char>(v % 4);
+        preset[ksr::AttenuationOffset[i]] = static_cast<char>(v % 2);
+        preset[ksr::SensitivityOffset[i]] = static_cast<char>(v % 16);
+        for (int n = 0; n < ksr::FiltersPerChannel; ++n) {
+            const int at = ksr::NotchOffset[static_cast<std::size_t>(c * ksr::FiltersPerChannel + n)];
+            const int frequency = (v * 37 + n * 61) % ksr::FrequencyCount;
+            preset[at] = static_cast<char>((v + n) % 46);
+            preset[at + 1] = static_cast<char>(frequency / 256);
+            preset[at + 2] = static_cast<char>(frequency % 256);
+            preset[at + 3] = static_cast<char>((v + n) % 4);
+        }
+    }
+    return preset;
+}
+
 // A device whose user slots are `names` (8 bytes each; empty: slot empty),
-// each slot's data counting up from `seed` + slot.
+// each slot holding ValidPreset(seed + slot).
 QByteArray StateWith(const std::array<QByteArray, ksr::sim::UserSlots> &names, int seed)
 {
     SimDevice device;
@@ -99,8 +128,9 @@ QByteArray StateWith(const std::array<QByteArray, ksr::sim::UserSlots> &names, i
         device.SetMemoryByte(ksr::sim::UsedMarkerBase + slot, name.isEmpty() ? 0x00 : ksr::sim::UsedMarker);
         for (int i = 0; i < ksr::sim::NameBytes && !name.isEmpty(); ++i)
             device.SetMemoryByte(ksr::sim::SlotNameAddress(slot) + i, static_cast<std::uint8_t>(name[i]));
+        const QByteArray preset = ValidPreset(seed + slot);
         for (int m = 0; m < ksr::PresetBytes; ++m)
-            device.SetMemoryByte(ksr::sim::SlotPresetAddress(slot) + m, static_cast<std::uint8_t>(seed + slot + m));
+            device.SetMemoryByte(ksr::sim::SlotPresetAddress(slot) + m, static_cast<std::uint8_t>(preset[m]));
     }
     return device.SaveState();
 }
@@ -274,6 +304,14 @@ private slots:
         QTest::newRow("largest directory.txt") << QStringList{QStringLiteral("restore"), QStringLiteral("largest")} << QStringLiteral("largest/05-\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC.Fbk: no such preset file");
         QTest::newRow("directory.txt of 1 GiB") << QStringList{QStringLiteral("restore"), QStringLiteral("huge")} << QStringLiteral("huge/directory.txt is larger than a backup's directory can be (784 bytes at most); nothing restored");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("erase")} << QStringLiteral("unknown command");
+        // Files whose fields the device does not take, and names it cannot hold.
+        QTest::newRow("store of 161 x 0xFF") << QStringList{QStringLiteral("store"), QStringLiteral("ff.Fbk"), QStringLiteral("05"), QStringLiteral("x")} << QStringLiteral("ff.Fbk is not a preset the device takes: Left release mode 255 is outside 0..1\n");
+        QTest::newRow("load of 161 x 0xFF") << QStringList{QStringLiteral("load"), QStringLiteral("ff.Fbk")} << QStringLiteral("ff.Fbk is not a preset the device takes: Left release mode 255 is outside 0..1\n");
+        QTest::newRow("store of English text") << QStringList{QStringLiteral("store"), QStringLiteral("text.Fbk"), QStringLiteral("05"), QStringLiteral("x")} << QStringLiteral("text.Fbk is not a preset the device takes: Left release mode 116 is outside 0..1\n");
+        QTest::newRow("load of a gain step out of range") << QStringList{QStringLiteral("load"), QStringLiteral("gain.Fbk")} << QStringLiteral("gain.Fbk is not a preset the device takes: Left notch 3 gain step 255 is outside 0..45\n");
+        QTest::newRow("restore of 161 x 0xFF") << QStringList{QStringLiteral("restore"), QStringLiteral("bad")} << QStringLiteral("bad/06-Bad.Fbk is not a preset the device takes: Left release mode 255 is outside 0..1\n");
+        QTest::newRow("name in Greek") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05"), QStringLiteral("Ab\u03A9\u03BC")} << QStringLiteral("name \"Ab\u03A9\u03BC\" holds \"\u03A9\" (U+03A9), which a preset name cannot");
+        QTest::newRow("name with an emoji") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05"), QStringLiteral("Hi\U0001F600")} << QStringLiteral("name \"Hi\U0001F600\" holds \"\U0001F600\" (U+1F600), which a preset name cannot");
         QTest::newRow("store without name") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05")} << QStringLiteral("usage:");
     }
 
@@ -284,7 +322,22 @@ private slots:
         QTemporaryDir work;
         QVERIFY(WriteAll(work.filePath(QStringLiteral("short.Fbk")), QByteArray(160, '\0')));
         QVERIFY(WriteAll(work.filePath(QStringLiteral("long.Fbk")), QByteArray(162, '\0')));
-        QVERIFY(WriteAll(work.filePath(QStringLiteral("good.Fbk")), QByteArray(161, '\0')));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("good.Fbk")), ValidPreset(0) + '\0'));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("ff.Fbk")), QByteArray(161, '\xFF')));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("text.Fbk")),
+                         QByteArray("This is a letter, not a preset. ").repeated(6).left(161)));
+        QByteArray gain = ValidPreset(0) + '\0';
+        gain[ksr::NotchOffset[2]] = '\xFF';
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("gain.Fbk")), gain));
+        // A backup whose entry 05 is fine and entry 06 is not.
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("bad")));
+        QByteArray bad;
+        for (int entry = 5; entry <= 20; ++entry)
+            bad += QByteArray::number(entry).rightJustified(2, '0')
+                   + (entry == 5 ? "  Hall    used 05-Hall.Fbk\n" : entry == 6 ? "   Bad    used 06-Bad.Fbk\n" : "          empty -\n");
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("bad/directory.txt")), bad));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("bad/05-Hall.Fbk")), ValidPreset(1) + '\0'));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("bad/06-Bad.Fbk")), QByteArray(161, '\xFF')));
         QVERIFY(QDir(work.path()).mkdir(QStringLiteral("backup")));
         QByteArray directory;
         for (int entry = 5; entry <= 20; ++entry)

@@ -5,6 +5,7 @@
 #include "core/AnsiText.h"
 #include "core/FileWriting.h"
 #include "core/PortConfig.h"
+#include "core/PresetFields.h"
 #include "core/PresetFile.h"
 #include "core/Protocol.h"
 #include "link/PortChoice.h"
@@ -145,8 +146,16 @@ std::optional<PresetImageArray> Librarian::ReadPresetInput(const QString &path)
         return std::nullopt;
     }
     const PresetFileRead read = ParsePresetFile(bytes);
-    if (!read.image)
+    if (!read.image) {
         PrintError(QStringLiteral("%1:%2").arg(path, read.error));
+        return std::nullopt;
+    }
+    // The device is sent only values it takes; the program's editor brings
+    // them into range instead, where the user sees them.
+    if (const QString outside = FirstFieldOutOfRange(*read.image); !outside.isEmpty()) {
+        PrintError(QStringLiteral("%1 is not a preset the device takes: %2").arg(path, outside));
+        return std::nullopt;
+    }
     return read.image;
 }
 
