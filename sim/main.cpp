@@ -20,10 +20,15 @@ namespace {
 
 using namespace ksr::sim;
 
-int Fail(const QString &message)
+// Exit statuses: a failure to serve, and refused options (as the other programs refuse theirs).
+constexpr int ExitFailed = 1;
+constexpr int ExitRefused = 2;
+
+// Prints the message on stderr and gives back `status`.
+int Fail(const QString &message, int status = ExitFailed)
 {
     std::fprintf(stderr, "ksr704-sim: %s\n", qPrintable(message));
-    return 1;
+    return status;
 }
 
 void PrintLine(const QString &line)
@@ -77,7 +82,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (const auto *bad = std::get_if<OptionError>(&parsed))
-        return Fail(bad->message);
+        return Fail(bad->message, ExitRefused);
     const SimOptions &options = std::get<SimOptions>(parsed);
 
     SimDevice device;

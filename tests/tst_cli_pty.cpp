@@ -2,11 +2,13 @@
 // sends, the backup folder it writes, a restore onto a second device, and
 // the exit statuses of refusals, "Time out" and a missing device.
 
+#include "core/Tables.h"
 #include "sim/DeviceMemory.h"
 #include "sim/SimDevice.h"
 #include "sim/SimProcess.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +16,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using ksr::sim::SimDevice;
 using ksr::sim::SimProcess;
@@ -35,9 +39,13 @@ CliRun RunCli(const QStringList &arguments, const QString &folder, const QString
     cli.setProcessEnvironment(env);
     cli.setWorkingDirectory(folder);
     cli.start(QStringLiteral(KSR704_CLI_PATH), arguments);
-    if (!cli.waitForFinished(120000))
+    // A run that hangs is ended and counts as no status at all.
+    bool finished = cli.waitForFinished(120000);
+    if (!finished) {
         cli.kill();
-    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
+        cli.waitForFinished();
+    }
+    return {finished && cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
             QString::fromLocal8Bit(cli.readAllStandardOutput()), QString::fromLocal8Bit(cli.readAllStandardError())};
 }
 
@@ -53,8 +61,66 @@ bool WriteAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Every entry of `folder`, hidden ones and those of its subfolders too, with
+// the bytes of each regular file ("<folder>" for a folder, "<other>" for
+// anything else, a FIFO say, which is not read).
+QMap<QString, QByteArray> FolderContents(const QString &folder)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        contents.insert(QDir(folder).relativeFilePath(path), info.isDir()    ? QByteArray("<folder>")
+                                                             : info.isFile() ? ReadAll(path)
+                                                                             : QByteArray("<other>"));
+    }
+    return contents;
+}
+
+// An earlier backup in `folder`, of entry 05 only, beside a file of the user's own.
+bool WriteEarlierBackup(const QString &folder)
+{
+    QByteArray directory = "05   Hall   used 05-Hall.Fbk\n";
+    for (int entry = 6; entry <= 20; ++entry)
+        directory += QByteArray::number(entry).rightJustified(2, '0') + "          empty -\n";
+    return QDir().mkpath(folder) && WriteAll(QDir(folder).filePath(QStringLiteral("05-Hall.Fbk")), QByteArray(161, '\x11'))
+           && WriteAll(QDir(folder).filePath(QStringLiteral("current.Fbk")), QByteArray(161, '\x22'))
+           && WriteAll(QDir(folder).filePath(QStringLiteral("directory.txt")), directory)
+           && WriteAll(QDir(folder).filePath(QStringLiteral("notes.txt")), "set list for Friday\n");
+}
+
+// A preset the device takes, told apart by `seed`: every field varied within
+// its range, the bytes carried unchanged counting up from `seed`.
+QByteArray ValidPreset(int seed)
+{
+    QByteArray preset(ksr::PresetBytes, '\0');
+    for (int m = 0; m < ksr::PresetBytes; ++m)
+        preset[m] = static_cast<char>(seed + m);
+    for (int c = 0; c < 2; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const int v = seed + c;
+        preset[ksr::ReleaseOffset[i]] = static_cast<char>(v % 2);
+        preset[ksr::SearchModeOffset[i]] = static_cast<char>((v + 1) % 2);
+        preset[ksr::AutoCountOffset[i]] = static_cast<char>(1 + v % 12);
+        preset[ksr::AutoQOffset[i]] = static_cast<char>(v % 4);
+        preset[ksr::AttenuationOffset[i]] = static_cast<char>(v % 2);
+        preset[ksr::SensitivityOffset[i]] = static_cast<char>(v % 16);
+        for (int n = 0; n < ksr::FiltersPerChannel; ++n) {
+            const int at = ksr::NotchOffset[static_cast<std::size_t>(c * ksr::FiltersPerChannel + n)];
+            const int frequency = (v * 37 + n * 61) % ksr::FrequencyCount;
+            preset[at] = static_cast<char>((v + n) % 46);
+            preset[at + 1] = static_cast<char>(frequency / 256);
+            preset[at + 2] = static_cast<char>(frequency % 256);
+            preset[at + 3] = static_cast<char>((v + n) % 4);
+        }
+    }
+    return preset;
+}
+
 // A device whose user slots are `names` (8 bytes each; empty: slot empty),
-// each slot's data counting up from `seed` + slot.
+// each slot holding ValidPreset(seed + slot).
 QByteArray StateWith(const std::array<QByteArray, ksr::sim::UserSlots> &names, int seed)
 {
     SimDevice device;
@@ -63,8 +129,9 @@ QByteArray StateWith(const std::array<QByteArray, ksr::sim::UserSlots> &names, i
         device.SetMemoryByte(ksr::sim::UsedMarkerBase + slot, name.isEmpty() ? 0x00 : ksr::sim::UsedMarker);
         for (int i = 0; i < ksr::sim::NameBytes && !name.isEmpty(); ++i)
             device.SetMemoryByte(ksr::sim::SlotNameAddress(slot) + i, static_cast<std::uint8_t>(name[i]));
+        const QByteArray preset = ValidPreset(seed + slot);
         for (int m = 0; m < ksr::PresetBytes; ++m)
-            device.SetMemoryByte(ksr::sim::SlotPresetAddress(slot) + m, static_cast<std::uint8_t>(seed + slot + m));
+            device.SetMemoryByte(ksr::sim::SlotPresetAddress(slot) + m, static_cast<std::uint8_t>(preset[m]));
     }
     return device.SaveState();
 }
@@ -137,7 +204,9 @@ private slots:
         QCOMPARE(lines[5], QStringLiteral("06            empty"));
         QCOMPARE(lines[14], QStringLiteral("15  A/B\u00E9:?*   used"));
 
+        // Over an earlier backup, beside a file of the user's own.
         QDir folder(work.filePath(QStringLiteral("backup")));
+        QVERIFY(WriteEarlierBackup(folder.path()));
         const CliRun backup =
             RunCli({QStringLiteral("--device"), first.PortPath(), QStringLiteral("backup"), folder.path()}, work.path());
         QCOMPARE(backup.status, 0);
@@ -151,9 +220,11 @@ private slots:
         QCOMPARE(CountCommand(frames, QStringLiteral("10")), frames.size() - 4);
 
         const QByteArray memory = MemoryOf(ReadAll(work.filePath(QStringLiteral("a.state"))));
-        QCOMPARE(folder.entryList(QDir::Files),
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({QStringLiteral("05-Hall.Fbk"), QStringLiteral("15-A_B\u00E9___.Fbk"),
-                              QStringLiteral("current.Fbk"), QStringLiteral("directory.txt")}));
+                              QStringLiteral("current.Fbk"), QStringLiteral("directory.txt"),
+                              QStringLiteral("notes.txt")}));
+        QCOMPARE(ReadAll(folder.filePath(QStringLiteral("notes.txt"))), QByteArray("set list for Friday\n"));
         for (const auto &[file, slot] : {std::pair{QStringLiteral("05-Hall.Fbk"), 0}, {QStringLiteral("15-A_B\u00E9___.Fbk"), 10}}) {
             const QByteArray preset = ReadAll(folder.filePath(file));
             QCOMPARE(preset.size(), 161);
@@ -267,7 +338,18 @@ private slots:
         QTest::newRow("no directory.txt") << QStringList{QStringLiteral("restore"), QStringLiteral(".")} << QStringLiteral("holds no directory.txt");
         QTest::newRow("entry empty in the backup") << QStringList{QStringLiteral("restore"), QStringLiteral("backup"), QStringLiteral("06")} << QStringLiteral("entry 06 is empty");
         QTest::newRow("preset file missing") << QStringList{QStringLiteral("restore"), QStringLiteral("backup")} << QStringLiteral("no such preset file");
+        // The longest directory.txt a backup writes is read whole; one of 1 GiB is refused unread.
+        QTest::newRow("largest directory.txt") << QStringList{QStringLiteral("restore"), QStringLiteral("largest")} << QStringLiteral("largest/05-\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC.Fbk: no such preset file");
+        QTest::newRow("directory.txt of 1 GiB") << QStringList{QStringLiteral("restore"), QStringLiteral("huge")} << QStringLiteral("huge/directory.txt is larger than a backup's directory can be (784 bytes at most); nothing restored");
         QTest::newRow("unknown command") << QStringList{QStringLiteral("erase")} << QStringLiteral("unknown command");
+        // Files whose fields the device does not take, and names it cannot hold.
+        QTest::newRow("store of 161 x 0xFF") << QStringList{QStringLiteral("store"), QStringLiteral("ff.Fbk"), QStringLiteral("05"), QStringLiteral("x")} << QStringLiteral("ff.Fbk is not a preset the device takes: Left release mode 255 is outside 0..1\n");
+        QTest::newRow("load of 161 x 0xFF") << QStringList{QStringLiteral("load"), QStringLiteral("ff.Fbk")} << QStringLiteral("ff.Fbk is not a preset the device takes: Left release mode 255 is outside 0..1\n");
+        QTest::newRow("store of English text") << QStringList{QStringLiteral("store"), QStringLiteral("text.Fbk"), QStringLiteral("05"), QStringLiteral("x")} << QStringLiteral("text.Fbk is not a preset the device takes: Left release mode 116 is outside 0..1\n");
+        QTest::newRow("load of a gain step out of range") << QStringList{QStringLiteral("load"), QStringLiteral("gain.Fbk")} << QStringLiteral("gain.Fbk is not a preset the device takes: Left notch 3 gain step 255 is outside 0..45\n");
+        QTest::newRow("restore of 161 x 0xFF") << QStringList{QStringLiteral("restore"), QStringLiteral("bad")} << QStringLiteral("bad/06-Bad.Fbk is not a preset the device takes: Left release mode 255 is outside 0..1\n");
+        QTest::newRow("name in Greek") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05"), QStringLiteral("Ab\u03A9\u03BC")} << QStringLiteral("name \"Ab\u03A9\u03BC\" holds \"\u03A9\" (U+03A9), which a preset name cannot");
+        QTest::newRow("name with an emoji") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05"), QStringLiteral("Hi\U0001F600")} << QStringLiteral("name \"Hi\U0001F600\" holds \"\U0001F600\" (U+1F600), which a preset name cannot");
         QTest::newRow("store without name") << QStringList{QStringLiteral("store"), QStringLiteral("good.Fbk"), QStringLiteral("05")} << QStringLiteral("usage:");
     }
 
@@ -278,13 +360,41 @@ private slots:
         QTemporaryDir work;
         QVERIFY(WriteAll(work.filePath(QStringLiteral("short.Fbk")), QByteArray(160, '\0')));
         QVERIFY(WriteAll(work.filePath(QStringLiteral("long.Fbk")), QByteArray(162, '\0')));
-        QVERIFY(WriteAll(work.filePath(QStringLiteral("good.Fbk")), QByteArray(161, '\0')));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("good.Fbk")), ValidPreset(0) + '\0'));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("ff.Fbk")), QByteArray(161, '\xFF')));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("text.Fbk")),
+                         QByteArray("This is a letter, not a preset. ").repeated(6).left(161)));
+        QByteArray gain = ValidPreset(0) + '\0';
+        gain[ksr::NotchOffset[2]] = '\xFF';
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("gain.Fbk")), gain));
+        // A backup whose entry 05 is fine and entry 06 is not.
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("bad")));
+        QByteArray bad;
+        for (int entry = 5; entry <= 20; ++entry)
+            bad += QByteArray::number(entry).rightJustified(2, '0')
+                   + (entry == 5 ? "  Hall    used 05-Hall.Fbk\n" : entry == 6 ? "   Bad    used 06-Bad.Fbk\n" : "          empty -\n");
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("bad/directory.txt")), bad));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("bad/05-Hall.Fbk")), ValidPreset(1) + '\0'));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("bad/06-Bad.Fbk")), QByteArray(161, '\xFF')));
         QVERIFY(QDir(work.path()).mkdir(QStringLiteral("backup")));
         QByteArray directory;
         for (int entry = 5; entry <= 20; ++entry)
             directory += QByteArray::number(entry).rightJustified(2, '0')
                          + (entry == 5 ? "  Hall    used gone.Fbk\n" : "          empty -\n");
         QVERIFY(WriteAll(work.filePath(QStringLiteral("backup/directory.txt")), directory));
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("huge")));
+        QFile huge(work.filePath(QStringLiteral("huge/directory.txt")));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write(directory) == directory.size() && huge.resize(qint64(1) << 30));
+        huge.close();
+        // Every entry used, named with the letter that takes the most bytes in a file name.
+        QByteArray largest;
+        const QByteArray euros = QString(8, QChar(0x20AC)).toUtf8();
+        for (int entry = 5; entry <= 20; ++entry) {
+            const QByteArray number = QByteArray::number(entry).rightJustified(2, '0');
+            largest += number + ' ' + QByteArray(8, '\x80') + " used " + number + '-' + euros + ".Fbk\n";
+        }
+        QVERIFY(QDir(work.path()).mkdir(QStringLiteral("largest")));
+        QVERIFY(WriteAll(work.filePath(QStringLiteral("largest/directory.txt")), largest));
 
         SimProcess sim;
         QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
@@ -343,9 +453,7 @@ private slots:
             return;
         }
         QVERIFY2(run.status == 0, qPrintable(run.err));
-        QByteArray slot(ksr::PresetBytes + 1, '\0');
-        for (int m = 0; m < ksr::PresetBytes; ++m)
-            slot[m] = static_cast<char>(3 + m);
+        const QByteArray slot = ValidPreset(3) + QByteArray(1, '\0');
         QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/05-Hall.Fbk"))).toHex(' '), slot.toHex(' '));
         const ksr::sim::Preset current = SimDevice().CurrentSettings();
         QByteArray settings(reinterpret_cast<const char *>(current.data()), ksr::PresetBytes);
@@ -354,13 +462,26 @@ private slots:
         QVERIFY(ReadAll(directory).startsWith("05   Hall   used 05-Hall.Fbk\n06"));
     }
 
-    // A device server that takes the connection and then never answers is
-    // a device that stopped answering.
-    void timeOutKeepsTheFilesWrittenWithoutDirectory_data() { AddLineRows(); }
-    void timeOutKeepsTheFilesWrittenWithoutDirectory()
+    // A backup cut short leaves the folder as it was: an earlier backup in it
+    // whole, the user's own files, and no new file; a folder it created goes
+    // again. A device server that takes the connection and then never
+    // answers is a device that stopped answering.
+    void cutShortBackupLeavesTheFolderAsItWas_data()
+    {
+        QTest::addColumn<QStringList>("line");
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("terminal, earlier backup") << QStringList{} << true;
+        QTest::newRow("tcp, no folder yet") << SimProcess::TcpLoopback() << false;
+    }
+    void cutShortBackupLeavesTheFolderAsItWas()
     {
         QFETCH(QStringList, line);
+        QFETCH(bool, earlier);
         QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("backup"));
+        if (earlier)
+            QVERIFY(WriteEarlierBackup(folder));
+        const QMap<QString, QByteArray> before = FolderContents(folder);
         // Silent from the second preset on: probe, 16 markers and 168 bytes
         // of entry 05, each read twice.
         SimProcess sim;
@@ -372,10 +493,9 @@ private slots:
                                   work.path());
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(QStringLiteral("ksr704-cli: Time out\n")), qPrintable(run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("directory.txt was not written")), qPrintable(run.err));
-        QCOMPARE(QDir(work.filePath(QStringLiteral("backup"))).entryList(QDir::Files),
-                 QStringList{QStringLiteral("05-Hall.Fbk")});
-        QCOMPARE(ReadAll(work.filePath(QStringLiteral("backup/05-Hall.Fbk"))).size(), 161);
+        QVERIFY2(run.err.contains(QStringLiteral("backup cut short: backup is left as it was")), qPrintable(run.err));
+        QCOMPARE(FolderContents(folder), before);
+        QCOMPARE(QFileInfo::exists(folder), earlier);
     }
 
     // The connection drops in the middle of a store: the store ends in
@@ -415,21 +535,40 @@ private slots:
         QCOMPARE(MemoryOf(ReadAll(state)).mid(ksr::sim::UsedMarkerBase + 15, 1), QByteArray(1, '\0'));
     }
 
+    // `config`: what init.cfg in the working folder is: none, a FIFO
+    // (nobody writes to it, so reading it would wait for ever), or a file
+    // naming port 2. The working folder holds an earlier backup in "backup".
     void noDeviceExits3_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QStringList>("command");
         QTest::addColumn<QString>("message");
-        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QStringLiteral("cannot open %1/none\n");
+        const QStringList list = {QStringLiteral("list")};
+        QTest::newRow("--device") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QString() << list << QStringLiteral("cannot open %1/none\n");
         // %2: a loopback port nobody listens on, which refuses the connection.
-        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
-        QTest::newRow("search") << QStringList{} << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
+        QTest::newRow("--device tcp refused") << QStringList{QStringLiteral("--device"), QStringLiteral("tcp://127.0.0.1:%2")} << QString() << list << QStringLiteral("cannot open tcp://127.0.0.1:%2\n");
+        QTest::newRow("search") << QStringList{} << QString() << list << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)");
+        QTest::newRow("search, init.cfg a FIFO") << QStringList{} << QStringLiteral("fifo") << list << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)\n");
+        QTest::newRow("search, init.cfg port 2") << QStringList{} << QStringLiteral("port 2") << list << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b, init.cfg)\n");
+        QTest::newRow("backup over the earlier one") << QStringList{QStringLiteral("--device"), QStringLiteral("./none")} << QString() << QStringList{QStringLiteral("backup"), QStringLiteral("backup")} << QStringLiteral("cannot open %1/none\n");
+        QTest::newRow("backup into a new folder") << QStringList{} << QString() << QStringList{QStringLiteral("backup"), QStringLiteral("new")} << QStringLiteral("no KSR-704 answered on ports 1 (%1/a), 2 (%1/b)\n");
     }
 
     void noDeviceExits3()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, config);
+        QFETCH(QStringList, command);
         QFETCH(QString, message);
         QTemporaryDir work;
+        const QString configPath = work.filePath(QStringLiteral("init.cfg"));
+        if (config == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(configPath).constData(), 0600), 0);
+        else if (!config.isEmpty())
+            QVERIFY(WriteAll(configPath, QByteArray::fromHex("0200AABBCCDDEEFF001122334455")));
+        QVERIFY(WriteEarlierBackup(work.filePath(QStringLiteral("backup"))));
+        const QMap<QString, QByteArray> before = FolderContents(work.path());
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString freePort = QString::number(closed.serverPort());
@@ -437,12 +576,13 @@ private slots:
         arguments.replaceInStrings(QStringLiteral("%2"), freePort);
         message.replace(QStringLiteral("%2"), freePort);
         const QString ports = work.filePath(QStringLiteral("a")) + QLatin1Char(':') + work.filePath(QStringLiteral("b"));
-        const CliRun run = RunCli(arguments + QStringList{QStringLiteral("list")}, work.path(), ports);
+        const CliRun run = RunCli(arguments + command, work.path(), ports);
         QCOMPARE(run.status, 3);
         message.replace(QStringLiteral("%1"), work.path());
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
-        // The search only reads init.cfg.
-        QVERIFY(!QFileInfo::exists(work.filePath(QStringLiteral("init.cfg"))));
+        // Nothing in the folder changes: the search only reads init.cfg (and
+        // creates none), and a backup touches nothing before the device answered.
+        QCOMPARE(FolderContents(work.path()), before);
     }
 };
 

@@ -14,6 +14,8 @@
 
 using namespace ksr;
 
+Q_DECLARE_METATYPE(ksr::PortConfigAccess)
+
 namespace {
 
 void Write(const QString &path, const QByteArray &bytes)
@@ -55,13 +57,35 @@ private slots:
         QCOMPARE(int(ReadPortConfig(path).PortNumber()), port);
     }
 
-    void missingFileIsCreatedEmptyAndReadsAsZero()
+    // The program creates a missing file (it writes the port found at the
+    // end); the command line, which only reads, creates none.
+    void missingFileReadsAsZero_data()
+    {
+        QTest::addColumn<PortConfigAccess>("access");
+        QTest::addColumn<bool>("created");
+        QTest::newRow("the program's") << PortConfigAccess::CreateMissing << true;
+        QTest::newRow("read only") << PortConfigAccess::ReadOnly << false;
+    }
+    void missingFileReadsAsZero()
+    {
+        QFETCH(PortConfigAccess, access);
+        QFETCH(bool, created);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("init.cfg"));
+        QCOMPARE(ReadPortConfig(path, access).PortNumber(), std::int16_t{0});
+        QCOMPARE(QFile::exists(path), created);
+        QCOMPARE(Read(path), QByteArray());
+    }
+
+    void readOnlyReadsTheRecordAndChangesNothing()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("init.cfg"));
-        QCOMPARE(ReadPortConfig(path).PortNumber(), std::int16_t{0});
-        QVERIFY(QFile::exists(path));
-        QCOMPARE(Read(path), QByteArray());
+        const QByteArray bytes = QByteArray::fromHex("2300AABBCCDDEEFF00112233445566778899");
+        Write(path, bytes);
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        QCOMPARE(ReadPortConfig(path, PortConfigAccess::ReadOnly).PortNumber(), std::int16_t{35});
+        QCOMPARE(Read(path), bytes);
     }
 
     void writeKeepsTheReservedBytes()
@@ -106,6 +130,7 @@ private slots:
             QVERIFY(sparse.write(QByteArray::fromHex("0700")) == 2);
             QVERIFY(sparse.resize(qint64(4) << 30));
         }
+        QCOMPARE(int(ReadPortConfig(path, PortConfigAccess::ReadOnly).PortNumber()), replaced ? 7 : 0);
         const PortConfigRecord record = ReadPortConfig(path);
         QCOMPARE(int(record.PortNumber()), replaced ? 7 : 0);
         QCOMPARE(WritePortConfig(path, record), replaced);

@@ -9,7 +9,9 @@
 #include "presets/FrmStore.h"
 #include "operations/PresetFiles.h"
 #include "operations/PresetMemory.h"
+#include "core/PresetFields.h"
 #include "core/PresetNames.h"
+#include "sim/FixedPresets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -415,6 +417,63 @@ private slots:
         rig_->program.Files().LoadPresetFromPc();
         QCOMPARE(State().PresetImage[160], std::uint8_t{7});
         QVERIFY(rig_->dialogs.messages.isEmpty());
+    }
+
+    // The check the command line makes before it sends a preset file: the
+    // first field, in byte order, outside the range the device takes.
+    // Most rows change a flat preset at a few offsets.
+    void fieldsOutsideTheDevicesRanges_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QString>("outside");
+        QByteArray flat(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes);
+        flat += '\0';
+        const auto changed = [&flat](std::initializer_list<std::pair<int, int>> changes) {
+            QByteArray image = flat;
+            for (const auto &[offset, value] : changes)
+                image[offset] = char(value);
+            return image;
+        };
+        QTest::newRow("flat preset") << flat << QString();
+        for (int n = 0; n < sim::FixedPresetCount; ++n) {
+            const sim::Preset &fixed = sim::FixedPreset(n);
+            QTest::addRow("fixed preset %d of the device", n + 1)
+                << QByteArray(reinterpret_cast<const char *>(fixed.data()), PresetBytes) + '\0' << QString();
+        }
+        QByteArray carried = flat;
+        for (int c = 0; c < 2; ++c) {
+            for (int i = 0; i < 20; ++i)
+                carried[80 * c + i] = char(0xFF);
+            for (int i = 22; i < 28; ++i)
+                carried[80 * c + i] = char(0xFF);
+        }
+        carried[160] = char(0xFF);
+        QTest::newRow("bytes carried unchanged at 255") << carried << QString();
+        QTest::newRow("highest of each") << changed({{20, 1}, {21, 1}, {28, 45}, {29, 2}, {30, 217}, {31, 3}, {76, 12}, {77, 3}, {78, 1}, {79, 15}}) << QString();
+        QTest::newRow("161 x 0xFF") << QByteArray(PresetImageBytes, '\xFF') << "Left release mode 255 is outside 0..1";
+        QTest::newRow("English text") << QByteArray("A preset file is 161 bytes of settings; this one holds a sentence instead, and it goes on until it is long enough to be taken for one, which it is not at all, not one bit. The end.").left(PresetImageBytes) << "Left release mode 32 is outside 0..1";
+        QTest::newRow("Left release mode 2") << changed({{20, 2}}) << "Left release mode 2 is outside 0..1";
+        QTest::newRow("Right search mode 2") << changed({{101, 2}}) << "Right search mode 2 is outside 0..1";
+        QTest::newRow("Left notch 3 gain step 255") << changed({{36, 255}}) << "Left notch 3 gain step 255 is outside 0..45";
+        QTest::newRow("Left notch 1 gain step 46") << changed({{28, 46}}) << "Left notch 1 gain step 46 is outside 0..45";
+        QTest::newRow("Right notch 12 frequency index 730") << changed({{153, 2}, {154, 218}}) << "Right notch 12 frequency index 730 is outside 0..729";
+        QTest::newRow("Left notch 2 frequency index 65535") << changed({{33, 255}, {34, 255}}) << "Left notch 2 frequency index 65535 is outside 0..729";
+        QTest::newRow("Left notch 1 width index 4") << changed({{31, 4}}) << "Left notch 1 width index 4 is outside 0..3";
+        QTest::newRow("Right automatic count 0") << changed({{156, 0}}) << "Right automatic notch count 0 is outside 1..12";
+        QTest::newRow("Left automatic count 13") << changed({{76, 13}}) << "Left automatic notch count 13 is outside 1..12";
+        QTest::newRow("Left automatic width 4") << changed({{77, 4}}) << "Left automatic notch width index 4 is outside 0..3";
+        QTest::newRow("Right attenuation mode 2") << changed({{158, 2}}) << "Right attenuation mode 2 is outside 0..1";
+        QTest::newRow("Left sensitivity step 16") << changed({{79, 16}}) << "Left sensitivity step 16 is outside 0..15";
+        QTest::newRow("the first in byte order") << changed({{159, 16}, {108, 50}, {79, 16}}) << "Left sensitivity step 16 is outside 0..15";
+    }
+    void fieldsOutsideTheDevicesRanges()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(QString, outside);
+        QCOMPARE(image.size(), PresetImageBytes);
+        PresetImageArray array{};
+        std::copy(image.begin(), image.end(), array.begin());
+        QCOMPARE(FirstFieldOutOfRange(array), outside);
     }
 
     void cancelledDialogsAreSilent()

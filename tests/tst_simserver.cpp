@@ -319,10 +319,39 @@ private slots:
         QTest::newRow("drop without tcp") << QStringList{"--drop-after", "3"};
         QTest::newRow("drop after 0") << QStringList{"--tcp", "127.0.0.1:0", "--drop-after", "0"};
     }
+    // Refused by the parser, and by the program with exit status 2, as the
+    // other two programs refuse their bad options.
     void badOptions()
     {
         QFETCH(QStringList, args);
         QVERIFY(std::holds_alternative<OptionError>(ParseSimOptions(QStringList{"ksr704-sim"} + args)));
+        QProcess sim;
+        sim.start(QStringLiteral(KSR704_SIM_PATH), args);
+        QVERIFY(sim.waitForFinished(WaitMs));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardError().startsWith("ksr704-sim: "));
+        QCOMPARE(sim.readAllStandardOutput(), QByteArray());
+    }
+
+    void helpAndVersionEnd0_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("--help") << "--help" << "--state <FILE>";
+        QTest::newRow("--help-all") << "--help-all" << "--state <FILE>";
+        QTest::newRow("--version") << "--version" << "ksr704-sim " KSR704_VERSION "\n";
+    }
+    void helpAndVersionEnd0()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, text);
+        QProcess sim;
+        sim.start(QStringLiteral(KSR704_SIM_PATH), {option});
+        QVERIFY(sim.waitForFinished(WaitMs));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(QString::fromLocal8Bit(sim.readAllStandardOutput()).contains(text));
     }
 
     void byteTime_data()

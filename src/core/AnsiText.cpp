@@ -49,4 +49,16 @@ QString AnsiToString(const QByteArray &bytes)
     return text;
 }
 
+QString FirstCharacterWithoutAnsiCode(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('?') || CharToAnsi(c) != '?')
+            continue;
+        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        return text.mid(i, pair ? 2 : 1);
+    }
+    return {};
+}
+
 } // namespace ksr

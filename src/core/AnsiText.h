@@ -14,5 +14,9 @@ std::uint8_t CharToAnsi(QChar c);
 // The text of Windows-1252 bytes, one character a byte; CharToAnsi gives
 // every byte back.
 QString AnsiToString(const QByteArray &bytes);
+// The first character of `text` that Windows-1252 has no code for (a
+// character beyond U+FFFF whole, both halves of its pair); empty when every
+// one has a code.
+QString FirstCharacterWithoutAnsiCode(const QString &text);
 
 } // namespace ksr

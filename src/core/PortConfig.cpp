@@ -33,7 +33,7 @@ QByteArray PortConfigBytes(const PortConfigRecord &record)
     return QByteArray(reinterpret_cast<const char *>(record.bytes.data()), PortConfigRecordBytes);
 }
 
-PortConfigRecord ReadPortConfig(const QString &path)
+PortConfigRecord ReadPortConfig(const QString &path, PortConfigAccess access)
 {
     // Only a regular file is read, and only the record's bytes: a FIFO would
     // block start-up for ever, a device or a huge file exhaust memory.
@@ -41,7 +41,8 @@ PortConfigRecord ReadPortConfig(const QString &path)
     if (info.exists() && !info.isFile())
         return {};
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
+    const bool create = access == PortConfigAccess::CreateMissing;
+    if (!(create && file.open(QIODevice::ReadWrite)) && !file.open(QIODevice::ReadOnly))
         return {};
     return ParsePortConfig(file.read(PortConfigRecordBytes));
 }

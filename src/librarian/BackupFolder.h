@@ -16,6 +16,12 @@ namespace ksr {
 inline constexpr const char *DirectoryFileName = "directory.txt";
 inline constexpr const char *CurrentFileName = "current.Fbk";
 inline constexpr int BackupEntries = 16;
+// The longest line DirectoryBytes writes: "NN ", the 8 name bytes, " used ",
+// then "NN-", the 8 name characters of up to 3 bytes of UTF-8 each (the
+// Windows-1252 letters above U+07FF), ".Fbk" and the line end.
+inline constexpr int LongestDirectoryLine = 3 + 8 + 6 + 3 + 8 * 3 + 4 + 1;
+// The most bytes a directory.txt can hold.
+inline constexpr int LargestDirectoryBytes = BackupEntries * LongestDirectoryLine;
 
 struct BackupEntry {
     bool used = false;

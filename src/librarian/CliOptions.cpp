@@ -1,5 +1,7 @@
 #include "librarian/CliOptions.h"
 
+#include "core/AnsiText.h"
+
 #include <QCommandLineParser>
 
 #include <algorithm>
@@ -55,6 +57,13 @@ QString TakeArguments(const Arity &arity, const QStringList &args, CliOptions &o
     }
     if (arity.command == CliCommand::Store) {
         options.name = args.at(2);
+        // Stored, such a character would become "?".
+        if (const QString odd = FirstCharacterWithoutAnsiCode(options.name); !odd.isEmpty()) {
+            const QString code = QString::number(odd.toUcs4().constFirst(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+            return QStringLiteral("name \"%1\" holds \"%2\" (U+%3), which a preset name cannot: the device keeps "
+                                  "Windows-1252 characters only")
+                .arg(options.name, odd, code);
+        }
         if (options.name.size() > 8)
             return QStringLiteral("name \"%1\" is longer than 8 characters").arg(options.name);
     }
@@ -130,7 +139,10 @@ COMMANDS
         Every used user preset, read from device memory, into DIR as
         NN-NAME.Fbk, the current settings as current.Fbk, and directory.txt
         (one line per user entry: number, the 8 name bytes as stored, used
-        or empty, file name), written last.
+        or empty, file name), written last. The files are gathered in a
+        hidden folder in DIR and moved into place only once all of them
+        were read and written: without a device, or cut short, DIR is left
+        as it was, an earlier backup in it whole. Other files in DIR stay.
     restore DIR [ENTRY...]
         Stores the presets of backup folder DIR back into their entries,
         under the names directory.txt holds. Without ENTRY every user entry
@@ -142,7 +154,7 @@ COMMANDS
         parameter sent.
     store FILE ENTRY NAME
         Preset file FILE into user entry ENTRY (05 to 20) under NAME (at
-        most 8 characters, centred).
+        most 8 characters, all of them Windows-1252 ones, centred).
 
 OPTIONS
     --port N
@@ -153,7 +165,8 @@ OPTIONS
         is the system's port of that name, and tcp://HOST:PORT a serial
         device server on the network.
         With neither option the port in init.cfg of the current folder is
-        tried first, then ports 1 to 35; init.cfg is not written.
+        tried first, then ports 1 to 35; init.cfg is only read, never
+        created or written.
     --quiet
         No progress on stderr.
     --no-verify
@@ -165,7 +178,12 @@ OPTIONS
         The program's version.
 
     Progress goes to stderr: a bar redrawn in place on a terminal, one line
-    per preset otherwise. A preset file is exactly 161 bytes.
+    per preset otherwise. A preset file is exactly 161 bytes, and restore,
+    load and store take one only when every value the device reads from it
+    lies in the device's range (notch gain step 0-45, frequency index
+    0-729, width index 0-3; automatic notch count 1-12, automatic width
+    index 0-3; attenuation, release and search mode 0-1; sensitivity step
+    0-15): the first value outside is named, and nothing is sent.
 
 EXIT STATUS
     0  done

@@ -1,8 +1,11 @@
 #include "librarian/Librarian.h"
 
+#include "librarian/BackupStage.h"
+
 #include "core/AnsiText.h"
 #include "core/FileWriting.h"
 #include "core/PortConfig.h"
+#include "core/PresetFields.h"
 #include "core/PresetFile.h"
 #include "core/PresetNames.h"
 #include "core/Protocol.h"
@@ -96,11 +99,9 @@ int Librarian::FindDevice()
         return ExitNoDevice;
     }
 
-    // init.cfg is only read: the command line never changes the saved port.
-    QFile config(QStringLiteral("init.cfg"));
-    std::int16_t saved = 0;
-    if (config.open(QIODevice::ReadOnly))
-        saved = ParsePortConfig(config.read(PortConfigRecordBytes)).PortNumber();
+    // init.cfg is only read, as the program reads it: the command line never
+    // creates it nor changes the saved port.
+    const std::int16_t saved = ReadPortConfig(QStringLiteral("init.cfg"), PortConfigAccess::ReadOnly).PortNumber();
     state_.PortNumber = saved;
     if (ProbeSavedPort(state_, link_) || PortSearch(state_, link_))
         return ExitOk;
@@ -146,8 +147,16 @@ std::optional<PresetImageArray> Librarian::ReadPresetInput(const QString &path)
         return std::nullopt;
     }
     const PresetFileRead read = ParsePresetFile(bytes);
-    if (!read.image)
+    if (!read.image) {
         PrintError(QStringLiteral("%1:%2").arg(path, read.error));
+        return std::nullopt;
+    }
+    // The device is sent only values it takes; the program's editor brings
+    // them into range instead, where the user sees them.
+    if (const QString outside = FirstFieldOutOfRange(*read.image); !outside.isEmpty()) {
+        PrintError(QStringLiteral("%1 is not a preset the device takes: %2").arg(path, outside));
+        return std::nullopt;
+    }
     return read.image;
 }
 
@@ -216,23 +225,24 @@ int Librarian::List()
 
 int Librarian::Backup()
 {
-    const QDir folder(options_.path);
-    if (!QDir().mkpath(options_.path)) {
-        PrintError(QStringLiteral("cannot create the folder %1").arg(options_.path));
-        return ExitWriteFailed;
-    }
-    // An older backup's directory goes first: until the new one is complete
-    // the folder cannot be taken for a whole backup.
-    const QString directoryPath = folder.filePath(QString::fromLatin1(DirectoryFileName));
-    if (QFileInfo::exists(directoryPath) && !QFile::remove(directoryPath)) {
-        PrintError(QStringLiteral("cannot remove the old %1").arg(directoryPath));
+    // Nothing in the folder changes before the device has answered, and an
+    // earlier backup there stays whole until the new one is complete: the
+    // new files are staged in the folder and moved into place at the end.
+    const QFileInfo target(options_.path);
+    if (target.exists() && !target.isDir()) {
+        PrintError(QStringLiteral("cannot create the folder %1: a file of that name is there").arg(options_.path));
         return ExitWriteFailed;
     }
     if (const int found = FindDevice(); found != ExitOk)
         return found;
+    BackupStage stage(options_.path);
+    QString error;
+    if (!stage.Open(&error)) {
+        PrintError(error);
+        return ExitWriteFailed;
+    }
 
-    const QString cutShort = QStringLiteral("backup cut short: the files written so far are kept, %1 was not written")
-                                 .arg(directoryPath);
+    const QString cutShort = QStringLiteral("backup cut short: %1 is left as it was").arg(options_.path);
     const auto markers = ReadUsedMarkers(state_, link_, ReadCheck::Confirmed);
     if (Ended(cutShort) || !markers)
         return ExitTimeOut;
@@ -242,6 +252,7 @@ int Librarian::Backup()
     progress_.Begin(2 * (usedCount * (PresetBytes + NameLength) + BlockBytes));
 
     BackupDirectory directory;
+    QStringList written;
     for (int n = 0; n < UserSlotCount; ++n) {
         if (!used[static_cast<std::size_t>(n)])
             continue;
@@ -253,8 +264,9 @@ int Librarian::Backup()
         const SlotContents &slot = *read;
         BackupEntry &line = directory[static_cast<std::size_t>(n)];
         line = {true, slot.name, PresetFileName(entry, slot.name)};
-        if (!WritePresetFile(folder.filePath(line.fileName), slot.image))
+        if (!WritePresetFile(stage.StagedPath(line.fileName), slot.image))
             return ExitWriteFailed;
+        written << line.fileName;
         progress_.Finished(QStringLiteral("entry %1 \"%2\" -> %3").arg(EntryText(entry), AnsiToString(slot.name),
                                                                        line.fileName));
     }
@@ -269,14 +281,19 @@ int Librarian::Backup()
     const PresetImageArray &current = *read;
     progress_.Advance(2 * BlockBytes);
     const QString currentFile = QString::fromLatin1(CurrentFileName);
-    if (!WritePresetFile(folder.filePath(currentFile), current))
+    if (!WritePresetFile(stage.StagedPath(currentFile), current))
         return ExitWriteFailed;
+    written << currentFile;
     progress_.Finished(QStringLiteral("current settings -> %1").arg(currentFile));
     progress_.End();
 
-    QString error;
+    const QString directoryPath = stage.StagedPath(QString::fromLatin1(DirectoryFileName));
     if (!ReplaceFileContents(directoryPath, DirectoryBytes(directory), &error)) {
         PrintError(QStringLiteral("cannot write %1: %2").arg(directoryPath, error));
+        return ExitWriteFailed;
+    }
+    if (!stage.Commit(written, &error)) {
+        PrintError(error);
         return ExitWriteFailed;
     }
     return ExitOk;
@@ -296,8 +313,16 @@ int Librarian::Restore()
         PrintError(QStringLiteral("cannot read %1: %2").arg(directoryPath, file.errorString()));
         return ExitRefused;
     }
+    // However large the file, no more is read than a directory can hold.
+    const QByteArray bytes = file.read(LargestDirectoryBytes + 1);
+    if (bytes.size() > LargestDirectoryBytes) {
+        PrintError(QStringLiteral("%1 is larger than a backup's directory can be (%2 bytes at most); nothing restored")
+                       .arg(directoryPath)
+                       .arg(LargestDirectoryBytes));
+        return ExitRefused;
+    }
     QString error;
-    const auto directory = ParseDirectory(file.readAll(), &error);
+    const auto directory = ParseDirectory(bytes, &error);
     if (!directory) {
         PrintError(QStringLiteral("%1: %2; nothing restored").arg(directoryPath, error));
         return ExitRefused;

@@ -54,8 +54,9 @@ private:
     // Probes the chosen port, or init.cfg's and then 1..35; ExitOk when
     // found, else ExitNoDevice with a message naming what was tried.
     int FindDevice();
-    // The image of a preset file of exactly 161 bytes; empty, with a
-    // message, when the file cannot be read or is refused.
+    // The image of a preset file of exactly 161 bytes whose fields all lie in
+    // the device's ranges; empty, with a message, when the file cannot be
+    // read or is refused.
     std::optional<PresetImageArray> ReadPresetInput(const QString &path);
     // The preset file of the options into `image`, then the device; ExitOk
     // when both are there, else the exit status (the file first: a refused
