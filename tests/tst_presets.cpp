@@ -359,11 +359,41 @@ private slots:
         QCOMPARE(State().PresetImage[160], std::uint8_t{0xA5});
 
         const QByteArray loaded = ImageBytes(State(), 0, 161);
-        const QString saved = rig_->folder.filePath(QStringLiteral("again"));
+        const QString saved = rig_->folder.filePath(QStringLiteral("again.Fbk"));
         rig_->dialogs.saveFileNames = {saved};
         rig_->program.Files().SavePresetToPc();
-        QCOMPARE(ReadFile(saved), loaded); // no extension added either
+        QCOMPARE(ReadFile(saved), loaded);
         QVERIFY(rig_->dialogs.messages.isEmpty());
+    }
+
+    // A name typed without extension gets ".Fbk", so that the open dialog's
+    // filter lists it; a name with any extension is written as typed.
+    void savedNameGetsTheExtensionOnlyWithoutOne_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << "soundcheck-main" << "soundcheck-main.Fbk";
+        QTest::newRow(".Fbk") << "show.Fbk" << "show.Fbk";
+        QTest::newRow(".fbk") << "show.fbk" << "show.fbk";
+        QTest::newRow("another extension") << "show.bak" << "show.bak";
+        QTest::newRow("a dot inside") << "live v1.2" << "live v1.2";
+        QTest::newRow("a dot at the end") << "show." << "show.";
+    }
+    void savedNameGetsTheExtensionOnlyWithoutOne()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        StartWithDevice();
+        const QDir folder(rig_->folder.filePath(QStringLiteral("Preset")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        rig_->dialogs.saveFileNames = {folder.filePath(typed)};
+        rig_->program.Files().SavePresetToPc();
+        QVERIFY(rig_->dialogs.messages.isEmpty());
+        QCOMPARE(folder.entryList(QDir::Files), QStringList{written});
+        QCOMPARE(ReadFile(folder.filePath(written)), ImageBytes(State(), 0, 161));
+        // The real dialog adds it itself as the name is typed.
+        QCOMPARE(rig_->dialogs.fileDialogs.size(), 1);
+        QCOMPARE(rig_->dialogs.fileDialogs.front().defaultSuffix, QStringLiteral("Fbk"));
     }
 
     void demoFlatPresetFile()
