@@ -82,6 +82,20 @@ void MakeWritable(const QString &folder)
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// Counts the paints of a widget, apart those that come while the device is awaited.
+struct PaintCount : QObject {
+    explicit PaintCount(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++(waiting ? inWaits : outsideWaits);
+        return false;
+    }
+    bool waiting = false;
+    int inWaits = 0;
+    int outsideWaits = 0;
+};
+
 } // namespace
 
 class PresetsTest : public QObject {
@@ -255,19 +269,43 @@ private slots:
         QCOMPARE(store.result(), int(QDialog::Accepted));
     }
 
-    void storeProgressEndsShortOfItsMaximum()
+    void storeInDemoModeSendsNothing()
     {
         StartInDemoMode();
         FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
-        int highest = 0;
-        QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
         store.Memorize_eep();
-        QCOMPARE(highest, 168);
-        QCOMPARE(store.ProgressBar1->maximum(), 171);
-        // Demo mode: nothing sent, the directory follows all the same.
+        // Nothing sent, the directory follows all the same.
         QVERIFY(rig_->Writes().isEmpty());
         QVERIFY(State().PresetUsed[4]);
         QCOMPARE(State().PresetNames[4], QStringLiteral(" Empty  "));
+    }
+
+    // The bar moves from the event loop that runs while the next exchange
+    // waits: it paints then, never between an answer and the next frame. It
+    // ends short of its maximum, at 168 of 171.
+    void storeProgressPaintsOnlyWhileTheDeviceIsAwaited()
+    {
+        StartWithDevice();
+        rig_->port.SetLinePace(WireByteSeconds);
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
+        store.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&store));
+        PaintCount paints(store.ProgressBar1);
+        rig_->port.SetWaitHook([&] {
+            paints.waiting = true;
+            QCoreApplication::processEvents();
+            paints.waiting = false;
+        });
+        int highest = 0;
+        QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
+        store.Memorize_eep();
+        rig_->port.SetWaitHook({});
+        QCOMPARE(rig_->Writes().size(), 170);
+        QCOMPARE(highest, 168);
+        QCOMPARE(store.ProgressBar1->maximum(), 171);
+        QVERIFY(paints.inWaits > 0);
+        QCOMPARE(paints.outsideWaits, 0);
+        QVERIFY(store.ProgressBar1->isHidden());
     }
 
     void doubleClickTakesNameAndPosition()
