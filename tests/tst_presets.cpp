@@ -84,6 +84,20 @@ void MakeWritable(const QString &folder)
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// Counts the paints of a widget, apart those that come while the device is awaited.
+struct PaintCount : QObject {
+    explicit PaintCount(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++(waiting ? inWaits : outsideWaits);
+        return false;
+    }
+    bool waiting = false;
+    int inWaits = 0;
+    int outsideWaits = 0;
+};
+
 } // namespace
 
 class PresetsTest : public QObject {
@@ -257,19 +271,43 @@ private slots:
         QCOMPARE(store.result(), int(QDialog::Accepted));
     }
 
-    void storeProgressEndsShortOfItsMaximum()
+    void storeInDemoModeSendsNothing()
     {
         StartInDemoMode();
         FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
-        int highest = 0;
-        QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
         store.Memorize_eep();
-        QCOMPARE(highest, 168);
-        QCOMPARE(store.ProgressBar1->maximum(), 171);
-        // Demo mode: nothing sent, the directory follows all the same.
+        // Nothing sent, the directory follows all the same.
         QVERIFY(rig_->Writes().isEmpty());
         QVERIFY(State().PresetUsed[4]);
         QCOMPARE(State().PresetNames[4], QStringLiteral(" Empty  "));
+    }
+
+    // The bar moves from the event loop that runs while the next exchange
+    // waits: it paints then, never between an answer and the next frame. It
+    // ends short of its maximum, at 168 of 171.
+    void storeProgressPaintsOnlyWhileTheDeviceIsAwaited()
+    {
+        StartWithDevice();
+        rig_->port.SetLinePace(WireByteSeconds);
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
+        store.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&store));
+        PaintCount paints(store.ProgressBar1);
+        rig_->port.SetWaitHook([&] {
+            paints.waiting = true;
+            QCoreApplication::processEvents();
+            paints.waiting = false;
+        });
+        int highest = 0;
+        QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
+        store.Memorize_eep();
+        rig_->port.SetWaitHook({});
+        QCOMPARE(rig_->Writes().size(), 170);
+        QCOMPARE(highest, 168);
+        QCOMPARE(store.ProgressBar1->maximum(), 171);
+        QVERIFY(paints.inWaits > 0);
+        QCOMPARE(paints.outsideWaits, 0);
+        QVERIFY(store.ProgressBar1->isHidden());
     }
 
     void doubleClickTakesNameAndPosition()
@@ -361,11 +399,41 @@ private slots:
         QCOMPARE(State().PresetImage[160], std::uint8_t{0xA5});
 
         const QByteArray loaded = ImageBytes(State(), 0, 161);
-        const QString saved = rig_->folder.filePath(QStringLiteral("again"));
+        const QString saved = rig_->folder.filePath(QStringLiteral("again.Fbk"));
         rig_->dialogs.saveFileNames = {saved};
         rig_->program.Files().SavePresetToPc();
-        QCOMPARE(ReadFile(saved), loaded); // no extension added either
+        QCOMPARE(ReadFile(saved), loaded);
         QVERIFY(rig_->dialogs.messages.isEmpty());
+    }
+
+    // A name typed without extension gets ".Fbk", so that the open dialog's
+    // filter lists it; a name with any extension is written as typed.
+    void savedNameGetsTheExtensionOnlyWithoutOne_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no extension") << "soundcheck-main" << "soundcheck-main.Fbk";
+        QTest::newRow(".Fbk") << "show.Fbk" << "show.Fbk";
+        QTest::newRow(".fbk") << "show.fbk" << "show.fbk";
+        QTest::newRow("another extension") << "show.bak" << "show.bak";
+        QTest::newRow("a dot inside") << "live v1.2" << "live v1.2";
+        QTest::newRow("a dot at the end") << "show." << "show.";
+    }
+    void savedNameGetsTheExtensionOnlyWithoutOne()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        StartWithDevice();
+        const QDir folder(rig_->folder.filePath(QStringLiteral("Preset")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        rig_->dialogs.saveFileNames = {folder.filePath(typed)};
+        rig_->program.Files().SavePresetToPc();
+        QVERIFY(rig_->dialogs.messages.isEmpty());
+        QCOMPARE(folder.entryList(QDir::Files), QStringList{written});
+        QCOMPARE(ReadFile(folder.filePath(written)), ImageBytes(State(), 0, 161));
+        // The real dialog adds it itself as the name is typed.
+        QCOMPARE(rig_->dialogs.fileDialogs.size(), 1);
+        QCOMPARE(rig_->dialogs.fileDialogs.front().defaultSuffix, QStringLiteral("Fbk"));
     }
 
     void demoFlatPresetFile()

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
@@ -105,7 +106,7 @@ private slots:
         }
         QFileDialog dialog;
         ConfigureFileDialog(dialog, {QStringLiteral("Load Preset from PC"), dir.path(),
-                                     QStringLiteral("file preset (*.Fbk)")},
+                                     QStringLiteral("file preset (*.Fbk)"), QString()},
                             QFileDialog::AcceptOpen);
         auto *model = dialog.findChild<QFileSystemModel *>();
         QVERIFY(model);
@@ -122,6 +123,34 @@ private slots:
         QTRY_COMPARE(shown(), (QStringList{QStringLiteral("loud.FBK"), QStringLiteral("quiet.fbk"),
                                            QStringLiteral("show.Fbk")}));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Load Preset from PC"));
+    }
+
+    // The save dialog adds the request's suffix to a name typed without
+    // extension, and keeps a name with any extension.
+    void saveDialogAddsTheSuffixToABareName_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("no extension") << "soundcheck-main" << "soundcheck-main.Fbk";
+        QTest::newRow(".FBK") << "show.FBK" << "show.FBK";
+        QTest::newRow("another extension") << "notes.txt" << "notes.txt";
+    }
+    void saveDialogAddsTheSuffixToABareName()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QTemporaryDir dir;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, {QStringLiteral("Save Preset to PC"), dir.path(),
+                                     QStringLiteral("file preset (*.Fbk)"), QStringLiteral("Fbk")},
+                            QFileDialog::AcceptSave);
+        dialog.show();
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        QTest::keyClicks(name, typed);
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.selectedFiles(), QStringList{QDir(dir.path()).filePath(chosen)});
     }
 
     void programEndLeavesTheEventLoop()

@@ -1,15 +1,21 @@
 // While the link waits for the device the windows stay alive, but nothing
 // acts: no input, no timer of the program, no second exchange; a held
-// scroll-bar arrow neither repeats during the wait nor after it.
+// arrow, groove or slider steps once, and repeats neither during the wait
+// nor after it.
 
 #include "support/ProgramRig.h"
 
 #include <QLineEdit>
 #include <QToolButton>
 #include <QScrollBar>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimerEvent>
+
+#include <algorithm>
 
 using namespace ksr;
 using namespace ksr::test;
@@ -21,6 +27,15 @@ constexpr int ManualRow = 11;
 
 enum class Attempt { ToolbarClick, KeysIntoBox, CompareTimer, ReportPoll, NestedExchange };
 
+// Controls that repeat while held, and where they are held.
+enum class Held { GainArrow, GainGroove, FrequencyArrow, CountArrow, SensitivityGroove };
+
+struct HeldPlace {
+    QAbstractSlider *control;
+    QPoint point;
+    int step; // what one press moves the value by
+};
+
 // What a timer's tick would deliver, sent as the event loop would send it.
 void Tick(QTimer &timer)
 {
@@ -28,9 +43,65 @@ void Tick(QTimer &timer)
     QCoreApplication::sendEvent(&timer, &tick);
 }
 
+// The first point along the middle of `control` (from its left or right end)
+// that lies on `part` as its style draws it.
+QPoint PointOn(const QAbstractSlider &control, QStyle::SubControl part, bool fromRight)
+{
+    const bool slider = qobject_cast<const QSlider *>(&control) != nullptr;
+    QStyleOptionSlider option;
+    option.initFrom(&control);
+    option.subControls = QStyle::SC_All;
+    option.orientation = control.orientation();
+    option.minimum = control.minimum();
+    option.maximum = control.maximum();
+    option.sliderPosition = control.sliderPosition();
+    option.sliderValue = control.value();
+    option.singleStep = control.singleStep();
+    option.pageStep = control.pageStep();
+    if (slider)
+        option.tickPosition = static_cast<const QSlider &>(control).tickPosition();
+    const QStyle::ComplexControl kind = slider ? QStyle::CC_Slider : QStyle::CC_ScrollBar;
+    // A slider's groove lies where its handle does, above the ticks.
+    const int y = slider ? control.style()->subControlRect(kind, &option, QStyle::SC_SliderHandle, &control).center().y()
+                         : control.height() / 2;
+    for (int i = 1; i < control.width() - 1; ++i) {
+        const QPoint point(fromRight ? control.width() - 1 - i : i, y);
+        if (control.style()->hitTestComplexControl(kind, &option, point, &control) == part)
+            return point;
+    }
+    return {};
+}
+
+// The place to press and the one step it makes, on the Left channel's controls.
+HeldPlace PlaceOf(FrmEq &editor, Held held)
+{
+    QScrollBar *gain = editor.HScroll20[ManualRow];
+    QScrollBar *frequency = editor.HScroll6[ManualRow];
+    QScrollBar *count = editor.HScroll1[0];
+    QSlider *sensitivity = editor.Slider1[0];
+    switch (held) {
+    // The flat preset's gain and the count stand at the top of their ranges,
+    // the frequency and the sensitivity below it.
+    case Held::GainArrow:
+        return {gain, PointOn(*gain, QStyle::SC_ScrollBarSubLine, false), -gain->singleStep()};
+    case Held::GainGroove:
+        // Wider than the editor makes it, so that it has a groove beside its arrows.
+        gain->resize(8 * gain->width(), gain->height());
+        return {gain, PointOn(*gain, QStyle::SC_ScrollBarSubPage, false), -gain->pageStep()};
+    case Held::FrequencyArrow:
+        return {frequency, PointOn(*frequency, QStyle::SC_ScrollBarAddLine, true), frequency->singleStep()};
+    case Held::CountArrow:
+        return {count, PointOn(*count, QStyle::SC_ScrollBarSubLine, false), -count->singleStep()};
+    case Held::SensitivityGroove:
+        return {sensitivity, PointOn(*sensitivity, QStyle::SC_SliderGroove, true), sensitivity->pageStep()};
+    }
+    return {};
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Attempt)
+Q_DECLARE_METATYPE(Held)
 
 class WaitsTest : public QObject {
     Q_OBJECT
@@ -103,40 +174,49 @@ private slots:
         QCOMPARE(compareTicks.size(), 1);
     }
 
-    void heldArrowStepsOnceAndLetsGo_data()
+    void heldControlStepsOnceAndLetsGo_data()
     {
+        QTest::addColumn<Held>("held");
         QTest::addColumn<bool>("deviceSilent");
-        QTest::newRow("released during the wait") << false;
-        QTest::newRow("held through \"Time out\"") << true;
+        QTest::newRow("gain arrow released during the wait") << Held::GainArrow << false;
+        QTest::newRow("gain arrow held through \"Time out\"") << Held::GainArrow << true;
+        QTest::newRow("gain groove released during the wait") << Held::GainGroove << false;
+        QTest::newRow("frequency arrow released during the wait") << Held::FrequencyArrow << false;
+        QTest::newRow("count arrow released during the wait") << Held::CountArrow << false;
+        QTest::newRow("sensitivity groove released during the wait") << Held::SensitivityGroove << false;
+        QTest::newRow("sensitivity groove held through \"Time out\"") << Held::SensitivityGroove << true;
     }
 
-    // The arrow's auto-repeat starts after 500 ms: each pause below would let
-    // it step if a timer could act.
-    void heldArrowStepsOnceAndLetsGo()
+    // Every auto-repeat starts after 500 ms or less: each pause below would
+    // let it step if a timer could act, or if the release did not end the press.
+    void heldControlStepsOnceAndLetsGo()
     {
+        QFETCH(Held, held);
         QFETCH(bool, deviceSilent);
         ProgramRig rig;
         rig.StartWithDevice();
         // A paced line, so that every answer is awaited.
         rig.port.SetLinePace(WireByteSeconds);
         Program &p = rig.program;
-        QScrollBar *bar = p.Editor().HScroll20[ManualRow];
-        const int start = bar->value();
-        // The left arrow: the flat preset's gain stands at the top of its range.
-        const QPoint arrow(3, bar->height() / 2);
+        const HeldPlace place = PlaceOf(p.Editor(), held);
+        QAbstractSlider *control = place.control;
+        const int start = control->value();
+        const int expected = std::clamp(start + place.step, control->minimum(), control->maximum());
+        QVERIFY(expected != start);
+        QVERIFY(!place.point.isNull());
         if (deviceSilent) {
             sim::Faults silent;
             silent.silentReplies = -1;
             silent.count = -1;
             rig.device.SetFaults(silent);
         }
-        bool held = true;
+        bool pressed = true;
         const auto release = [&] {
-            QTest::mouseRelease(bar, Qt::LeftButton, {}, arrow);
-            held = false;
+            QTest::mouseRelease(control, Qt::LeftButton, {}, place.point);
+            pressed = false;
         };
         rig.port.SetWaitHook([&] {
-            if (!held)
+            if (!pressed)
                 return;
             QTest::qWait(700);
             if (!deviceSilent)
@@ -147,12 +227,12 @@ private slots:
             release();
         };
 
-        QTest::mousePress(bar, Qt::LeftButton, {}, arrow);
+        QTest::mousePress(control, Qt::LeftButton, {}, place.point);
         rig.port.SetWaitHook({});
         QTest::qWait(700);
 
-        QVERIFY(!held);
-        QCOMPARE(bar->value(), start - 1);
+        QVERIFY(!pressed);
+        QCOMPARE(control->value(), expected);
         const QList<QByteArray> writes = rig.Writes();
         QVERIFY(!writes.isEmpty());
         QCOMPARE(writes.count(writes.front()), writes.size());

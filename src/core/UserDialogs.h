@@ -22,6 +22,8 @@ struct FileDialogRequest {
     QString title;
     QString folder;
     QString filter; // Qt filter syntax, e.g. "file preset (*.Fbk)"
+    // Added, after a dot, to a chosen name that has no dot (e.g. "Fbk"); none when empty.
+    QString defaultSuffix;
 };
 
 class UserDialogs {

@@ -14,6 +14,16 @@ namespace {
 
 const QString ErrorTitle = QStringLiteral(" Error");
 
+// `path` with "." and `suffix` added when its file name has no dot, as the
+// file dialog does with its default suffix; a folder's path stays as it is.
+QString WithDefaultSuffix(const QString &path, const QString &suffix)
+{
+    const QFileInfo info(path);
+    if (suffix.isEmpty() || info.isDir() || info.fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QLatin1Char('.') + suffix;
+}
+
 } // namespace
 
 QString PresetFolder(const QString &startDirectory)
@@ -38,9 +48,10 @@ void PresetFiles::ShowError(const QString &text)
 
 void PresetFiles::LoadPresetFromPc()
 {
+    // A typed name opens as it is: files saved without extension stay reachable.
     const QString path = dialogs_.GetOpenFileName({QStringLiteral("Load Preset from PC"),
                                                    PresetFolder(state_.StartDirectory),
-                                                   QString::fromLatin1(PresetFileFilter)});
+                                                   QString::fromLatin1(PresetFileFilter), QString()});
     if (path.isEmpty())
         return;
     if (!QFileInfo(path).isFile()) {
@@ -72,11 +83,13 @@ void PresetFiles::ShowLoadedPreset(const PresetImageArray &image, const QString 
 
 void PresetFiles::SavePresetToPc()
 {
-    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save Preset to PC"),
-                                                   PresetFolder(state_.StartDirectory),
-                                                   QString::fromLatin1(PresetFileFilter)});
-    if (path.isEmpty())
+    const FileDialogRequest request{QStringLiteral("Save Preset to PC"), PresetFolder(state_.StartDirectory),
+                                    QString::fromLatin1(PresetFileFilter), QString::fromLatin1(PresetFileSuffix)};
+    const QString chosen = dialogs_.GetSaveFileName(request);
+    if (chosen.isEmpty())
         return;
+    // The dialog adds the suffix itself; a name that reached us without it still gets it.
+    const QString path = WithDefaultSuffix(chosen, request.defaultSuffix);
     QString error;
     if (!ReplaceFileContents(path, PresetFileBytes(state_.PresetImage), &error))
         ShowError(QStringLiteral(" The preset could not be saved to %1: %2").arg(QFileInfo(path).fileName(), error));

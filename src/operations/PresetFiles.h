@@ -11,6 +11,8 @@ namespace ksr {
 class CurveRedraw;
 
 inline constexpr const char *PresetFileFilter = "file preset (*.Fbk)";
+// What a saved preset's name ends with when it was typed without an extension.
+inline constexpr const char *PresetFileSuffix = "Fbk";
 
 // The folder both file dialogs open: "Preset" or "preset" under the start
 // folder, whichever exists; "Preset" when neither or both do.
@@ -26,8 +28,9 @@ public:
     // Takes the image of a loaded file into PresetImage, shows it and sends
     // all of it; Label8 shows the file's name.
     void ShowLoadedPreset(const PresetImageArray &image, const QString &fileName);
-    // Writes PresetImage to a chosen file; the file is replaced only once
-    // the new one is complete, and a failure is reported.
+    // Writes PresetImage to a chosen file, ".Fbk" added to a name without
+    // extension; the file is replaced only once the new one is complete, and
+    // a failure is reported.
     void SavePresetToPc();
 
 private:

@@ -103,11 +103,32 @@ void FrmStore::Memorize_eep()
     ProgressBar1->show();
     ProgressBar1->setMaximum(ProgressMaximum);
     ProgressBar1->setValue(0);
-    // The bar paints while the next exchange waits, off the line's time.
-    presets_.StorePreset(Combo1->currentIndex(), Text1->text(),
-                         [this] { ProgressBar1->setValue(ProgressBar1->value() + 1); });
-    ProgressBar1->setValue(0);
+    storing_ = true;
+    storedBytes_ = 0;
+    presets_.StorePreset(Combo1->currentIndex(), Text1->text(), [this] { StepProgress(); });
+    storing_ = false;
+    // Hidden first: a bar set back while it shows paints at once.
     ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+}
+
+void FrmStore::StepProgress()
+{
+    // QProgressBar::setValue paints at once when the bar grows, which would
+    // hold back the next frame: the bar is set from the event loop instead,
+    // which runs while that frame's answer is awaited.
+    ++storedBytes_;
+    if (progressPosted_)
+        return;
+    progressPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            progressPosted_ = false;
+            if (storing_)
+                ProgressBar1->setValue(storedBytes_);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace ksr

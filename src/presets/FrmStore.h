@@ -40,9 +40,15 @@ public:
     std::array<QPushButton *, 2> Command1{};
 
 private:
+    // One byte stored: the bar shows it from the event loop.
+    void StepProgress();
+
     AppState &state_;
     DevicePresets &presets_;
     UserDialogs &dialogs_;
+    bool storing_ = false;
+    bool progressPosted_ = false;
+    int storedBytes_ = 0;
 };
 
 } // namespace ksr

@@ -65,6 +65,7 @@ void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request, 
     // "*.Fbk" also lists "x.FBK" and "x.fbk" on a case-sensitive file system.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setAcceptMode(mode);
+    dialog.setDefaultSuffix(request.defaultSuffix);
     // The open dialog, too, takes a typed name of a file that does not exist.
     dialog.setFileMode(QFileDialog::AnyFile);
 }

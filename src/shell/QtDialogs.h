@@ -26,7 +26,7 @@ private:
 };
 
 // Sets up Qt's own file dialog for a request: title, folder, filter
-// (matching the extension in any letter case), open or save.
+// (matching the extension in any letter case), default suffix, open or save.
 void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode);
 
 // The message box a request stands for, ready to be shown.

@@ -8,6 +8,9 @@ namespace ksr {
 
 namespace {
 
+// Posted to the filter itself when an operation ends with a press held.
+const QEvent::Type LetGoEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
 bool IsInput(const QEvent &event)
 {
     switch (event.type()) {
@@ -84,7 +87,18 @@ void WaitFilter::SetBusy(bool busy)
         modalAtStart_ = QApplication::activeModalWidget();
         return;
     }
-    ReleaseHeldPress();
+    // The release comes once the event being delivered returns: the press
+    // may still be acting (a slider starts repeating only after its first
+    // step's exchange), and must see its release after that.
+    if (heldTarget_ != nullptr)
+        QCoreApplication::postEvent(this, new QEvent(LetGoEvent));
+}
+
+void WaitFilter::customEvent(QEvent *event)
+{
+    // During a later wait the press stays held until that one ends.
+    if (event->type() == LetGoEvent && !busy_)
+        ReleaseHeldPress();
 }
 
 bool WaitFilter::InOpenedBox(QWidget *owner) const

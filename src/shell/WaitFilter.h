@@ -34,14 +34,16 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void customEvent(QEvent *event) override;
 
 private:
     // Whether `owner` is the message box opened during this operation.
     bool InOpenedBox(QWidget *owner) const;
     bool Drops(QObject *watched, const QEvent &event) const;
     // A press that ended while input was dropped: its control gets a release
-    // far outside it, so that it lets go (an arrow stops repeating, a button
-    // stays unclicked) without acting.
+    // far outside it once the operation and the press's own handling are
+    // over, so that it lets go (an arrow or a slider stops repeating, a
+    // button stays unclicked) without acting.
     void ReleaseHeldPress();
 
     bool busy_ = false;
