@@ -60,7 +60,7 @@ public:
     QByteArray Read(int count) override { return port_.Read(count); }
     void DiscardInput() override { port_.DiscardInput(); }
     QByteArray DiscardUntil(double t) override { return port_.DiscardUntil(t); }
-    qint64 BytesArrived() override { return port_.BytesArrived(); }
+    qint64 BytesArrived() const override { return port_.BytesArrived(); }
     bool WaitForBytes(int count, double deadline) override { return port_.WaitForBytes(count, deadline); }
     double LineByteSeconds() const override { return port_.LineByteSeconds(); }
     void SetArrivalHandler(std::function<void()> handler) override { port_.SetArrivalHandler(std::move(handler)); }

@@ -207,12 +207,6 @@ void InProcessPort::TakeIn()
     }
 }
 
-qint64 InProcessPort::BytesArrived()
-{
-    TakeIn();
-    return arrived_;
-}
-
 void InProcessPort::Arrive(const QByteArray &bytes)
 {
     if (!open_ || vanished_.contains(number_))

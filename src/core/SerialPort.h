@@ -34,10 +34,11 @@ public:
     // Returns the first bytes dropped (at most the receive size); returns at
     // once when the port is closed.
     virtual QByteArray DiscardUntil(double t) = 0;
-    // Every byte that has arrived on the port so far, taken in or dropped (a
-    // full buffer, a discard, a reopening), taking in what has arrived. It
-    // only grows, so that the link can tell bytes that belong to no answer.
-    virtual qint64 BytesArrived() = 0;
+    // Every byte the port has taken in so far, kept or dropped (a full
+    // buffer, a discard, a reopening), as of the last call that took bytes
+    // in (BytesWaiting, Read, the discards, the waits). It only grows, so
+    // that the link can tell bytes that belong to no answer.
+    virtual qint64 BytesArrived() const = 0;
     // Blocks until `count` bytes wait or the clock passes `deadline` (seconds
     // on the link's clock). True when the bytes wait. A closed or failed port
     // returns false at once.

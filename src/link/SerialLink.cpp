@@ -103,13 +103,14 @@ bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
     KeepStrayReport(dropped);
     // What was dropped belongs to no answer: it may be the rest of the last
     // one, which then came mis-framed. What stays is this answer's start.
-    if (UnaccountedBytes() > port_.BytesWaiting())
+    const qint64 waiting = port_.BytesWaiting();
+    if (UnaccountedBytes() > waiting)
         MarkUnsound();
-    accounted_ = port_.BytesArrived() - port_.BytesWaiting();
+    accounted_ = port_.BytesArrived() - waiting;
     return true;
 }
 
-qint64 SerialLink::UnaccountedBytes()
+qint64 SerialLink::UnaccountedBytes() const
 {
     return port_.BytesArrived() - accounted_;
 }
@@ -275,15 +276,23 @@ bool SerialLink::ReadBlock(const FrameArgs &args)
 
 bool SerialLink::ReadPresetBlock(std::uint8_t selector)
 {
+    return ReadPresetBlocks(selector, {});
+}
+
+bool SerialLink::ReadPresetBlocks(std::uint8_t selector, const std::function<bool()> &another)
+{
     if (waiting_)
         return false;
     const Operation operation(*this);
     SetReceiveSize(BlockBytes);
-    bool read = ReadBlock(ReadPresetFrame(selector));
-    // No exchange follows at once to see what trails the block: wait for
-    // the line to fall quiet while the buffer is still the block's.
-    if (read)
-        read = AwaitQuietLine();
+    bool read = false;
+    do {
+        read = ReadBlock(ReadPresetFrame(selector));
+        // No exchange follows at once to see what trails the block: wait
+        // for the line to fall quiet while the buffer is still the block's.
+        if (read)
+            read = AwaitQuietLine();
+    } while (read && another && another());
     SetReceiveSize(ReplyBytes);
     return read;
 }

@@ -62,6 +62,10 @@ public:
     // into RxBuffer 0..159, the receive buffer enlarged for it and then
     // set back to 10 bytes. False when it could not be read.
     bool ReadPresetBlock(std::uint8_t selector);
+    // As ReadPresetBlock, again and again while `another` says so after each
+    // block read and followed by a quiet line, the buffer enlarged once for
+    // all. False when the last block could not be read.
+    bool ReadPresetBlocks(std::uint8_t selector, const std::function<bool()> &another);
     // Sends a frame and does not wait (the notification acknowledgement).
     void SendWithoutReply(const FrameArgs &args);
 
@@ -116,8 +120,8 @@ private:
     // Takes `count` bytes into RxBuffer and discards the rest, marking the
     // answer unsound when more came.
     void TakeReply(int count);
-    // Bytes that arrived since everything before was taken or marked.
-    qint64 UnaccountedBytes();
+    // Bytes taken in since everything before was taken or marked.
+    qint64 UnaccountedBytes() const;
     // Marks the answer under way and the one before it unsound.
     void MarkUnsound();
     // Marks answers `first` up to the one under way unsound, none that a

@@ -124,11 +124,6 @@ QByteArray SystemSerialPort::ReadArrived()
     return arrived;
 }
 
-qint64 SystemSerialPort::BytesArrived()
-{
-    TakeIn();
-    return arrived_;
-}
 
 void SystemSerialPort::Close()
 {

@@ -39,7 +39,7 @@ public:
     QByteArray Read(int count) override;
     void DiscardInput() override;
     QByteArray DiscardUntil(double t) override;
-    qint64 BytesArrived() override;
+    qint64 BytesArrived() const override { return arrived_; }
     bool WaitForBytes(int count, double deadline) override;
     double LineByteSeconds() const override { return WireByteSeconds; }
     void SetArrivalHandler(std::function<void()> handler) override { arrivalHandler_ = std::move(handler); }

@@ -142,18 +142,21 @@ std::optional<BlockArray> ReadPresetBlockSoundly(AppState &state, SerialLink &li
     // Each read waits for the line to fall quiet after its block, so that a
     // block read again is read on a quiet line.
     std::optional<BlockArray> seen;
-    for (int tries = 0; tries < MaxSends; ++tries) {
-        if (!link.ReadPresetBlock(selector))
-            return std::nullopt;
-        if (link.Unsound(link.LastAnswerSerial()))
-            continue;
-        BlockArray block{};
-        std::copy_n(state.RxBuffer.begin(), BlockBytes, block.begin());
-        if (check == ReadCheck::Sound || seen == block)
-            return block;
-        seen = block;
-    }
-    return std::nullopt;
+    std::optional<BlockArray> sure;
+    int tries = 0;
+    const auto another = [&] {
+        if (!link.Unsound(link.LastAnswerSerial())) {
+            BlockArray block{};
+            std::copy_n(state.RxBuffer.begin(), BlockBytes, block.begin());
+            if (check == ReadCheck::Sound || seen == block)
+                sure = block;
+            seen = block;
+        }
+        return !sure && ++tries < MaxSends;
+    };
+    if (!link.ReadPresetBlocks(selector, another))
+        return std::nullopt;
+    return sure;
 }
 
 } // namespace ksr
