@@ -128,8 +128,8 @@ DESCRIPTION
     touched them (a reply split across its time-out, bytes that belong to
     no answer, a flood); what is not is asked for again once the line is
     quiet. A read that cannot be made sure ends with exit status 1, and a
-    backup then writes no directory.txt. This takes about twice the line
-    time of reading once. restore and store read back what they wrote.
+    backup then leaves DIR as it was. This takes about twice the line time
+    of reading once. restore and store read back what they wrote.
 
 COMMANDS
     list

@@ -382,23 +382,24 @@ bool Librarian::VerifyStored(const PresetInput &input)
 {
     const int t = SlotOf(input.entry);
     const auto nameBytes = NameBytes(input.name);
-    QByteArray written(reinterpret_cast<const char *>(input.image.data()), PresetBytes);
-    written.append(reinterpret_cast<const char *>(nameBytes.data()), NameLength);
-    // The data and the name lie apart in memory; the marker on its own.
-    const std::optional<int> data = FirstDifference(SlotPresetAddress + PresetBytes * t, written.left(PresetBytes));
-    const std::optional<int> name =
-        data == -1 ? FirstDifference(SlotNameAddress + NameLength * t, written.mid(PresetBytes)) : data;
-    const std::optional<int> marker =
-        name == -1 ? FirstDifference(UsedMarkerAddress + t, QByteArray(1, static_cast<char>(UsedMarker))) : name;
-    if (Ended(QStringLiteral("stopped while reading back entry %1").arg(EntryText(input.entry))) || !marker)
+    // The data, the name and the marker lie apart in memory: each is read
+    // back until one differs.
+    std::optional<int> differs = FirstDifference(
+        SlotPresetAddress + PresetBytes * t, QByteArray(reinterpret_cast<const char *>(input.image.data()), PresetBytes));
+    if (differs == -1)
+        differs = FirstDifference(SlotNameAddress + NameLength * t,
+                                  QByteArray(reinterpret_cast<const char *>(nameBytes.data()), NameLength));
+    if (differs == -1)
+        differs = FirstDifference(UsedMarkerAddress + t, QByteArray(1, static_cast<char>(UsedMarker)));
+    if (Ended(QStringLiteral("stopped while reading back entry %1").arg(EntryText(input.entry))) || !differs)
         return false;
-    if (*marker == -1)
+    if (*differs == -1)
         return true;
     progress_.End();
     PrintError(QStringLiteral("entry %1 read back holds other bytes than were written (address 0x%2); "
                               "store it again")
                    .arg(EntryText(input.entry))
-                   .arg(*marker, 4, 16, QLatin1Char('0')));
+                   .arg(*differs, 4, 16, QLatin1Char('0')));
     return false;
 }
 

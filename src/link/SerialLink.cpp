@@ -115,6 +115,14 @@ qint64 SerialLink::UnaccountedBytes() const
     return port_.BytesArrived() - accounted_;
 }
 
+qint64 SerialLink::DropWaiting()
+{
+    port_.DiscardInput();
+    const qint64 unaccounted = UnaccountedBytes();
+    accounted_ = port_.BytesArrived();
+    return unaccounted;
+}
+
 void SerialLink::MarkUnsound(quint64 first)
 {
     // Enough marks for any one read to ask about its answers.
@@ -147,10 +155,8 @@ bool SerialLink::AwaitQuietLine()
     for (;;) {
         // Bytes after the last answer was taken: one stray answer may have
         // shifted every answer since the line was last quiet by as much.
-        port_.DiscardInput();
-        if (UnaccountedBytes() > 0)
+        if (DropWaiting() > 0)
             MarkUnsound(settled_ + 1);
-        accounted_ = port_.BytesArrived();
         const double now = clock_.NowSeconds();
         if (now > giveUp) {
             TimeOut();
@@ -174,10 +180,8 @@ void SerialLink::TakeReply(int count)
 {
     const QByteArray bytes = port_.Read(count);
     std::copy(bytes.begin(), bytes.end(), state_.RxBuffer.begin());
-    port_.DiscardInput();
-    if (UnaccountedBytes() > count)
+    if (DropWaiting() > count)
         MarkUnsound();
-    accounted_ = port_.BytesArrived();
 }
 
 void SerialLink::TimeOut()
@@ -224,8 +228,7 @@ SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int co
             if (UnaccountedBytes() - count <= FloodBytes)
                 return SendResult::Answered;
             MarkUnsound();
-            port_.DiscardInput();
-            accounted_ = port_.BytesArrived();
+            DropWaiting();
             continue;
         }
         // Part of an answer at the time-out: the rest may come later and be
@@ -315,9 +318,8 @@ bool SerialLink::TakeNotification()
         if (port_.BytesWaiting() < ReplyBytes)
             return false;
         bytes = port_.Read(ReplyBytes);
-        port_.DiscardInput();
         // A report is no stray: it marks no answer.
-        accounted_ = port_.BytesArrived();
+        DropWaiting();
     }
     std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), state_.RxBuffer.begin());
     return true;

@@ -122,6 +122,9 @@ private:
     void TakeReply(int count);
     // Bytes taken in since everything before was taken or marked.
     qint64 UnaccountedBytes() const;
+    // Empties the receive buffer and accounts for every byte taken in;
+    // returns how many were not accounted for before.
+    qint64 DropWaiting();
     // Marks the answer under way and the one before it unsound.
     void MarkUnsound();
     // Marks answers `first` up to the one under way unsound, none that a

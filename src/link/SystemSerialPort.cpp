@@ -124,7 +124,6 @@ QByteArray SystemSerialPort::ReadArrived()
     return arrived;
 }
 
-
 void SystemSerialPort::Close()
 {
     if (serial_.isOpen())
