@@ -58,7 +58,9 @@ public:
     virtual void SetEditorBusy(bool busy) = 0;
 
     // Label7 (where the preset came from) and Label8 (its name).
+    virtual QString Label7Caption() const = 0;
     virtual void SetLabel7Caption(const QString &text) = 0;
+    virtual QString Label8Caption() const = 0;
     virtual void SetLabel8Caption(const QString &text) = 0;
 };
 

@@ -71,17 +71,31 @@ struct AppState {
     QString StartDirectory;
 };
 
-// Raises UpdatingControls for its lifetime, so that the value-change handlers
-// ignore what the program sets itself; lowers it on every way out.
-class ControlsUpdate {
+// Raises a flag of AppState for its lifetime and puts back what it was on
+// every way out, so that a nested raise leaves the outer one standing.
+class FlagRaised {
 public:
-    explicit ControlsUpdate(AppState &state) : state_(state) { state_.UpdatingControls = true; }
-    ~ControlsUpdate() { state_.UpdatingControls = false; }
-    ControlsUpdate(const ControlsUpdate &) = delete;
-    ControlsUpdate &operator=(const ControlsUpdate &) = delete;
+    explicit FlagRaised(bool &flag) : flag_(flag), before_(flag) { flag_ = true; }
+    ~FlagRaised() { flag_ = before_; }
+    FlagRaised(const FlagRaised &) = delete;
+    FlagRaised &operator=(const FlagRaised &) = delete;
 
 private:
-    AppState &state_;
+    bool &flag_;
+    bool before_;
+};
+
+// UpdatingControls raised: the value-change handlers ignore what the program
+// sets itself.
+class ControlsUpdate : FlagRaised {
+public:
+    explicit ControlsUpdate(AppState &state) : FlagRaised(state.UpdatingControls) {}
+};
+
+// SendSuppressed raised: the senders bring the model up to date and send nothing.
+class SendingSuppressed : FlagRaised {
+public:
+    explicit SendingSuppressed(AppState &state) : FlagRaised(state.SendSuppressed) {}
 };
 
 } // namespace ksr

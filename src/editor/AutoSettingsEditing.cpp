@@ -14,8 +14,8 @@
 namespace ksr {
 
 AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender,
-                                         UserDialogs &dialogs)
-    : state_(state), editor_(editor), sender_(sender), dialogs_(dialogs)
+                                         EditHistory &history, UserDialogs &dialogs)
+    : state_(state), editor_(editor), sender_(sender), history_(history), dialogs_(dialogs)
 {
     for (int c = 0; c < 2; ++c) {
         const auto i = static_cast<std::size_t>(c);
@@ -62,9 +62,12 @@ void AutoSettingsEditing::Send(SettingControl control, int c)
 
 void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int value)
 {
-    StoreSettingPosition(state_, editor_, control, c, value);
-    if (state_.UpdatingControls)
+    if (state_.UpdatingControls) {
+        StoreSettingPosition(state_, editor_, control, c, value);
         return;
+    }
+    const EditStepScope step(history_);
+    StoreSettingPosition(state_, editor_, control, c, value);
     // A width goes to the channel's own automatic rows in SendAutoQ, for
     // the edited channel and for its partner alike.
     Send(control, c);
@@ -93,6 +96,7 @@ int AutoSettingsEditing::Text4_KeyPress(int c, int key)
         dialogs_.ShowMessage({QStringLiteral("  Incorrect value"), QStringLiteral("Warning")});
         return KeyQuestionMark;
     }
+    const EditStepScope step(history_);
     const int sensitivity = NearestSensitivity(std::clamp(*typed, 1.0, 16.0));
     // The slider follows as a programmatic change, so that the entry sends
     // the sensitivity exactly once per channel.

@@ -2,10 +2,12 @@
 // Editing the automatic-search settings of each channel: the five scroll
 // bars, the sensitivity slider and the typed sensitivity. Each change is
 // stored and shown even while the program sets the controls itself, and
-// sent (then repeated on the other channel when linked) only for the user's.
+// sent (then repeated on the other channel when linked) only for the user's,
+// as one step of the edit history.
 
 #include "core/UserDialogs.h"
 #include "core/EditorControls.h"
+#include "operations/EditHistory.h"
 #include "operations/ParameterSending.h"
 #include "core/State.h"
 
@@ -15,7 +17,8 @@ class FrmEq;
 
 class AutoSettingsEditing {
 public:
-    AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender, UserDialogs &dialogs);
+    AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender, EditHistory &history,
+                        UserDialogs &dialogs);
 
     // HScroll1..HScroll5 and Slider1 of channel c moved to `value`.
     void SettingChanged(SettingControl control, int c, int value);
@@ -28,6 +31,7 @@ private:
     AppState &state_;
     FrmEq &editor_;
     ParameterSender &sender_;
+    EditHistory &history_;
     UserDialogs &dialogs_;
 };
 

@@ -12,8 +12,9 @@
 
 namespace ksr {
 
-EditorCommands::EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, UserDialogs &dialogs)
-    : state_(state), editor_(editor), channels_(channels), dialogs_(dialogs)
+EditorCommands::EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, EditHistory &history,
+                               UserDialogs &dialogs)
+    : state_(state), editor_(editor), channels_(channels), history_(history), dialogs_(dialogs)
 {
     for (int i = 0; i < 4; ++i)
         QObject::connect(editor.Command1[static_cast<std::size_t>(i)], &QPushButton::clicked,
@@ -31,6 +32,7 @@ void EditorCommands::Command1_Click(int i)
                               MessageAnswer::Yes})
         != MessageAnswer::Yes)
         return;
+    const EditStepScope step(history_);
     const int c = i % 2;
     const auto reset = [&](int channel) {
         if (automatic)

@@ -4,6 +4,7 @@
 
 #include "core/UserDialogs.h"
 #include "operations/ChannelOperations.h"
+#include "operations/EditHistory.h"
 #include "core/State.h"
 
 #include <QList>
@@ -16,9 +17,11 @@ class FrmEq;
 
 class EditorCommands {
 public:
-    EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, UserDialogs &dialogs);
+    EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, EditHistory &history,
+                   UserDialogs &dialogs);
 
-    // Reset button i: 0, 1 automatic notches of Left, Right; 2, 3 manual ones.
+    // Reset button i: 0, 1 automatic notches of Left, Right; 2, 3 manual
+    // ones; one step of the edit history.
     void Command1_Click(int i);
     // Nonzero locks, 0 unlocks: the setting controls, the manual-filter
     // frames, the reset buttons, the link box and `outside` (the main
@@ -31,6 +34,7 @@ private:
     AppState &state_;
     FrmEq &editor_;
     ChannelOperations &channels_;
+    EditHistory &history_;
     UserDialogs &dialogs_;
 };
 

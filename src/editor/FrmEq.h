@@ -107,7 +107,9 @@ public:
     bool Check2Value() const override;
     void SetCheck2Value(bool checked) override;
     void SetEditorBusy(bool busy) override;
+    QString Label7Caption() const override;
     void SetLabel7Caption(const QString &text) override;
+    QString Label8Caption() const override;
     void SetLabel8Caption(const QString &text) override;
 
 protected:

@@ -80,8 +80,13 @@ QLabel *SettingLabel(const FrmEq &editor, SettingControl control, int c)
 template <typename Control>
 void FrmEq::SetTextIfChanged(Control *control, const QString &text)
 {
-    if (control != nullptr && control->text() != text)
+    if (control == nullptr)
+        return;
+    if (control->text() != text)
         control->setText(text);
+    // The box shows the program's value now: no typing of the user's is pending.
+    if constexpr (std::is_base_of_v<QLineEdit, Control>)
+        control->setModified(false);
 }
 
 int FrmEq::HScroll20Value(int f) const { return ValueOf(Item(HScroll20, f)); }
@@ -146,6 +151,9 @@ void FrmEq::SetEditorBusy(bool busy)
     else
         unsetCursor();
 }
+
+QString FrmEq::Label7Caption() const { return Label7->text(); }
+QString FrmEq::Label8Caption() const { return Label8->text(); }
 
 void FrmEq::SetLabel7Caption(const QString &text)
 {

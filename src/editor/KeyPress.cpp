@@ -27,6 +27,12 @@ bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
     if (watched != box_ || event->type() != QEvent::KeyPress)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
+    // A Ctrl combination (Ctrl+Z, Ctrl+A, ...) is a command, never typed
+    // text, whatever character its event carries; AltGr (Ctrl+Alt on some
+    // systems) still types.
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    if (modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier))
+        return false;
     const int code = KeyPressCode(key->key(), key->text());
     if (code < 0)
         return false;

@@ -41,8 +41,8 @@ std::optional<double> BoxNumber(const QString &text, bool minusAllowed)
 }
 
 NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, CurveRedraw &graph,
-                                 UserDialogs &dialogs)
-    : state_(state), editor_(editor), sender_(sender), graph_(graph), dialogs_(dialogs)
+                                 EditHistory &history, UserDialogs &dialogs)
+    : state_(state), editor_(editor), sender_(sender), graph_(graph), history_(history), dialogs_(dialogs)
 {
     for (int f = 0; f < FilterCount; ++f) {
         const auto i = static_cast<std::size_t>(f);
@@ -68,6 +68,7 @@ void NotchRowEditing::HScroll6_Change(int f, int value)
 {
     if (state_.UpdatingControls)
         return;
+    const EditStepScope step(history_);
     const QString text = FrequencyText(FreqTable[static_cast<std::size_t>(value)]);
     editor_.SetText2Text(f, text);
     SendAndDraw(f);
@@ -86,6 +87,7 @@ void NotchRowEditing::HScroll20_Change(int f, int value)
 {
     if (state_.UpdatingControls)
         return;
+    const EditStepScope step(history_);
     editor_.SetText1Text(f, QString::number(value - 45));
     SendAndDraw(f);
     if (state_.LinkFlag == 0)
@@ -102,6 +104,7 @@ void NotchRowEditing::HScroll30_Change(int f, int value)
 {
     if (state_.UpdatingControls)
         return;
+    const EditStepScope step(history_);
     editor_.SetText3Text(f, QString::fromLatin1(WidthText[static_cast<std::size_t>(value)]));
     SendAndDraw(f);
     if (state_.LinkFlag == 0)
@@ -132,6 +135,7 @@ int NotchRowEditing::Text1_KeyPress(int f, int key)
     if (!typed)
         return RejectKey(warning);
 
+    const EditStepScope historyStep(history_);
     const int step = NearestGainStep(std::clamp(*typed, -45.0, 0.0));
     editor_.SetText1Text(f, QString::number(step - 45));
     {
@@ -161,6 +165,7 @@ int NotchRowEditing::Text2_KeyPress(int f, int key)
     if (!typed)
         return RejectKey(warning);
 
+    const EditStepScope step(history_);
     const double hz = NearestTableFrequency(std::clamp(*typed, 20.0, 20000.0));
     editor_.SetText2Text(f, FrequencyText(hz));
     {

@@ -1,9 +1,11 @@
 #pragma once
 // Editing the notch filter rows: the gain, frequency and width scroll bars
 // and the typed gain and frequency. Each change is sent and drawn at once,
-// and with the channels linked repeated on the same row of the other channel.
+// and with the channels linked repeated on the same row of the other channel;
+// each is one step of the edit history.
 
 #include "core/UserDialogs.h"
+#include "operations/EditHistory.h"
 #include "operations/ParameterSending.h"
 #include "core/State.h"
 
@@ -17,7 +19,7 @@ class CurveRedraw;
 class NotchRowEditing {
 public:
     NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, CurveRedraw &graph,
-                    UserDialogs &dialogs);
+                    EditHistory &history, UserDialogs &dialogs);
 
     void HScroll6_Change(int f, int value);
     void HScroll20_Change(int f, int value);
@@ -35,6 +37,7 @@ private:
     FrmEq &editor_;
     ParameterSender &sender_;
     CurveRedraw &graph_;
+    EditHistory &history_;
     UserDialogs &dialogs_;
 };
 

@@ -1,6 +1,7 @@
 #include "operations/ChannelOperations.h"
 
 #include "core/CurveRedraw.h"
+#include "operations/ApplyPresetImage.h"
 
 #include <algorithm>
 
@@ -28,13 +29,9 @@ void ChannelOperations::CopyControls(int source)
         const auto to = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(t)]);
         std::copy_n(state_.PresetImage.begin() + static_cast<std::ptrdiff_t>(so), 4,
                     state_.PresetImage.begin() + static_cast<std::ptrdiff_t>(to));
-        {
-            const ControlsUpdate updating(state_);
-            controls_.SetHScroll20Value(t, controls_.HScroll20Value(s));
-            controls_.SetText2Text(t, controls_.Text2Text(s));
-            controls_.SetHScroll30Value(t, controls_.HScroll30Value(s));
-            controls_.SetHScroll6Value(t, controls_.HScroll6Value(s));
-        }
+        // From the model, not the source row: a value typed there but not
+        // entered is no part of the channel.
+        ShowImageFilter(state_, controls_, t);
         sender_.SendNotchFilter(t);
         graph_.RedrawChannel(t);
     }

@@ -41,9 +41,11 @@ void DevicePresets::ReadDevicePreset(int e)
         std::copy(block->begin(), block->end(), state_.PresetImage.begin());
     }
     state_.LinkFlag = 0;
-    state_.SendSuppressed = true;
-    ApplyPresetImage(state_, controls_, sender_, graph_);
-    state_.SendSuppressed = false;
+    {
+        // The device loaded the preset itself: nothing to send back.
+        const SendingSuppressed quiet(state_);
+        ApplyPresetImage(state_, controls_, sender_, graph_);
+    }
     state_.PresetTitle = QStringLiteral("%1: %2").arg(e + 1).arg(state_.PresetNames[static_cast<std::size_t>(e)]);
     memory_.ShowPresetTitle();
     controls_.SetLabel7Caption(FromDeviceText);

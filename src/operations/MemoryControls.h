@@ -63,7 +63,9 @@ public:
     bool Check2Value() const override { return check2; }
     void SetCheck2Value(bool checked) override { check2 = checked; }
     void SetEditorBusy(bool isBusy) override { busy = isBusy; }
+    QString Label7Caption() const override { return label7; }
     void SetLabel7Caption(const QString &text) override { label7 = text; }
+    QString Label8Caption() const override { return label8; }
     void SetLabel8Caption(const QString &text) override { label8 = text; }
 
     std::array<int, FilterCount> hscroll20{};

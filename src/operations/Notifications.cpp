@@ -30,9 +30,11 @@ bool HandleNotification(AppState &state, EditorControls &controls, ParameterSend
         }
     }
 
-    state.SendSuppressed = true;
-    sender.SendNotchFilter(f);
-    state.SendSuppressed = false;
+    {
+        // The device changed the filter itself: the model follows, nothing is sent.
+        const SendingSuppressed quiet(state);
+        sender.SendNotchFilter(f);
+    }
     graph.RedrawChannel(f);
     return true;
 }

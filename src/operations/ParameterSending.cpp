@@ -102,9 +102,17 @@ void ParameterSender::SendAutoCount(int c)
 
 void ParameterSender::SendAutoQ(int c)
 {
-    const int width = controls_.SettingValue(SettingControl::HScroll2, c);
-    const QString text = WidthTextOf(width);
     StoreSetting(SettingControl::HScroll2, c);
+    ApplyAutoWidth(c);
+    SendAutoSearch(c);
+    if (autoWidthsChanged_)
+        autoWidthsChanged_(c);
+}
+
+void ParameterSender::ApplyAutoWidth(int c)
+{
+    const int width = state_.ChannelSettings[SettingIndex(AutoQSlot, c)];
+    const QString text = WidthTextOf(width);
     const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
     for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
         const int f = FiltersPerChannel * c + row;
@@ -116,9 +124,6 @@ void ParameterSender::SendAutoQ(int c)
         state_.NotchWidthIndex[static_cast<std::size_t>(f)] = width;
         state_.PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)] = Byte(width);
     }
-    SendAutoSearch(c);
-    if (autoWidthsChanged_)
-        autoWidthsChanged_(c);
 }
 
 void ParameterSender::SendAttenuationMode(int c)

@@ -32,10 +32,16 @@ public:
     void SendSensitivity(int c);
     // Enables the manual rows of channel c and disables its automatic ones.
     void UpdateFilterRowsEnabled(int c);
+    // Gives channel c's automatic rows its automatic width, as the device
+    // does itself when the width is sent: in the model and on the rows (the
+    // curves are the caller's to redraw).
+    void ApplyAutoWidth(int c);
+    // The frame of channel c's release and search modes, as PresetImage holds them.
+    void SendSearchModes(int c);
+    // The frame of channel c's count, width, attenuation and sensitivity.
+    void SendAutoSearch(int c);
 
 private:
-    void SendSearchModes(int c);
-    void SendAutoSearch(int c);
     // Stores and shows channel c's setting as its control stands.
     void StoreSetting(SettingControl control, int c);
 

@@ -64,7 +64,6 @@ void PresetMemory::DumpDeviceMemory()
     TakeCurrentSettings(block);
 
     FillEditorSuppressed();
-    state_.SendSuppressed = false;
     // Settings that were never read are not sent back over the device's own.
     if (block)
         SendSettingsAfterDump();
@@ -89,8 +88,10 @@ void PresetMemory::FillEditorSuppressed()
 {
     display_.SetEditorVisible(false);
     state_.LinkFlag = 0;
-    state_.SendSuppressed = true;
-    ApplyPresetImage(state_, controls_, sender_, graph_);
+    {
+        const SendingSuppressed quiet(state_);
+        ApplyPresetImage(state_, controls_, sender_, graph_);
+    }
     display_.SetEditorVisible(true);
 }
 
@@ -113,7 +114,6 @@ void PresetMemory::FillDemoPresets()
     }
     state_.CurrentPresetName = FlatPresetName;
     std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
-    // Sending stays suppressed until start-up has finished.
     FillEditorSuppressed();
     display_.SetMainCaption(QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
     FinishFill();

@@ -3,16 +3,27 @@
 #include "presets/FrmRead.h"
 #include "presets/FrmStore.h"
 #include "shell/MdiFrmMain.h"
+#include "editor/EditorToolTips.h"
 
 #include <QToolButton>
 
 namespace ksr {
 
 MainCommands::MainCommands(AppState &state, MdiFrmMain &window, ChannelOperations &channels,
-                           DevicePresets &devicePresets, PresetFiles &files, UserDialogs &dialogs)
+                           DevicePresets &devicePresets, PresetFiles &files, EditHistory &history,
+                           UserDialogs &dialogs)
     : state_(state), window_(window), channels_(channels), devicePresets_(devicePresets), files_(files),
-      dialogs_(dialogs)
+      history_(history), dialogs_(dialogs)
 {
+    QObject::connect(window.UndoButton, &QToolButton::clicked, window.UndoButton, [this] { history_.Undo(); });
+    QObject::connect(window.RedoButton, &QToolButton::clicked, window.RedoButton, [this] { history_.Redo(); });
+    QObject::connect(window.HoldButton, &QToolButton::clicked, window.HoldButton,
+                     [this] { history_.HoldForCompare(); });
+    QObject::connect(window.CompareButton, &QToolButton::clicked, window.CompareButton, [this] {
+        history_.ToggleCompare();
+        // A click with nothing held must not leave the button checked.
+        UpdateEditButtons(state_.SearchActive);
+    });
     for (int index = 0; index < int(window.Command1.size()); ++index) {
         if (QToolButton *button = window.Command1[static_cast<std::size_t>(index)])
             QObject::connect(button, &QToolButton::clicked, button, [this, index] { Command1_Click(index); });
@@ -22,9 +33,11 @@ MainCommands::MainCommands(AppState &state, MdiFrmMain &window, ChannelOperation
 void MainCommands::Command1_Click(int index)
 {
     switch (index) {
-    case 0:
+    case 0: {
+        const EditStepScope step(history_);
         files_.LoadPresetFromPc();
         break;
+    }
     case 1:
         files_.SavePresetToPc();
         break;
@@ -34,6 +47,7 @@ void MainCommands::Command1_Click(int index)
         break;
     }
     case 3: {
+        const EditStepScope step(history_);
         FrmRead read(state_, devicePresets_, dialogs_, &window_);
         read.exec();
         break;
@@ -61,11 +75,28 @@ void MainCommands::CopyChannel(bool leftToRight)
     if (dialogs_.ShowMessage(question) != MessageAnswer::Yes)
         return;
     window_.setCursor(Qt::BusyCursor);
+    const EditStepScope step(history_);
     if (leftToRight)
         channels_.CopyChannelLeftToRight();
     else
         channels_.CopyChannelRightToLeft();
     window_.unsetCursor();
+}
+
+void MainCommands::UpdateEditButtons(bool searchRunning)
+{
+    const std::array<std::pair<QToolButton *, bool>, 4> buttons = {{
+        {window_.UndoButton, history_.CanUndo()},
+        {window_.RedoButton, history_.CanRedo()},
+        {window_.HoldButton, true},
+        {window_.CompareButton, history_.HasHeld()},
+    }};
+    for (const auto &[button, available] : buttons) {
+        LockForSearch(button, searchRunning);
+        if (!searchRunning)
+            button->setEnabled(available);
+    }
+    window_.SetComparing(history_.Comparing());
 }
 
 } // namespace ksr

@@ -1,9 +1,12 @@
 #pragma once
-// The main window's command buttons.
+// The main window's command buttons. Loading or reading a preset and a
+// channel copy are each one step of the edit history; the history's own
+// buttons undo, redo, hold and compare.
 
 #include "core/UserDialogs.h"
 #include "operations/ChannelOperations.h"
 #include "operations/DevicePresets.h"
+#include "operations/EditHistory.h"
 #include "operations/PresetFiles.h"
 
 namespace ksr {
@@ -13,12 +16,15 @@ class MdiFrmMain;
 class MainCommands {
 public:
     MainCommands(AppState &state, MdiFrmMain &window, ChannelOperations &channels, DevicePresets &devicePresets,
-                 PresetFiles &files, UserDialogs &dialogs);
+                 PresetFiles &files, EditHistory &history, UserDialogs &dialogs);
 
     // Button `index`: 0 loads a preset file, 1 saves one, 2 opens the store
     // window, 3 the read window (both modal); 7 copies Left to Right, 8
     // Right to Left, each after a question.
     void Command1_Click(int index);
+    // Enables the history's buttons for what can be done now (none while
+    // a search runs) and shows whether the held settings are live.
+    void UpdateEditButtons(bool searchRunning);
 
 private:
     void CopyChannel(bool leftToRight);
@@ -28,6 +34,7 @@ private:
     ChannelOperations &channels_;
     DevicePresets &devicePresets_;
     PresetFiles &files_;
+    EditHistory &history_;
     UserDialogs &dialogs_;
 };
 

@@ -41,6 +41,25 @@ constexpr std::array<CommandButton, 6> CommandButtons = {{
     {8, 3720, "Copy Right to Left", QStyle::SP_ArrowLeft},
 }};
 
+struct EditButton {
+    QToolButton *MdiFrmMain::*member;
+    const char *objectName;
+    int left;
+    const char *text;
+    const char *accessibleName;
+    const char *toolTip;
+};
+
+// Text buttons: no standard icon tells these apart from the copy arrows.
+constexpr std::array<EditButton, 4> EditButtons = {{
+    {&MdiFrmMain::UndoButton, "UndoButton", 4440, "Undo", "Undo", "Undo (Ctrl+Z)"},
+    {&MdiFrmMain::RedoButton, "RedoButton", 5160, "Redo", "Redo", "Redo (Ctrl+Shift+Z, Ctrl+Y)"},
+    {&MdiFrmMain::HoldButton, "HoldButton", 5880, "Hold", "Hold for compare",
+     "Hold for compare: keep the current settings to compare with"},
+    {&MdiFrmMain::CompareButton, "CompareButton", 6600, "A/B", "Compare",
+     "Compare: switch between the held settings and the current edits"},
+}};
+
 // The editor's window inside the area: a title bar without buttons (Qt
 // gives a window with minimize or maximize buttons a system menu, and the
 // styles draw a close button with that menu) that refuses every close.
@@ -90,6 +109,18 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
         button->setGeometry(Px(spec.left), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
         Command1[static_cast<std::size_t>(spec.index)] = button;
     }
+    for (const EditButton &spec : EditButtons) {
+        auto *button = new QToolButton(Toolbar1);
+        button->setObjectName(QString::fromLatin1(spec.objectName));
+        button->setText(QString::fromLatin1(spec.text));
+        button->setAccessibleName(QString::fromLatin1(spec.accessibleName));
+        button->setToolTip(QString::fromLatin1(spec.toolTip));
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setGeometry(Px(spec.left), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
+        button->setEnabled(false);
+        this->*spec.member = button;
+    }
+    CompareButton->setCheckable(true);
     setMenuWidget(Toolbar1);
 
     MdiArea = new QMdiArea(this);
@@ -103,6 +134,11 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     SearchStatus->setObjectName(QStringLiteral("SearchStatus"));
     SearchStatus->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
     SearchStatus->hide();
+    CompareStatus = new QLabel(QStringLiteral("Comparing: held settings"), this);
+    CompareStatus->setObjectName(QStringLiteral("CompareStatus"));
+    CompareStatus->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+    CompareStatus->hide();
+    statusBar()->addPermanentWidget(CompareStatus);
     statusBar()->addPermanentWidget(SearchStatus);
     statusBar()->addPermanentWidget(PortStatus);
 
@@ -126,6 +162,12 @@ FrmEq *MdiFrmMain::AddEditor(FrmEq *editor)
 void MdiFrmMain::SetSearchRunning(bool running)
 {
     SearchStatus->setVisible(running);
+}
+
+void MdiFrmMain::SetComparing(bool comparing)
+{
+    CompareStatus->setVisible(comparing);
+    CompareButton->setChecked(comparing);
 }
 
 void MdiFrmMain::ShowNotice(const QString &text)

@@ -36,11 +36,19 @@ public:
     QWidget *Toolbar1 = nullptr;
     // Command buttons: 0-3 and 7-8 exist, 4-6 are null.
     std::array<QToolButton *, 9> Command1{};
+    // The edit history's buttons, to the right of Command1(8); Compare is
+    // checkable and checked while the held settings are live.
+    QToolButton *UndoButton = nullptr;
+    QToolButton *RedoButton = nullptr;
+    QToolButton *HoldButton = nullptr;
+    QToolButton *CompareButton = nullptr;
     // The status bar: the port in use (or "Demo mode"), and whether the
     // device's feedback search runs.
     QLabel *PortStatus = nullptr;
     QLabel *SearchStatus = nullptr;
+    QLabel *CompareStatus = nullptr;
     void SetSearchRunning(bool running);
+    void SetComparing(bool comparing);
     // A passing note in the status bar (why a request was refused).
     void ShowNotice(const QString &text);
     QTimer *Timer3 = nullptr; // channel comparison, not started here

@@ -23,12 +23,17 @@ bool DisplayTooSmall(QSize pixels)
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
     : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
-      sender_(state_, link_, editor_), reports_(state_, link_, editor_, sender_, graph_),
-      rowEditing_(state_, editor_, sender_, graph_, dialogs),
-      channels_(state_, editor_, sender_, graph_, dialogs), autoEditing_(state_, editor_, sender_, dialogs),
-      editorCommands_(state_, editor_, channels_, dialogs),
+      sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_),
+      reports_(state_, link_, editor_, sender_, graph_), rowEditing_(state_, editor_, sender_, graph_, history_, dialogs),
+      channels_(state_, editor_, sender_, graph_, dialogs),
+      autoEditing_(state_, editor_, sender_, history_, dialogs),
+      editorCommands_(state_, editor_, channels_, history_, dialogs),
       search_(state_, editor_, link_, editorCommands_,
              [this](bool on) {
+                 // Notches the device places go into the settings that are live.
+                 if (on)
+                     history_.EndComparison();
+                 mainCommands_.UpdateEditButtons(on);
                  mainWindow_.SetSearchRunning(on);
                  if (on)
                      notificationPoll_.start(NotificationPollMilliseconds);
@@ -38,11 +43,20 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       presets_(state_, link_, editor_, sender_, graph_, *this, dialogs),
       devicePresets_(state_, link_, editor_, sender_, graph_, presets_, dialogs),
       presetFiles_(state_, editor_, sender_, graph_, dialogs),
-      mainCommands_(state_, mainWindow_, channels_, devicePresets_, presetFiles_, dialogs), port_(port),
+      mainCommands_(state_, mainWindow_, channels_, devicePresets_, presetFiles_, history_, dialogs),
+      heldControls_(editor_, history_), port_(port),
       dialogs_(dialogs), end_(end)
 {
-    // Clearing the box from the program runs the link handling as a click does.
-    QObject::connect(editor_.Check2, &QCheckBox::toggled, &editor_, [this] { channels_.LinkChannels(); });
+    // Clearing the box from the program runs the link handling as a click
+    // does; the history setting it back or forth does not.
+    QObject::connect(editor_.Check2, &QCheckBox::toggled, &editor_, [this] {
+        if (state_.UpdatingControls)
+            return;
+        const EditStepScope step(history_);
+        channels_.LinkChannels();
+    });
+    history_.SetChanged([this] { mainCommands_.UpdateEditButtons(state_.SearchActive); });
+    new EditShortcuts(mainWindow_); // owned by the main window
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
     link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
@@ -155,13 +169,14 @@ void Program::CompleteStartup()
 {
     ShowPortStatus();
     presets_.DumpDeviceMemory();
-    state_.SendSuppressed = false;
     mainWindow_.Timer3->start(CompareMilliseconds);
     state_.CurrentPresetName.clear();
     state_.PresetTitle = state_.CurrentPresetName;
     presets_.ShowPresetTitle();
     editor_.SetLabel7Caption(QStringLiteral("Preset loaded from Device"));
     editor_.SetLabel8Caption(state_.CurrentPresetName);
+    // The history starts here, with what was read from the device.
+    mainCommands_.UpdateEditButtons(false);
     // Without a window manager (a bare X server) maximizing does nothing:
     // take the screen's size as well.
     if (const QScreen *screen = QGuiApplication::primaryScreen())

@@ -8,10 +8,12 @@
 #include "editor/EditorCommands.h"
 #include "editor/FeedbackSearch.h"
 #include "editor/FrmEq.h"
+#include "editor/HeldControls.h"
 #include "editor/NotchRowEditing.h"
 #include "graph/ResponseGraph.h"
 #include "link/SerialLink.h"
 #include "operations/ChannelOperations.h"
+#include "operations/EditHistory.h"
 #include "operations/Notifications.h"
 #include "operations/ParameterSending.h"
 #include "core/State.h"
@@ -19,6 +21,7 @@
 #include "operations/DevicePresets.h"
 #include "operations/PresetFiles.h"
 #include "operations/PresetMemory.h"
+#include "shell/EditShortcuts.h"
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
@@ -78,6 +81,8 @@ public:
     PresetMemory &Memory() { return presets_; }
     DevicePresets &Presets() { return devicePresets_; }
     PresetFiles &Files() { return presetFiles_; }
+    // Undo, redo and compare of the user's edits.
+    EditHistory &History() { return history_; }
     // Shows PresetImage in the editor and sends all of it.
     void ApplyPresetImage();
 
@@ -101,6 +106,7 @@ private:
     MdiFrmMain mainWindow_;
     FrmEq &editor_;
     ParameterSender sender_;
+    EditHistory history_;
     ReportTakeIn reports_;
     NotchRowEditing rowEditing_;
     ChannelOperations channels_;
@@ -111,6 +117,7 @@ private:
     DevicePresets devicePresets_;
     PresetFiles presetFiles_;
     MainCommands mainCommands_;
+    HeldControls heldControls_;
     QTimer notificationPoll_;
     WaitFilter waitFilter_;
     std::function<QString(int)> portPathFor_;

@@ -1,0 +1,159 @@
+#include "operations/EditHistory.h"
+
+#include "operations/ApplyPresetImage.h"
+
+namespace ksr {
+
+EditHistory::EditHistory(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
+    : state_(state), controls_(controls), sender_(sender), graph_(graph)
+{
+}
+
+EditSnapshot EditHistory::Current() const
+{
+    return TakeEditSnapshot(state_, controls_);
+}
+
+void EditHistory::TellChanged()
+{
+    if (changed_)
+        changed_();
+}
+
+void EditHistory::BeginStep()
+{
+    if (!StepOpen())
+        before_ = Current();
+    ++depth_;
+}
+
+void EditHistory::EndStep()
+{
+    if (depth_ > 0)
+        --depth_;
+    CloseStepIfDone();
+}
+
+void EditHistory::HoldControl()
+{
+    if (!StepOpen())
+        before_ = Current();
+    holding_ = true;
+}
+
+void EditHistory::LetGoControl()
+{
+    if (!holding_)
+        return;
+    holding_ = false;
+    CloseStepIfDone();
+}
+
+void EditHistory::CloseStepIfDone()
+{
+    if (StepOpen())
+        return;
+    const EditSnapshot after = Current();
+    if (after == before_)
+        return;
+    // An edit while the held settings are live keeps them: their switch
+    // becomes a step of its own, before the edit.
+    if (comparing_) {
+        comparing_ = false;
+        Record(edits_, before_);
+    }
+    Record(before_, after);
+    TellChanged();
+}
+
+void EditHistory::Record(const EditSnapshot &before, const EditSnapshot &after)
+{
+    std::optional<EditStep> step = EditStep::Between(before, after);
+    if (!step)
+        return;
+    undo_.push_back(std::move(*step));
+    if (undo_.size() > MaxSteps)
+        undo_.pop_front();
+    redo_.clear();
+}
+
+void EditHistory::Apply(const EditSnapshot &target)
+{
+    ApplyEditSnapshot(state_, controls_, sender_, graph_, target);
+}
+
+void EditHistory::Undo()
+{
+    if (depth_ > 0)
+        return;
+    // Ctrl+Z with a control still held: what it changed so far is a step.
+    LetGoControl();
+    EndComparison();
+    if (undo_.empty())
+        return;
+    EditStep step = std::move(undo_.back());
+    undo_.pop_back();
+    Apply(step.Undone(Current()));
+    redo_.push_back(std::move(step));
+    TellChanged();
+}
+
+void EditHistory::Redo()
+{
+    if (depth_ > 0)
+        return;
+    LetGoControl();
+    EndComparison();
+    if (redo_.empty())
+        return;
+    EditStep step = std::move(redo_.back());
+    redo_.pop_back();
+    Apply(step.Redone(Current()));
+    undo_.push_back(std::move(step));
+    TellChanged();
+}
+
+void EditHistory::HoldForCompare()
+{
+    if (StepOpen())
+        return;
+    EndComparison();
+    held_ = Current();
+    TellChanged();
+}
+
+void EditHistory::ToggleCompare()
+{
+    if (!held_ || StepOpen())
+        return;
+    if (comparing_) {
+        comparing_ = false;
+        Apply(edits_);
+    } else {
+        edits_ = Current();
+        comparing_ = true;
+        Apply(*held_);
+    }
+    TellChanged();
+}
+
+void EditHistory::EndComparison()
+{
+    if (!comparing_)
+        return;
+    comparing_ = false;
+    Record(edits_, Current());
+    TellChanged();
+}
+
+std::size_t EditHistory::Bytes() const
+{
+    std::size_t bytes = 0;
+    for (const EditStep &step : undo_)
+        bytes += step.Bytes();
+    for (const EditStep &step : redo_)
+        bytes += step.Bytes();
+    return bytes;
+}
+
+} // namespace ksr
