@@ -16,6 +16,7 @@
 #include "sim/SimProcess.h"
 
 #include <QApplication>
+#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -23,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+
+#include <malloc.h>
 
 #include <cstdio>
 #include <functional>
@@ -42,6 +45,12 @@ constexpr int Runs = 3;
 double LineSeconds(int exchanges, int out, int in)
 {
     return exchanges * (out + in) * WireByteSeconds;
+}
+
+// Bytes the C heap has handed out and not yet got back.
+std::size_t HeapInUse()
+{
+    return mallinfo2().uordblks;
 }
 
 void Row(const char *figure, const QString &value, const QString &goal)
@@ -231,6 +240,31 @@ int main(int argc, char *argv[])
     }
     Row("one edit, step to frame written: median us", QString::number(Median(edit), 'f', 0), QStringLiteral("<= 1000"));
     Row("one edit: worst us", QString::number(Worst(edit), 'f', 0), QStringLiteral("<= 1000"));
+
+    // Those edits taken back one by one: click to the frame's last byte, as for an edit.
+    std::vector<double> undo;
+    EditHistory &history = program->History();
+    while (history.CanUndo()) {
+        const double t0 = clock.NowSeconds();
+        program->MainWindow().UndoButton->click();
+        undo.push_back((port.lastWriteDone - t0) * 1e6);
+    }
+    Row("one undo, click to frame written: median us", QString::number(Median(undo), 'f', 0),
+        QStringLiteral("as one edit"));
+    Row("one undo: worst us", QString::number(Worst(undo), 'f', 0), QStringLiteral("as one edit"));
+
+    // A thousand edits of one parameter each (nothing sent: only the history counts).
+    const std::size_t heapBefore = HeapInUse();
+    {
+        const SendingSuppressed quiet(program->State());
+        QScrollBar *gain = program->Editor().HScroll20[static_cast<std::size_t>(row)];
+        for (int i = 0; i < 1000; ++i)
+            gain->setValue(gain->value() == 0 ? 45 : gain->value() - 1);
+    }
+    const double historyKiB = static_cast<double>(history.Bytes()) / 1024.0;
+    const double heapKiB = static_cast<double>(HeapInUse() - heapBefore) / 1024.0;
+    Row("history of 1000 steps: KiB held", QString::number(historyKiB, 'f', 1), QStringLiteral("< 1024"));
+    Row("history of 1000 steps: heap growth KiB", QString::number(heapKiB, 'f', 1), QStringLiteral("< 1024"));
 
     std::vector<double> redraw;
     for (int i = 0; i < 1000; ++i) {
