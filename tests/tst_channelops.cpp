@@ -166,6 +166,9 @@ private slots:
         QVERIFY(rig_->Writes().isEmpty());
         QCOMPARE(ImageBytes(State(), 0, 160), before);
 
+        // A frequency typed into the source row but never entered is no part
+        // of the channel: the copy takes the row as the device has it.
+        Editor().Text2[static_cast<std::size_t>(12 * (1 - target) + 5)]->setText(QStringLiteral("5000"));
         rig_->dialogs.answers = {MessageAnswer::Yes};
         command->click();
         const QList<QByteArray> writes = rig_->Writes();
