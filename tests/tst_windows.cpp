@@ -541,15 +541,16 @@ private slots:
         MdiFrmMain main;
         for (std::size_t k = 4; k <= 6; ++k)
             QVERIFY(!main.Command1[k]);
-        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 10);
-        // The edit history's buttons follow the six, disabled until there is something to do.
-        const std::array<QToolButton *, 4> edits = {main.UndoButton, main.RedoButton, main.HoldButton,
-                                                     main.CompareButton};
-        const QStringList names = {"Undo", "Redo", "Hold for compare", "Compare"};
-        for (std::size_t k = 0; k < edits.size(); ++k) {
-            QCOMPARE(edits[k]->accessibleName(), names[static_cast<qsizetype>(k)]);
-            QCOMPARE(edits[k]->x(), 296 + 48 * static_cast<int>(k));
-            QVERIFY(!edits[k]->isEnabled());
+        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 11);
+        // The edit history's buttons follow the six, disabled until there is
+        // something to do; then the journal's.
+        const std::array<QToolButton *, 5> added = {main.UndoButton, main.RedoButton, main.HoldButton,
+                                                     main.CompareButton, main.JournalButton};
+        const QStringList names = {"Undo", "Redo", "Hold for compare", "Compare", "Ring-out journal"};
+        for (std::size_t k = 0; k < added.size(); ++k) {
+            QCOMPARE(added[k]->accessibleName(), names[static_cast<qsizetype>(k)]);
+            QCOMPARE(added[k]->x(), 296 + 48 * static_cast<int>(k));
+            QCOMPARE(added[k]->isEnabled(), added[k] == main.JournalButton);
         }
         QCOMPARE(main.centralWidget(), main.MdiArea);
         QVERIFY(!main.Timer3->isActive());

@@ -5,11 +5,12 @@
 
 namespace ksr {
 
-bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
+std::optional<DeviceReport> HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender,
+                                               CurveRedraw &graph)
 {
     const std::optional<DeviceReport> report = DecodeReport(std::span(state.RxBuffer).first<ReportUsedBytes>());
     if (!report)
-        return false;
+        return std::nullopt;
 
     const int f = report->filter;
     const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
@@ -36,7 +37,7 @@ bool HandleNotification(AppState &state, EditorControls &controls, ParameterSend
         sender.SendNotchFilter(f);
     }
     graph.RedrawChannel(f);
-    return true;
+    return report;
 }
 
 ReportTakeIn::ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
@@ -55,7 +56,9 @@ bool ReportTakeIn::TakeInReport()
 {
     if (!link_.TakeNotification())
         return false;
-    HandleNotification(state_, controls_, sender_, graph_);
+    const std::optional<DeviceReport> report = HandleNotification(state_, controls_, sender_, graph_);
+    if (report && reportTaken_)
+        reportTaken_(*report);
     link_.SendWithoutReply(NotificationAckFrame());
     return true;
 }

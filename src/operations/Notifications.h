@@ -4,9 +4,13 @@
 // and the take-in of waiting reports with their acknowledgement.
 
 #include "core/EditorControls.h"
+#include "core/Protocol.h"
 #include "core/State.h"
 #include "link/SerialLink.h"
 #include "operations/ParameterSending.h"
+
+#include <functional>
+#include <optional>
 
 namespace ksr {
 
@@ -14,8 +18,9 @@ class CurveRedraw;
 
 // Handles the notification in RxBuffer 0..6. Unknown types, and reports
 // whose filter, frequency, width or gain lie outside their ranges, change
-// nothing. Returns whether the report was taken in.
-bool HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
+// nothing. Returns the report taken in, if any.
+std::optional<DeviceReport> HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender,
+                                               CurveRedraw &graph);
 
 // Takes the device's reports off the link, handles each and acknowledges
 // it, whatever it held; needs no window.
@@ -23,6 +28,9 @@ class ReportTakeIn {
 public:
     ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
                  CurveRedraw &graph);
+
+    // Told each report taken in, before it is acknowledged.
+    void SetReportTaken(std::function<void(const DeviceReport &)> taken) { reportTaken_ = std::move(taken); }
 
     // While a search runs: takes in one waiting report and acknowledges it.
     void PollNotifications();
@@ -37,6 +45,7 @@ private:
     EditorControls &controls_;
     ParameterSender &sender_;
     CurveRedraw &graph_;
+    std::function<void(const DeviceReport &)> reportTaken_;
 };
 
 } // namespace ksr

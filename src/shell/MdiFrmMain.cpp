@@ -23,6 +23,7 @@ using layout::Px;
 constexpr int ButtonSide = 615;
 constexpr int NoticeMilliseconds = 10000;
 constexpr int ButtonTop = 60;
+constexpr int JournalLeft = 7320;
 constexpr int ToolbarHeight = ButtonTop + ButtonSide + 60;
 
 struct CommandButton {
@@ -121,6 +122,13 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
         this->*spec.member = button;
     }
     CompareButton->setCheckable(true);
+    JournalButton = new QToolButton(Toolbar1);
+    JournalButton->setObjectName(QStringLiteral("JournalButton"));
+    JournalButton->setAccessibleName(QStringLiteral("Ring-out journal"));
+    JournalButton->setToolTip(QStringLiteral("Ring-out journal: the notches the device placed, by day"));
+    JournalButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView, nullptr, JournalButton));
+    JournalButton->setIconSize(QSize(Px(ButtonSide) - 12, Px(ButtonSide) - 12));
+    JournalButton->setGeometry(Px(JournalLeft), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
     setMenuWidget(Toolbar1);
 
     MdiArea = new QMdiArea(this);

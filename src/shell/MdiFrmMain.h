@@ -42,6 +42,8 @@ public:
     QToolButton *RedoButton = nullptr;
     QToolButton *HoldButton = nullptr;
     QToolButton *CompareButton = nullptr;
+    // Opens the ring-out journal's window.
+    QToolButton *JournalButton = nullptr;
     // The status bar: the port in use (or "Demo mode"), and whether the
     // device's feedback search runs.
     QLabel *PortStatus = nullptr;

@@ -6,6 +6,7 @@
 #include "operations/DeviceSearch.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QToolButton>
 #include <QGuiApplication>
@@ -23,7 +24,7 @@ bool DisplayTooSmall(QSize pixels)
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
     : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
-      sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_),
+      sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_), journal_(state_),
       reports_(state_, link_, editor_, sender_, graph_), rowEditing_(state_, editor_, sender_, graph_, history_, dialogs),
       channels_(state_, editor_, sender_, graph_, dialogs),
       autoEditing_(state_, editor_, sender_, history_, dialogs),
@@ -56,6 +57,18 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
         channels_.LinkChannels();
     });
     history_.SetChanged([this] { mainCommands_.UpdateEditButtons(state_.SearchActive); });
+    // Each report's row goes to the journal before the report is acknowledged.
+    reports_.SetReportTaken([this](const DeviceReport &report) {
+        journal_.AddReport(report, editor_.Text2Text(report.filter), editor_.Text3Text(report.filter),
+                           editor_.Text1Text(report.filter));
+    });
+    journal_.SetWriteFailed([this](const QString &message) { mainWindow_.ShowNotice(message); });
+    journal_.SetLineAdded([this](const QString &path, const QByteArray &line) {
+        if (journalWindow_)
+            journalWindow_->LineAdded(path, line);
+    });
+    openUrl_ = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    QObject::connect(mainWindow_.JournalButton, &QToolButton::clicked, &mainWindow_, [this] { ShowJournalWindow(); });
     new EditShortcuts(mainWindow_); // owned by the main window
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
@@ -79,6 +92,18 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
 Program::~Program()
 {
     port_.SetArrivalHandler({});
+}
+
+void Program::ShowJournalWindow()
+{
+    if (!journalWindow_)
+        journalWindow_ = new FrmJournal(state_, journal_, dialogs_, [this](const QUrl &url) { return openUrl_(url); },
+                                        &mainWindow_);
+    else
+        journalWindow_->ShowToday();
+    journalWindow_->show();
+    journalWindow_->raise();
+    journalWindow_->activateWindow();
 }
 
 void Program::ProbeOnlyPort(int number, bool save)

@@ -21,11 +21,13 @@
 #include "operations/DevicePresets.h"
 #include "operations/PresetFiles.h"
 #include "operations/PresetMemory.h"
+#include "operations/RingOutJournal.h"
 #include "shell/EditShortcuts.h"
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
 #include "shell/WaitFilter.h"
+#include "journal/FrmJournal.h"
 
 #include <QSize>
 #include <QTimer>
@@ -83,6 +85,13 @@ public:
     PresetFiles &Files() { return presetFiles_; }
     // Undo, redo and compare of the user's edits.
     EditHistory &History() { return history_; }
+    // The record of the reports taken in during searches, and its window
+    // (none until first opened).
+    RingOutJournal &Journal() { return journal_; }
+    FrmJournal *JournalWindow() { return journalWindow_; }
+    void ShowJournalWindow();
+    // How the journal window opens a folder; the desktop's by default.
+    void SetUrlOpener(std::function<bool(const QUrl &)> open) { openUrl_ = std::move(open); }
     // Shows PresetImage in the editor and sends all of it.
     void ApplyPresetImage();
 
@@ -107,6 +116,7 @@ private:
     FrmEq &editor_;
     ParameterSender sender_;
     EditHistory history_;
+    RingOutJournal journal_;
     ReportTakeIn reports_;
     NotchRowEditing rowEditing_;
     ChannelOperations channels_;
@@ -118,6 +128,8 @@ private:
     PresetFiles presetFiles_;
     MainCommands mainCommands_;
     HeldControls heldControls_;
+    FrmJournal *journalWindow_ = nullptr; // owned by the main window
+    std::function<bool(const QUrl &)> openUrl_;
     QTimer notificationPoll_;
     WaitFilter waitFilter_;
     std::function<QString(int)> portPathFor_;

@@ -1,0 +1,143 @@
+#include "journal/JournalPlot.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+
+namespace ksr {
+
+namespace {
+
+constexpr double LowHz = 20.0;
+constexpr double HighHz = 20000.0;
+constexpr int Left = 48;
+constexpr int Top = 28;
+constexpr int RightMargin = 16;
+constexpr int Bottom = 28;
+const QColor LeftColour(0xC0, 0x00, 0x00);
+const QColor RightColour(0x00, 0x00, 0xC0);
+
+// Where `hz` lies across `width` pixels of the logarithmic axis, from 0.
+double AxisX(double hz, double width)
+{
+    return std::log10(std::clamp(hz, LowHz, HighHz) / LowHz) / std::log10(HighHz / LowHz) * width;
+}
+
+} // namespace
+
+JournalPlot::JournalPlot(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("JournalPlot"));
+    setMinimumSize(320, 200);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void JournalPlot::SetRows(const std::vector<JournalRow> &rows)
+{
+    marks_.clear();
+    // The mark of each channel's notch number, until it is placed again:
+    // a later gain report deepens that mark.
+    std::map<QString, std::size_t> latest;
+    for (const JournalRow &row : rows) {
+        if (row.IsNote())
+            continue;
+        const QString notch = row.fields.value(1) + row.fields.value(2);
+        bool hzOk = false;
+        bool gainOk = false;
+        const double hz = row.fields.value(4).toDouble(&hzOk);
+        const double gain = row.fields.value(6).toDouble(&gainOk);
+        if (!gainOk)
+            continue;
+        if (row.fields.value(3) == QLatin1String("placed") && hzOk) {
+            latest[notch] = marks_.size();
+            marks_.push_back({row.fields.value(1) == QLatin1String("Right"), hz, gain});
+        } else if (const auto mark = latest.find(notch); mark != latest.end()) {
+            marks_[mark->second].gainDb = gain;
+        }
+    }
+    update();
+}
+
+QImage JournalPlot::Render(QSize size, qreal pixelRatio) const
+{
+    QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    QPainter painter(&image);
+    Draw(painter, size);
+    return image;
+}
+
+void JournalPlot::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    Draw(painter, size());
+}
+
+void JournalPlot::Draw(QPainter &painter, QSize size) const
+{
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(Left, Top, size.width() - Left - RightMargin, size.height() - Top - Bottom);
+    if (area.width() <= 0 || area.height() <= 0)
+        return;
+
+    // The grid of the response curves: every 1-2-..-9 step of each decade.
+    painter.setPen(QPen(QColor(0xC8, 0xC8, 0xC8), 1));
+    for (double decade = 10.0; decade <= HighHz; decade *= 10.0) {
+        for (int k = 1; k <= 9; ++k) {
+            const double hz = decade * k;
+            if (hz < LowHz || hz > HighHz)
+                continue;
+            const double x = area.left() + AxisX(hz, area.width());
+            painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        }
+    }
+    painter.setPen(Qt::black);
+    painter.drawRect(area);
+    const std::array<std::pair<double, const char *>, 5> labels = {
+        {{20.0, "20Hz"}, {100.0, "100Hz"}, {1000.0, "1KHz"}, {10000.0, "10KHz"}, {20000.0, "20KHz"}}};
+    const QFontMetricsF metrics(painter.font());
+    for (const auto &[hz, text] : labels) {
+        const QString label = QString::fromLatin1(text);
+        const double x = area.left() + AxisX(hz, area.width());
+        const double w = metrics.horizontalAdvance(label);
+        painter.drawText(QPointF(std::clamp(x - w / 2, 0.0, size.width() - w), area.bottom() + metrics.ascent() + 4),
+                         label);
+    }
+    painter.save();
+    painter.translate(14, area.center().y());
+    painter.rotate(-90);
+    const QString order = QStringLiteral("order of placement");
+    painter.drawText(QPointF(-metrics.horizontalAdvance(order) / 2, 0), order);
+    painter.restore();
+
+    // The legend, and the marks: a deeper notch a larger mark.
+    painter.setPen(LeftColour);
+    painter.drawText(QPointF(area.left(), Top - 10), QStringLiteral("\u25CF Left"));
+    painter.setPen(RightColour);
+    painter.drawText(QPointF(area.left() + 70, Top - 10), QStringLiteral("\u25A0 Right"));
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(area.left() + 150, Top - 10),
+                     QStringLiteral("size: depth   %1 placed").arg(marks_.size()));
+    const double step = area.height() / static_cast<double>(std::max<std::size_t>(marks_.size(), 1) + 1);
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+        const Mark &mark = marks_[i];
+        const double radius = 2.5 + std::clamp(-mark.gainDb, 0.0, 45.0) / 45.0 * 7.0;
+        const QPointF centre(area.left() + AxisX(mark.hz, area.width()), area.top() + step * static_cast<double>(i + 1));
+        const QColor colour = mark.right ? RightColour : LeftColour;
+        QColor fill = colour;
+        fill.setAlpha(150);
+        painter.setPen(QPen(colour, 1));
+        painter.setBrush(fill);
+        const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+        if (mark.right)
+            painter.drawRect(box);
+        else
+            painter.drawEllipse(box);
+    }
+}
+
+} // namespace ksr

@@ -1,0 +1,45 @@
+#pragma once
+// A plot of every notch placed in a journal: its frequency on the response
+// curves' logarithmic axis (20 Hz to 20 kHz) across, its place in the order
+// of placement down, its depth (as placed, or as deepened since) as the size
+// of its mark; Left red circles,
+// Right blue squares. Drawn with QPainter, so it is crisp at any device
+// pixel ratio and in the PNG export alike.
+
+#include "operations/RingOutJournal.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <vector>
+
+namespace ksr {
+
+class JournalPlot final : public QWidget {
+public:
+    explicit JournalPlot(QWidget *parent = nullptr);
+
+    // The placed notches among `rows`, in their order.
+    void SetRows(const std::vector<JournalRow> &rows);
+    // The plot at `size` logical pixels, drawn at `pixelRatio` pixels each.
+    QImage Render(QSize size, qreal pixelRatio) const;
+
+    struct Mark {
+        bool right;
+        double hz;
+        double gainDb;
+    };
+    const std::vector<Mark> &Marks() const { return marks_; }
+
+    QSize sizeHint() const override { return {560, 360}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void Draw(QPainter &painter, QSize size) const;
+
+    std::vector<Mark> marks_;
+};
+
+} // namespace ksr

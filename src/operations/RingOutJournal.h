@@ -1,0 +1,76 @@
+#pragma once
+// The ring-out journal: every notch or gain report taken in during a
+// feedback search, one row each in Journal/ringout-YYYY-MM-DD.csv of the
+// start folder, written and flushed before the report is acknowledged, with
+// the texts the editor then shows for the row. Notes of the user go in as
+// comment rows. A journal that cannot be written is said once (until it
+// can be written again), and never stops the search.
+
+#include "core/Protocol.h"
+#include "core/State.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace ksr {
+
+// The header line of every journal file, without its line end.
+inline constexpr const char *JournalHeader = "time,channel,notch,event,frequency_hz,width,gain_db";
+
+// The journal folder of a start folder, and the file of a day in it.
+QString JournalFolder(const QString &startDirectory);
+QString JournalFileName(QDate day);
+
+// One row of a journal file: the seven fields of a report row, or a note.
+struct JournalRow {
+    QStringList fields; // time, channel, notch, event, frequency_hz, width, gain_db
+    QString note;       // a comment row's text; fields then empty
+
+    bool IsNote() const { return fields.isEmpty(); }
+};
+
+// The row a line holds; none for the header, a blank or a malformed line.
+std::optional<JournalRow> ParseJournalLine(const QByteArray &line);
+
+class RingOutJournal {
+public:
+    explicit RingOutJournal(const AppState &state);
+
+    // What gives the local time of each row: the system's clock unless set.
+    void SetNow(std::function<QDateTime()> now) { now_ = std::move(now); }
+
+    // Told each line added (with the file's path), and once when writing fails.
+    void SetLineAdded(std::function<void(const QString &path, const QByteArray &line)> added)
+    {
+        lineAdded_ = std::move(added);
+    }
+    void SetWriteFailed(std::function<void(const QString &message)> failed) { writeFailed_ = std::move(failed); }
+
+    // The row of a report just taken in; `frequency`, `width` and `gain` as
+    // the editor shows the report's row. Nothing in demo mode.
+    void AddReport(const DeviceReport &report, const QString &frequency, const QString &width, const QString &gain);
+    // A comment row "# text"; line breaks become spaces. Nothing for an empty text.
+    void AddNote(const QString &text);
+
+    // Today's file, as rows are added now.
+    QString TodaysPath() const;
+
+private:
+    void AddLine(const QByteArray &line);
+    // Appends `line` (and the header first to a new file); the error on failure.
+    std::optional<QString> Append(const QString &path, const QByteArray &line) const;
+
+    const AppState &state_;
+    std::function<QDateTime()> now_ = [] { return QDateTime::currentDateTime(); };
+    std::function<void(const QString &, const QByteArray &)> lineAdded_;
+    std::function<void(const QString &)> writeFailed_;
+    bool failing_ = false;
+};
+
+} // namespace ksr
