@@ -34,7 +34,7 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     auto *layout = new QVBoxLayout(this);
 
     auto *top = new QHBoxLayout;
-    auto *dayLabel = new QLabel(QStringLiteral("Day:"), this);
+    auto *dayLabel = new QLabel(QStringLiteral("&Day:"), this);
     Days = new QComboBox(this);
     Days->setObjectName(QStringLiteral("Days"));
     Days->setAccessibleName(QStringLiteral("Journal day"));
@@ -52,6 +52,7 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     Table->setObjectName(QStringLiteral("JournalTable"));
     Table->setModel(&model_);
     Table->verticalHeader()->hide();
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Table->horizontalHeader()->setStretchLastSection(true);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -66,7 +67,7 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     layout->addWidget(splitter, 1);
 
     auto *bottom = new QHBoxLayout;
-    auto *noteLabel = new QLabel(QStringLiteral("Note:"), this);
+    auto *noteLabel = new QLabel(QStringLiteral("&Note:"), this);
     Note = new QLineEdit(this);
     Note->setObjectName(QStringLiteral("Note"));
     Note->setAccessibleName(QStringLiteral("Note"));
