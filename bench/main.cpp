@@ -16,6 +16,7 @@
 #include "sim/SimProcess.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QToolButton>
 #include <QDir>
 #include <QFile>
@@ -128,27 +129,103 @@ double RemotePeakMiB(const QString &devicePath, const QString &folder)
     return mib;
 }
 
+// CPU over `seconds` of a feedback search on both channels, started anew
+// every 5 s so that the device keeps placing and deepening notches.
+double SearchCpu(Program &program, double seconds)
+{
+    QCheckBox *both = program.Editor().Check1[0];
+    const double c0 = CpuSeconds();
+    const SteadyClock clock;
+    const double t0 = clock.NowSeconds();
+    for (double done = 0; done < seconds; done += 5.0) {
+        both->setChecked(true);
+        IdleCpu(std::min(5.0, seconds - done));
+        both->setChecked(false);
+    }
+    return (CpuSeconds() - c0) / (clock.NowSeconds() - t0);
+}
+
+// The simulator at 4800 baud in a folder of its own, the port to it, and the
+// programs started against it.
+struct BenchDevice {
+    QTemporaryDir folder;
+    sim::SimProcess sim;
+    SteadyClock clock;
+    std::unique_ptr<SystemSerialPort> port;
+    AutoDialogs dialogs;
+    NoteEnd end;
+
+    // Starts the simulator with `extra` options; false when it did not start.
+    bool Open(const QStringList &extra)
+    {
+        if (!StartSimAt4800(sim, folder, FullDeviceState(), extra))
+            return false;
+        QDir::setCurrent(folder.path());
+        port = std::make_unique<SystemSerialPort>(clock, [path = sim.PortPath()](int) { return path; });
+        return true;
+    }
+    // A program started against the simulator; none when it did not find it.
+    std::unique_ptr<Program> StartProgram()
+    {
+        auto program = std::make_unique<Program>(*port, clock, dialogs, end);
+        program->SplashForm_Load();
+        program->SplashTimer1_Timer();
+        if (program->State().DemoMode || end.ended) {
+            std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
+            return nullptr;
+        }
+        return program;
+    }
+    // False, with the messages on stderr, when a message box came or the program ended.
+    bool Quiet() const
+    {
+        if (dialogs.texts.isEmpty() && !end.ended)
+            return true;
+        std::fprintf(stderr, "unexpected messages: %s\n", qPrintable(dialogs.texts.join(QLatin1Char('|'))));
+        return false;
+    }
+};
+
+// The ring-out journal's cost: a minute of a search that reports every
+// 100 ms over the terminal, without the journal and then with it written
+// and its window open; false when the device was not found or a message came.
+bool JournalFigures()
+{
+    BenchDevice device;
+    if (!device.Open({QStringLiteral("--report-every"), QStringLiteral("100")}))
+        return false;
+    const std::unique_ptr<Program> bare = device.StartProgram();
+    if (!bare)
+        return false;
+    bare->Reports().SetReportTaken({});
+    const double alone = SearchCpu(*bare, 60.0);
+    Row("search, a report every 100 ms, 60 s: CPU / wall", Percent(alone), QString());
+    const std::unique_ptr<Program> program = device.StartProgram();
+    if (!program)
+        return false;
+    program->ShowJournalWindow();
+    const double journaled = SearchCpu(*program, 60.0);
+    QFile journal(program->Journal().TodaysPath());
+    const int rows = journal.open(QIODevice::ReadOnly) ? static_cast<int>(journal.readAll().count('\n')) - 1 : 0;
+    Row("  the same, journal written, window open", Percent(journaled), QString());
+    Row("  the journal's share", Percent(journaled - alone), QStringLiteral("< 1 %"));
+    Row("  rows the journal took in", QString::number(rows), QString());
+    return device.Quiet();
+}
+
 // The start-up, dump and store over tcp:// on loopback, the simulator
 // pacing its line at 4800 baud as on the terminal; false when the device
 // was not found or a message came.
 bool TcpFigures(double dumpLine, double storeLine)
 {
-    QTemporaryDir folder;
-    sim::SimProcess sim;
-    if (!StartSimAt4800(sim, folder, FullDeviceState(), sim::SimProcess::TcpLoopback()))
+    BenchDevice device;
+    if (!device.Open(sim::SimProcess::TcpLoopback()))
         return false;
-    QDir::setCurrent(folder.path());
-    SteadyClock clock;
-    SystemSerialPort port(clock, [url = sim.PortPath()](int) { return url; });
-    AutoDialogs dialogs;
-    NoteEnd end;
-    Program program(port, clock, dialogs, end);
-    program.SplashForm_Load();
-    program.SplashTimer1_Timer();
-    if (program.State().DemoMode || end.ended) {
-        std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
+    const std::unique_ptr<Program> started = device.StartProgram();
+    if (!started)
         return false;
-    }
+    Program &program = *started;
+    const SteadyClock &clock = device.clock;
     const Ratios dump = Measure(clock, dumpLine, Runs, [&] { program.Memory().DumpDeviceMemory(); });
     Row("tcp:// loopback, dump: wall / line", Ratio(dump.wall), QStringLiteral("<= 1.02"));
     Row("tcp:// loopback, dump: CPU / wall", Percent(dump.cpu), QStringLiteral("<= 2 %"));
@@ -157,11 +234,7 @@ bool TcpFigures(double dumpLine, double storeLine)
     });
     Row("tcp:// loopback, store: wall / line", Ratio(store.wall), QStringLiteral("<= 1.02"));
     Row("tcp:// loopback, store: CPU / wall", Percent(store.cpu), QStringLiteral("<= 2 %"));
-    if (!dialogs.texts.isEmpty() || end.ended) {
-        std::fprintf(stderr, "unexpected messages over tcp: %s\n", qPrintable(dialogs.texts.join(QLatin1Char('|'))));
-        return false;
-    }
-    return true;
+    return device.Quiet();
 }
 
 } // namespace
@@ -171,6 +244,11 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     UseQtEventDispatcher();
     QApplication app(argc, argv);
+    // --journal: the journal's figures alone.
+    if (QCoreApplication::arguments().contains(QStringLiteral("--journal"))) {
+        std::printf("%-44s %16s   %s\n", "figure", "median", "goal");
+        return JournalFigures() ? 0 : 1;
+    }
     QTemporaryDir folder;
     sim::SimProcess sim;
     if (!StartSimAt4800(sim, folder, FullDeviceState()))
@@ -281,6 +359,8 @@ int main(int argc, char *argv[])
 
     program.reset();
     if (!TcpFigures(dumpLine, LineSeconds(StoreExchanges, 10, 10)))
+        return 1;
+    if (!JournalFigures())
         return 1;
     QDir::setCurrent(folder.path());
     const double mib = RemotePeakMiB(sim.PortPath(), folder.path());

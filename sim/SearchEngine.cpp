@@ -75,7 +75,7 @@ void SearchEngine::SetRunning(int channel, bool running, double now, const Prese
         due_.reset();
         awaitingAck_ = false;
     } else if (running && !awaitingAck_ && !pending) {
-        due_ = now + ReportInterval;
+        due_ = now + reportInterval_;
     }
 }
 
@@ -84,7 +84,7 @@ void SearchEngine::Acknowledged(double now)
     if (!awaitingAck_)
         return;
     awaitingAck_ = false;
-    due_ = now + ReportInterval;
+    due_ = now + reportInterval_;
 }
 
 std::optional<double> SearchEngine::NextReportDue(const Preset &current) const

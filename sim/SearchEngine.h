@@ -16,8 +16,10 @@ namespace ksr::sim {
 
 class SearchEngine {
 public:
-    // Seconds from the start, or from an acknowledgement, to the next report.
+    // Seconds from the start, or from an acknowledgement, to the next
+    // report, unless set otherwise.
     static constexpr double ReportInterval = 0.3;
+    void SetReportInterval(double seconds) { reportInterval_ = seconds; }
     // A new notch starts at -6 dB and deepens 3 dB a report, down to -12 dB
     // with fixed attenuation or -30 dB with variable attenuation.
     static constexpr int FirstGainStep = 39;
@@ -65,6 +67,7 @@ private:
     int nextChannel_ = 0;
     int badReportsSent_ = 0;
     std::minstd_rand random_{704};
+    double reportInterval_ = ReportInterval;
 };
 
 } // namespace ksr::sim

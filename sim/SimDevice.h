@@ -29,6 +29,8 @@ public:
     // While a search runs: a report is due this long after the search
     // started or after the acknowledgement of the previous one arrived.
     static constexpr double ReportInterval = SearchEngine::ReportInterval;
+    // Reports of a running search this far apart instead.
+    void SetReportInterval(double seconds) { search_.SetReportInterval(seconds); }
     // A report is due no sooner than this after the last answer was due, so
     // that the two never reach the PC as one chunk.
     static constexpr double ReportGap = 0.001;

@@ -86,8 +86,11 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     const QCommandLineOption command(QStringLiteral("fault-command"), QStringLiteral("Faults apply only to command CODE."), QStringLiteral("CODE"));
     const QCommandLineOption count(QStringLiteral("fault-count"), QStringLiteral("Faults apply to the next N answers only."), QStringLiteral("N"));
     const QCommandLineOption after(QStringLiteral("fault-after"), QStringLiteral("Faults start after N answers."), QStringLiteral("N"));
+    const QCommandLineOption reportEvery(QStringLiteral("report-every"),
+                                         QStringLiteral("While a search runs, report every MS (default 300)."),
+                                         QStringLiteral("MS"));
     const QCommandLineOption badReports(QStringLiteral("bad-reports"), QStringLiteral("Make the next N search reports out of range."), QStringLiteral("N"));
-    parser.addOptions({link, tcp, dropAfter, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, corrupt, truncate, command, count, after, badReports, flood, loseWrite});
+    parser.addOptions({link, tcp, dropAfter, state, log, logTimes, baud, fast, silent, delay, split, extra, garbage, corrupt, truncate, command, count, after, badReports, flood, loseWrite, reportEvery});
 
     if (!parser.parse(arguments))
         return OptionError{parser.errorText()};
@@ -116,6 +119,8 @@ std::variant<SimOptions, ShowText, OptionError> ParseSimOptions(const QStringLis
     o.log = parser.isSet(log) || o.logTimes;
     o.fast = parser.isSet(fast);
     o.baud = r.Int(baud, o.baud, 1);
+    if (parser.isSet(reportEvery))
+        o.reportInterval = r.Millis(reportEvery);
     Faults &f = o.faults;
     f.silentReplies = r.Int(silent, 0, -1);
     f.replyDelay = r.Millis(delay);

@@ -26,6 +26,7 @@ struct SimOptions {
     bool logTimes = false;
     int baud = 4800;
     bool fast = false; // no pacing
+    double reportInterval = 0.3; // seconds from an acknowledgement to the next report
     Faults faults;
 
     // Seconds one 8N1 byte takes on the line, 0 when not paced.

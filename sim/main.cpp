@@ -90,6 +90,7 @@ int main(int argc, char *argv[])
     if (!LoadStateFile(device, options.statePath, &error))
         return Fail(error);
     device.SetFaults(options.faults);
+    device.SetReportInterval(options.reportInterval);
 
     int saveFailures = 0;
     int framesReceived = 0;

@@ -112,9 +112,11 @@ class TestSimSearch : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Rig> rig_;
-    Rig &Start(int selector, const Search &left, const Search &right)
+    Rig &Start(int selector, const Search &left, const Search &right, double interval = SimDevice::ReportInterval)
     {
         rig_ = std::make_unique<Rig>(left, right);
+        if (interval != SimDevice::ReportInterval)
+            rig_->device.SetReportInterval(interval);
         const QByteArray start = SearchFrame(selector, selector == 2 ? right : left, true);
         rig_->started = rig_->Now();
         [&] { QCOMPARE(rig_->Exchange(start), start); }();
@@ -296,20 +298,27 @@ private slots:
         QCOMPARE(rig.NextReport().size(), ReplyBytes);
     }
 
+    void pace_data()
+    {
+        QTest::addColumn<double>("interval");
+        QTest::newRow("the device's") << SimDevice::ReportInterval;
+        QTest::newRow("set to 100 ms") << 0.1;
+    }
     void pace()
     {
+        QFETCH(double, interval);
         const Search s{6, 1, 1, 5};
-        Rig &rig = Start(1, s, s);
+        Rig &rig = Start(1, s, s, interval);
         const double started = rig.started;
         QCOMPARE(rig.NextReport().size(), ReplyBytes);
-        QCOMPARE(rig.Now(), started + SimDevice::ReportInterval);
+        QCOMPARE(rig.Now(), started + interval);
         // The PC takes its time to acknowledge: the interval counts from then.
         rig.clock.Advance(2.0);
         const double acked = rig.Now();
         rig.port.Write(Ack);
-        QVERIFY(rig.NextReport(SimDevice::ReportInterval * 0.99).isEmpty());
+        QVERIFY(rig.NextReport(interval * 0.99).isEmpty());
         QCOMPARE(rig.NextReport().size(), ReplyBytes);
-        QCOMPARE(rig.Now(), acked + SimDevice::ReportInterval);
+        QCOMPARE(rig.Now(), acked + interval);
     }
 
     void strayAcknowledgementChangesNothing()

@@ -308,6 +308,7 @@ private slots:
         QTest::newRow("silent -2") << QStringList{"--silent", "-2"};
         QTest::newRow("baud 0") << QStringList{"--baud", "0"};
         QTest::newRow("negative delay") << QStringList{"--reply-delay", "-5"};
+        QTest::newRow("negative report interval") << QStringList{"--report-every", "-100"};
         QTest::newRow("command too big") << QStringList{"--fault-command", "256"};
         QTest::newRow("bad reports -1") << QStringList{"--bad-reports", "-1"};
         QTest::newRow("after -1") << QStringList{"--fault-after", "-1"};

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ksr {
@@ -21,6 +22,10 @@ namespace {
 
 // A journal file is read up to this size; a day's ring-out is far smaller.
 constexpr qint64 MostBytesRead = 16 * 1024 * 1024;
+// Rows that come during a search are shown together this often: a repaint
+// of the table and the plot for each report would cost more than the rest
+// of the search.
+constexpr int PendingMilliseconds = 1000;
 const QString Title = QStringLiteral("Ring-out journal");
 
 } // namespace
@@ -53,7 +58,7 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     Table->setModel(&model_);
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
-    Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sized to the contents when a file is shown, not at every row that comes.
     Table->horizontalHeader()->setStretchLastSection(true);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -77,14 +82,27 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     bottom->addWidget(Note, 1);
     layout->addLayout(bottom);
 
-    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { SpanNotes(); });
-    connect(&model_, &QAbstractItemModel::rowsInserted, this, [this] { SpanNotes(); });
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
+        SpanNotes();
+        Table->resizeColumnsToContents();
+    });
+    // The view moves the spans below a row that comes in; a new note needs its own.
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+        for (int row = first; row <= last; ++row) {
+            if (model_.IsNoteRow(row))
+                Table->setSpan(row, 0, 1, model_.columnCount());
+        }
+    });
     connect(Days, &QComboBox::currentIndexChanged, this, [this] {
         ShowFile(QDir(JournalFolder(state_.StartDirectory)).filePath(Days->currentText()));
     });
     connect(ExportButton, &QPushButton::clicked, this, [this] { ExportPng(); });
     connect(FolderButton, &QPushButton::clicked, this, [this] { OpenFolder(); });
     connect(Note, &QLineEdit::returnPressed, this, [this] { WriteNote(); });
+    pendingTimer_ = new QTimer(this);
+    pendingTimer_->setSingleShot(true);
+    pendingTimer_->setInterval(PendingMilliseconds);
+    connect(pendingTimer_, &QTimer::timeout, this, [this] { ShowPendingLines(); });
     resize(1140, 560);
     ShowToday();
 }
@@ -120,6 +138,7 @@ void FrmJournal::ShowToday()
 void FrmJournal::ShowFile(const QString &path)
 {
     shownPath_ = path;
+    pending_.clear();
     QByteArray contents;
     QFile file(path);
     // Only a regular file: a FIFO would wait for a writer.
@@ -137,8 +156,18 @@ void FrmJournal::LineAdded(const QString &path, const QByteArray &line)
     }
     if (QFileInfo(path) != QFileInfo(shownPath_))
         return;
-    model_.AddLine(line);
-    Plot->SetRows(model_.Rows());
+    pending_ << line;
+    if (!pendingTimer_->isActive())
+        pendingTimer_->start();
+}
+
+void FrmJournal::ShowPendingLines()
+{
+    const std::size_t before = model_.Rows().size();
+    model_.AddLines(pending_);
+    pending_.clear();
+    for (std::size_t i = before; i < model_.Rows().size(); ++i)
+        Plot->AddRow(model_.Rows()[i]);
 }
 
 void FrmJournal::ExportPng()

@@ -18,6 +18,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class QTimer;
 
 namespace ksr {
 
@@ -29,7 +30,8 @@ public:
     FrmJournal(const AppState &state, RingOutJournal &journal, UserDialogs &dialogs,
                std::function<bool(const QUrl &)> openUrl, QWidget *parent = nullptr);
 
-    // A line the journal wrote to `path`: shown when that file is shown.
+    // A line the journal wrote to `path`: shown when that file is shown,
+    // with the others of the same second (one repaint for them all).
     void LineAdded(const QString &path, const QByteArray &line);
     // Lists the days again, and shows today's file.
     void ShowToday();
@@ -46,12 +48,14 @@ public:
 
 private:
     void ListDays();
-    // A note takes the table's whole row.
+    // Every note takes the table's whole row.
     void SpanNotes();
     void ShowFile(const QString &path);
     void ExportPng();
     void OpenFolder();
     void WriteNote();
+    // Shows the lines that came since the last time.
+    void ShowPendingLines();
 
     const AppState &state_;
     RingOutJournal &journal_;
@@ -59,6 +63,8 @@ private:
     std::function<bool(const QUrl &)> openUrl_;
     JournalModel model_;
     QString shownPath_;
+    QList<QByteArray> pending_;
+    QTimer *pendingTimer_ = nullptr;
 };
 
 } // namespace ksr

@@ -23,13 +23,17 @@ void JournalModel::Load(const QByteArray &contents)
     endResetModel();
 }
 
-void JournalModel::AddLine(const QByteArray &line)
+void JournalModel::AddLines(const QList<QByteArray> &lines)
 {
-    std::optional<JournalRow> row = ParseJournalLine(line);
-    if (!row)
+    std::vector<JournalRow> added;
+    for (const QByteArray &line : lines) {
+        if (std::optional<JournalRow> row = ParseJournalLine(line))
+            added.push_back(std::move(*row));
+    }
+    if (added.empty())
         return;
-    beginInsertRows({}, 0, 0);
-    rows_.push_back(std::move(*row));
+    beginInsertRows({}, 0, static_cast<int>(added.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
     endInsertRows();
 }
 

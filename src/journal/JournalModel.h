@@ -17,8 +17,8 @@ public:
 
     // Replaces the rows with those of a whole file.
     void Load(const QByteArray &contents);
-    // One more line of the file, shown at the top.
-    void AddLine(const QByteArray &line);
+    // More lines of the file, in its order, shown at the top.
+    void AddLines(const QList<QByteArray> &lines);
     // In the file's order, oldest first.
     const std::vector<JournalRow> &Rows() const { return rows_; }
     // Whether table row `row` (newest first) is a note.

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 
 namespace ksr {
 
@@ -38,27 +37,35 @@ JournalPlot::JournalPlot(QWidget *parent) : QWidget(parent)
 void JournalPlot::SetRows(const std::vector<JournalRow> &rows)
 {
     marks_.clear();
-    // The mark of each channel's notch number, until it is placed again:
-    // a later gain report deepens that mark.
-    std::map<QString, std::size_t> latest;
-    for (const JournalRow &row : rows) {
-        if (row.IsNote())
-            continue;
-        const QString notch = row.fields.value(1) + row.fields.value(2);
-        bool hzOk = false;
-        bool gainOk = false;
-        const double hz = row.fields.value(4).toDouble(&hzOk);
-        const double gain = row.fields.value(6).toDouble(&gainOk);
-        if (!gainOk)
-            continue;
-        if (row.fields.value(3) == QLatin1String("placed") && hzOk) {
-            latest[notch] = marks_.size();
-            marks_.push_back({row.fields.value(1) == QLatin1String("Right"), hz, gain});
-        } else if (const auto mark = latest.find(notch); mark != latest.end()) {
-            marks_[mark->second].gainDb = gain;
-        }
-    }
+    latest_.clear();
+    for (const JournalRow &row : rows)
+        TakeRow(row);
     update();
+}
+
+void JournalPlot::AddRow(const JournalRow &row)
+{
+    TakeRow(row);
+    update();
+}
+
+void JournalPlot::TakeRow(const JournalRow &row)
+{
+    if (row.IsNote())
+        return;
+    const QString notch = row.fields.value(1) + row.fields.value(2);
+    bool hzOk = false;
+    bool gainOk = false;
+    const double hz = row.fields.value(4).toDouble(&hzOk);
+    const double gain = row.fields.value(6).toDouble(&gainOk);
+    if (!gainOk)
+        return;
+    if (row.fields.value(3) == QLatin1String("placed") && hzOk) {
+        latest_[notch] = marks_.size();
+        marks_.push_back({row.fields.value(1) == QLatin1String("Right"), hz, gain});
+    } else if (const auto mark = latest_.find(notch); mark != latest_.end()) {
+        marks_[mark->second].gainDb = gain;
+    }
 }
 
 QImage JournalPlot::Render(QSize size, qreal pixelRatio) const

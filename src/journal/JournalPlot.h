@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <map>
 #include <vector>
 
 namespace ksr {
@@ -21,6 +22,8 @@ public:
 
     // The placed notches among `rows`, in their order.
     void SetRows(const std::vector<JournalRow> &rows);
+    // One more row, after those already set (repainted with the next paint).
+    void AddRow(const JournalRow &row);
     // The plot at `size` logical pixels, drawn at `pixelRatio` pixels each.
     QImage Render(QSize size, qreal pixelRatio) const;
 
@@ -39,7 +42,13 @@ protected:
 private:
     void Draw(QPainter &painter, QSize size) const;
 
+    // Takes in one row without repainting.
+    void TakeRow(const JournalRow &row);
+
     std::vector<Mark> marks_;
+    // Each channel's notch (channel and number) to its latest mark: a later
+    // gain report deepens that mark.
+    std::map<QString, std::size_t> latest_;
 };
 
 } // namespace ksr

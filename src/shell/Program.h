@@ -95,6 +95,9 @@ public:
     // Shows PresetImage in the editor and sends all of it.
     void ApplyPresetImage();
 
+    // The take-in of the device's reports.
+    ReportTakeIn &Reports() { return reports_; }
+
     // The timer that polls for reports while a search runs.
     QTimer &ReportPoll() { return notificationPoll_; }
 
