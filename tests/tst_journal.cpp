@@ -121,6 +121,8 @@ private slots:
         QVERIFY(P().State().DemoMode);
         P().Journal().AddReport({DeviceReport::Kind::Notch, 3, 300, 2, 20}, "342.5", "1/10", "-25");
         P().Journal().AddNote(QStringLiteral("Hall A"));
+        P().MainWindow().JournalButton->click();
+        QVERIFY(!P().JournalWindow()->Note->isEnabled());
         QVERIFY(!QFileInfo::exists(rig_->folder.filePath(QStringLiteral("Journal"))));
     }
 

@@ -78,6 +78,10 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     Note->setAccessibleName(QStringLiteral("Note"));
     Note->setPlaceholderText(QStringLiteral("Venue, microphone positions... (Enter writes it into today's journal)"));
     noteLabel->setBuddy(Note);
+    if (state.DemoMode) {
+        Note->setEnabled(false);
+        Note->setPlaceholderText(QStringLiteral("Demo mode: nothing is written to the journal"));
+    }
     bottom->addWidget(noteLabel);
     bottom->addWidget(Note, 1);
     layout->addLayout(bottom);
