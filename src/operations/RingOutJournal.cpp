@@ -37,7 +37,12 @@ RingOutJournal::RingOutJournal(const AppState &state) : state_(state) {}
 
 QString RingOutJournal::TodaysPath() const
 {
-    return QDir(JournalFolder(state_.StartDirectory)).filePath(JournalFileName(now_().date()));
+    return PathOf(now_().date());
+}
+
+QString RingOutJournal::PathOf(QDate day) const
+{
+    return QDir(JournalFolder(state_.StartDirectory)).filePath(JournalFileName(day));
 }
 
 void RingOutJournal::AddReport(const DeviceReport &report, const QString &frequency, const QString &width,
@@ -45,8 +50,10 @@ void RingOutJournal::AddReport(const DeviceReport &report, const QString &freque
 {
     if (state_.DemoMode)
         return;
+    // One reading of the clock: a row just before midnight goes to the day it names.
+    const QDateTime now = now_();
     const QStringList fields = {
-        now_().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
+        now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
         report.filter < FiltersPerChannel ? QStringLiteral("Left") : QStringLiteral("Right"),
         QString::number(report.filter % FiltersPerChannel + 1),
         report.kind == DeviceReport::Kind::Notch ? QStringLiteral("placed") : QStringLiteral("gain"),
@@ -54,7 +61,7 @@ void RingOutJournal::AddReport(const DeviceReport &report, const QString &freque
         width,
         gain,
     };
-    AddLine(fields.join(QLatin1Char(',')).toUtf8());
+    AddLine(PathOf(now.date()), fields.join(QLatin1Char(',')).toUtf8());
 }
 
 void RingOutJournal::AddNote(const QString &text)
@@ -64,12 +71,11 @@ void RingOutJournal::AddNote(const QString &text)
     note = note.trimmed();
     if (state_.DemoMode || note.isEmpty())
         return;
-    AddLine("# " + note.toUtf8());
+    AddLine(TodaysPath(), "# " + note.toUtf8());
 }
 
-void RingOutJournal::AddLine(const QByteArray &line)
+void RingOutJournal::AddLine(const QString &path, const QByteArray &line)
 {
-    const QString path = TodaysPath();
     const std::optional<QString> error = Append(path, line);
     if (error) {
         if (!failing_ && writeFailed_)

@@ -62,7 +62,9 @@ public:
     QString TodaysPath() const;
 
 private:
-    void AddLine(const QByteArray &line);
+    // Appends `line` to the file at `path`, and tells of it or of the failure.
+    void AddLine(const QString &path, const QByteArray &line);
+    QString PathOf(QDate day) const;
     // Appends `line` (and the header first to a new file); the error on failure.
     std::optional<QString> Append(const QString &path, const QByteArray &line) const;
 
