@@ -27,6 +27,7 @@ void CliProgress::Begin(int totalBytes)
 {
     total_ = totalBytes;
     done_ = 0;
+    begun_ = std::chrono::steady_clock::now();
     drawnCells_ = -1;
     Redraw();
 }
@@ -60,6 +61,24 @@ void CliProgress::End()
     std::fflush(out_);
 }
 
+void CliProgress::Note(const QString &text)
+{
+    if (style_ != Style::Bar)
+        return;
+    std::fprintf(out_, "%s\n", qPrintable(text));
+    std::fflush(out_);
+}
+
+QString CliProgress::TimeLeft() const
+{
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+    // A twentieth of the run and two seconds at the least, for a rate to go by.
+    if (done_ * 20 < total_ || elapsed < 2.0 || done_ >= total_)
+        return QString(11, QLatin1Char(' '));
+    const int left = static_cast<int>(elapsed * (total_ - done_) / done_ + 0.5);
+    return QStringLiteral(" %1:%2 left").arg(left / 60, 2).arg(left % 60, 2, 10, QLatin1Char('0'));
+}
+
 void CliProgress::Redraw()
 {
     if (style_ != Style::Bar || total_ <= 0)
@@ -71,7 +90,8 @@ void CliProgress::Redraw()
         return;
     drawnCells_ = cells;
     const QString bar = QString(cells, QLatin1Char('#')) + QString(BarCells - cells, QLatin1Char('.'));
-    std::fprintf(out_, "\r[%s] %-12s %5d/%d bytes", qPrintable(bar), qPrintable(entry_), done_, total_);
+    std::fprintf(out_, "\r[%s] %-12s %5d/%d bytes%s", qPrintable(bar), qPrintable(entry_), done_, total_,
+                 qPrintable(TimeLeft()));
     std::fflush(out_);
     drawn_ = true;
 }

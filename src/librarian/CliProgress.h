@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstdio>
 
 namespace ksr {
@@ -27,12 +28,18 @@ public:
     void Finished(const QString &line);
     // The run is over (done or cut short): the bar's line is ended.
     void End();
+    // What the command is doing before its bar begins, on a terminal only.
+    void Note(const QString &text);
 
 private:
     void Redraw();
 
+    // " M:SS left" once enough is done to tell, else blanks as wide.
+    QString TimeLeft() const;
+
     Style style_;
     std::FILE *out_;
+    std::chrono::steady_clock::time_point begun_;
     QString entry_;
     int total_ = 0;
     int done_ = 0;

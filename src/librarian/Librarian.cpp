@@ -48,6 +48,25 @@ QString ShownName(const QByteArray &bytes)
     return name;
 }
 
+// "1 preset", "5 presets".
+QString Presets(int count)
+{
+    return QStringLiteral("%1 preset%2").arg(count).arg(count == 1 ? QString() : QStringLiteral("s"));
+}
+
+// "1 entry", "3 entries".
+QString Entries(int count)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
+}
+
+// The last line of a command that did what it was asked, on stdout.
+void PrintSummary(const QString &text)
+{
+    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 Librarian::Librarian(const CliOptions &options, CliProgress &progress)
@@ -103,18 +122,24 @@ int Librarian::FindDevice()
     // creates it nor changes the saved port.
     const std::int16_t saved = ReadPortConfig(QStringLiteral("init.cfg"), PortConfigAccess::ReadOnly).PortNumber();
     state_.PortNumber = saved;
-    if (ProbeSavedPort(state_, link_) || PortSearch(state_, link_))
-        return ExitOk;
-
     QStringList tried;
     for (int n = 1; n <= HighestPortNumber; ++n) {
         const QString path = SystemPortDevicePath(n);
         if (!path.isEmpty())
             tried << QStringLiteral("%1 (%2%3)").arg(n).arg(path, n == saved ? QStringLiteral(", init.cfg") : QString());
     }
+    // "port 1 (/dev/ttyS0)" or "ports 1 (/dev/ttyS0), 2 (/dev/ttyUSB0)".
+    const QString ports = QStringLiteral("%1 %2").arg(tried.size() == 1 ? QStringLiteral("port") : QStringLiteral("ports"),
+                                                      tried.join(QStringLiteral(", ")));
+    if (!tried.isEmpty())
+        progress_.Note(QStringLiteral("looking for a KSR-704 on %1 ...").arg(ports));
+    if (ProbeSavedPort(state_, link_) || PortSearch(state_, link_))
+        return ExitOk;
+
     PrintError(tried.isEmpty() ? QStringLiteral("no KSR-704 found: no serial port is listed for ports 1 to 35 "
                                                 "(set KSR704_PORTS, or use --device PATH)")
-                               : QStringLiteral("no KSR-704 answered on ports %1").arg(tried.join(QStringLiteral(", "))));
+                               : QStringLiteral("no KSR-704 answered on %1; name the device's port with --device PATH")
+                                     .arg(ports));
     return ExitNoDevice;
 }
 
@@ -296,6 +321,7 @@ int Librarian::Backup()
         PrintError(error);
         return ExitWriteFailed;
     }
+    PrintSummary(QStringLiteral("%1 and the current settings saved to %2").arg(Presets(usedCount), options_.path));
     return ExitOk;
 }
 
@@ -353,7 +379,14 @@ int Librarian::Restore()
     }
     if (const int found = FindDevice(); found != ExitOk)
         return found;
-    return StoreAll(inputs, emptied);
+    const int stored = StoreAll(inputs, emptied);
+    if (stored == ExitOk) {
+        const QString marked = emptied.empty() ? QString()
+                                               : QStringLiteral(", %1 marked empty").arg(Entries(static_cast<int>(emptied.size())));
+        PrintSummary(QStringLiteral("%1 restored from %2%3")
+                         .arg(Presets(static_cast<int>(inputs.size())), options_.path, marked));
+    }
+    return stored;
 }
 
 std::optional<int> Librarian::FirstDifference(int address, const QByteArray &expected)
