@@ -181,12 +181,14 @@ OPTIONS
     time left once a twentieth is done, one line per preset otherwise; on a
     terminal the search for the device first says which ports it tries.
     backup and restore end with a line on stdout that says what they did
-    ("5 presets and the current settings saved to DIR"). A preset file is exactly 161 bytes, and restore,
-    load and store take one only when every value the device reads from it
-    lies in the device's range (notch gain step 0-45, frequency index
-    0-729, width index 0-3; automatic notch count 1-12, automatic width
-    index 0-3; attenuation, release and search mode 0-1; sensitivity step
-    0-15): the first value outside is named, and nothing is sent.
+    ("5 presets and the current settings saved to DIR").
+
+    A preset file is exactly 161 bytes, and restore, load and store take
+    one only when every value the device reads from it lies in the device's
+    range (notch gain step 0-45, frequency index 0-729, width index 0-3;
+    automatic notch count 1-12, automatic width index 0-3; attenuation,
+    release and search mode 0-1; sensitivity step 0-15): the first value
+    outside is named, and nothing is sent.
 
 EXIT STATUS
     0  done
