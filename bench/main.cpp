@@ -199,11 +199,7 @@ bool JournalFigures()
     if (!program)
         return false;
     // The program's own listener, as its constructor sets it.
-    const auto journaling = [&](const DeviceReport &report) {
-        FrmEq &editor = program->Editor();
-        program->Journal().AddReport(report, editor.Text2Text(report.filter), editor.Text3Text(report.filter),
-                                     editor.Text1Text(report.filter));
-    };
+    const auto journaling = [&](const DeviceReport &report) { program->Journal().AddReport(report); };
     std::vector<double> alone;
     std::vector<double> journaled;
     for (int turn = 0; turn < 3; ++turn) {

@@ -119,7 +119,7 @@ private slots:
         rig_ = std::make_unique<ProgramRig>();
         rig_->Start();
         QVERIFY(P().State().DemoMode);
-        P().Journal().AddReport({DeviceReport::Kind::Notch, 3, 300, 2, 20}, "342.5", "1/10", "-25");
+        P().Journal().AddReport({DeviceReport::Kind::Notch, 3, 300, 2, 20});
         P().Journal().AddNote(QStringLiteral("Hall A"));
         P().MainWindow().JournalButton->click();
         QVERIFY(!P().JournalWindow()->Note->isEnabled());

@@ -84,32 +84,27 @@ void EditHistory::Apply(const EditSnapshot &target)
 
 void EditHistory::Undo()
 {
+    Replay(undo_, redo_, true);
+}
+
+void EditHistory::Redo()
+{
+    Replay(redo_, undo_, false);
+}
+
+void EditHistory::Replay(std::deque<EditStep> &from, std::deque<EditStep> &to, bool undo)
+{
     if (depth_ > 0)
         return;
     // Ctrl+Z with a control still held: what it changed so far is a step.
     LetGoControl();
     EndComparison();
-    if (undo_.empty())
+    if (from.empty())
         return;
-    EditStep step = std::move(undo_.back());
-    undo_.pop_back();
-    Apply(step.Undone(Current()));
-    redo_.push_back(std::move(step));
-    TellChanged();
-}
-
-void EditHistory::Redo()
-{
-    if (depth_ > 0)
-        return;
-    LetGoControl();
-    EndComparison();
-    if (redo_.empty())
-        return;
-    EditStep step = std::move(redo_.back());
-    redo_.pop_back();
-    Apply(step.Redone(Current()));
-    undo_.push_back(std::move(step));
+    EditStep step = std::move(from.back());
+    from.pop_back();
+    Apply(undo ? step.Undone(Current()) : step.Redone(Current()));
+    to.push_back(std::move(step));
     TellChanged();
 }
 

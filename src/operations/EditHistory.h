@@ -14,7 +14,6 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace ksr {
 
@@ -64,6 +63,9 @@ private:
     // A new change: on the undo list, the redo list cleared.
     void Record(const EditSnapshot &before, const EditSnapshot &after);
     void Apply(const EditSnapshot &target);
+    // Takes the newest step of `from` back (undo) or makes it again, and
+    // keeps it on `to`.
+    void Replay(std::deque<EditStep> &from, std::deque<EditStep> &to, bool undo);
     EditSnapshot Current() const;
     void TellChanged();
 
@@ -74,7 +76,7 @@ private:
     std::function<void()> changed_;
 
     std::deque<EditStep> undo_;
-    std::vector<EditStep> redo_;
+    std::deque<EditStep> redo_;
     int depth_ = 0;
     bool holding_ = false;
     EditSnapshot before_;

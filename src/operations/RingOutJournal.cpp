@@ -33,7 +33,10 @@ std::optional<JournalRow> ParseJournalLine(const QByteArray &line)
     return JournalRow{fields, {}};
 }
 
-RingOutJournal::RingOutJournal(const AppState &state) : state_(state) {}
+RingOutJournal::RingOutJournal(const AppState &state, const EditorControls &controls)
+    : state_(state), controls_(controls)
+{
+}
 
 QString RingOutJournal::TodaysPath() const
 {
@@ -45,8 +48,7 @@ QString RingOutJournal::PathOf(QDate day) const
     return QDir(JournalFolder(state_.StartDirectory)).filePath(JournalFileName(day));
 }
 
-void RingOutJournal::AddReport(const DeviceReport &report, const QString &frequency, const QString &width,
-                               const QString &gain)
+void RingOutJournal::AddReport(const DeviceReport &report)
 {
     if (state_.DemoMode)
         return;
@@ -57,9 +59,9 @@ void RingOutJournal::AddReport(const DeviceReport &report, const QString &freque
         report.filter < FiltersPerChannel ? QStringLiteral("Left") : QStringLiteral("Right"),
         QString::number(report.filter % FiltersPerChannel + 1),
         report.kind == DeviceReport::Kind::Notch ? QStringLiteral("placed") : QStringLiteral("gain"),
-        frequency,
-        width,
-        gain,
+        controls_.Text2Text(report.filter),
+        controls_.Text3Text(report.filter),
+        controls_.Text1Text(report.filter),
     };
     AddLine(PathOf(now.date()), fields.join(QLatin1Char(',')).toUtf8());
 }

@@ -6,6 +6,7 @@
 // comment rows. A journal that cannot be written is said once (until it
 // can be written again), and never stops the search.
 
+#include "core/EditorControls.h"
 #include "core/Protocol.h"
 #include "core/State.h"
 
@@ -40,7 +41,8 @@ std::optional<JournalRow> ParseJournalLine(const QByteArray &line);
 
 class RingOutJournal {
 public:
-    explicit RingOutJournal(const AppState &state);
+    // `controls` show each report's row as the row is written.
+    RingOutJournal(const AppState &state, const EditorControls &controls);
 
     // What gives the local time of each row: the system's clock unless set.
     void SetNow(std::function<QDateTime()> now) { now_ = std::move(now); }
@@ -52,9 +54,9 @@ public:
     }
     void SetWriteFailed(std::function<void(const QString &message)> failed) { writeFailed_ = std::move(failed); }
 
-    // The row of a report just taken in; `frequency`, `width` and `gain` as
+    // The row of a report just taken in, its frequency, width and gain as
     // the editor shows the report's row. Nothing in demo mode.
-    void AddReport(const DeviceReport &report, const QString &frequency, const QString &width, const QString &gain);
+    void AddReport(const DeviceReport &report);
     // A comment row "# text"; line breaks become spaces. Nothing for an empty text.
     void AddNote(const QString &text);
 
@@ -69,6 +71,7 @@ private:
     std::optional<QString> Append(const QString &path, const QByteArray &line) const;
 
     const AppState &state_;
+    const EditorControls &controls_;
     std::function<QDateTime()> now_ = [] { return QDateTime::currentDateTime(); };
     std::function<void(const QString &, const QByteArray &)> lineAdded_;
     std::function<void(const QString &)> writeFailed_;

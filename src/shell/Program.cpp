@@ -24,7 +24,7 @@ bool DisplayTooSmall(QSize pixels)
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
     : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
-      sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_), journal_(state_),
+      sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_), journal_(state_, editor_),
       reports_(state_, link_, editor_, sender_, graph_), rowEditing_(state_, editor_, sender_, graph_, history_, dialogs),
       channels_(state_, editor_, sender_, graph_, dialogs),
       autoEditing_(state_, editor_, sender_, history_, dialogs),
@@ -58,10 +58,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     });
     history_.SetChanged([this] { mainCommands_.UpdateEditButtons(state_.SearchActive); });
     // Each report's row goes to the journal before the report is acknowledged.
-    reports_.SetReportTaken([this](const DeviceReport &report) {
-        journal_.AddReport(report, editor_.Text2Text(report.filter), editor_.Text3Text(report.filter),
-                           editor_.Text1Text(report.filter));
-    });
+    reports_.SetReportTaken([this](const DeviceReport &report) { journal_.AddReport(report); });
     journal_.SetWriteFailed([this](const QString &message) { mainWindow_.ShowNotice(message); });
     journal_.SetLineAdded([this](const QString &path, const QByteArray &line) {
         if (journalWindow_)
