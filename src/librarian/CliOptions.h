@@ -4,6 +4,7 @@
 // files by the commands, all before anything is sent.
 
 #include "link/PortChoice.h"
+#include "operations/BackupFolder.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,10 +22,6 @@ enum ExitStatus : int {
     ExitNoDevice = 3,    // no KSR-704 answered
     ExitWriteFailed = 4, // a file or folder could not be written
 };
-
-// The user entries a command may write: 05..20.
-inline constexpr int FirstUserEntry = 5;
-inline constexpr int LastUserEntry = 20;
 
 enum class CliCommand { List, Backup, Restore, Save, Load, Store };
 

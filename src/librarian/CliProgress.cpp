@@ -32,9 +32,9 @@ void CliProgress::Begin(int totalBytes)
     Redraw();
 }
 
-void CliProgress::SetEntry(const QString &entry)
+void CliProgress::SetEntry(int entry)
 {
-    entry_ = entry;
+    entry_ = entry == 0 ? QStringLiteral("current") : QStringLiteral("entry %1").arg(EntryText(entry));
     drawnCells_ = -1;
     Redraw();
 }

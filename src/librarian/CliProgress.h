@@ -3,6 +3,8 @@
 // place, when stderr is a terminal; one line per preset otherwise; nothing
 // with --quiet.
 
+#include "operations/DeviceLibrary.h"
+
 #include <QString>
 
 #include <chrono>
@@ -10,7 +12,7 @@
 
 namespace ksr {
 
-class CliProgress {
+class CliProgress final : public LibraryProgress {
 public:
     enum class Style { Bar, Lines, Quiet };
 
@@ -18,16 +20,14 @@ public:
     static Style StyleFor(bool quiet);
     explicit CliProgress(Style style, std::FILE *out = stderr) : style_(style), out_(out) {}
 
-    // A run of `totalBytes` bytes to read or write begins.
-    void Begin(int totalBytes);
-    // The entry now worked on, shown on the bar.
-    void SetEntry(const QString &entry);
-    // `count` more bytes are done.
-    void Advance(int count = 1);
-    // A preset is done: its line, when lines are printed.
-    void Finished(const QString &line);
-    // The run is over (done or cut short): the bar's line is ended.
-    void End();
+    void Begin(int totalBytes) override;
+    // The entry now worked on, shown on the bar ("entry 05", "current").
+    void SetEntry(int entry) override;
+    void Advance(int count = 1) override;
+    // A preset's line, when lines are printed.
+    void Finished(const QString &line) override;
+    // The bar's line is ended.
+    void End() override;
     // What the command is doing before its bar begins, on a terminal only.
     void Note(const QString &text);
 

@@ -1,6 +1,6 @@
 #include "librarian/Librarian.h"
 
-#include "librarian/BackupStage.h"
+#include "operations/BackupStage.h"
 
 #include "core/AnsiText.h"
 #include "core/FileWriting.h"
@@ -23,18 +23,6 @@
 namespace ksr {
 
 namespace {
-
-// The slot 0..15 of user entry 05..20.
-int SlotOf(int entry)
-{
-    return entry - FirstUserEntry;
-}
-
-// "NN", the entry as the device's display numbers it.
-QString EntryText(int entry)
-{
-    return QStringLiteral("%1").arg(entry, 2, 10, QLatin1Char('0'));
-}
 
 // A stored name as list shows it: a control character (a newline among
 // them) as "?", so that every entry keeps one line.
@@ -74,7 +62,7 @@ Librarian::Librarian(const CliOptions &options, CliProgress &progress)
       link_(state_, port_, clock_, dialogs_, end_), sender_(state_, link_, controls_),
       memory_(state_, link_, controls_, sender_, curves_, windows_, dialogs_),
       presets_(state_, link_, controls_, sender_, curves_, memory_, dialogs_),
-      files_(state_, controls_, sender_, curves_, dialogs_)
+      files_(state_, controls_, sender_, curves_, dialogs_), library_(state_, link_, presets_)
 {
     state_.StartDirectory = QDir::currentPath();
 }
@@ -154,35 +142,11 @@ bool Librarian::Ended(const QString &what)
 
 std::optional<PresetImageArray> Librarian::ReadPresetInput(const QString &path)
 {
-    if (!QFileInfo(path).isFile()) {
-        PrintError(QStringLiteral("%1: no such preset file").arg(path));
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        PrintError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(PresetImageBytes + 1);
-    if (bytes.size() != PresetImageBytes) {
-        PrintError(QStringLiteral("%1 is not a preset file: it has %2 bytes, a preset file exactly %3")
-                       .arg(path)
-                       .arg(file.size())
-                       .arg(PresetImageBytes));
-        return std::nullopt;
-    }
-    const PresetFileRead read = ParsePresetFile(bytes);
-    if (!read.image) {
-        PrintError(QStringLiteral("%1:%2").arg(path, read.error));
-        return std::nullopt;
-    }
-    // The device is sent only values it takes; the program's editor brings
-    // them into range instead, where the user sees them.
-    if (const QString outside = FirstFieldOutOfRange(*read.image); !outside.isEmpty()) {
-        PrintError(QStringLiteral("%1 is not a preset the device takes: %2").arg(path, outside));
-        return std::nullopt;
-    }
-    return read.image;
+    QString error;
+    const std::optional<PresetImageArray> image = ksr::ReadPresetInput(path, &error);
+    if (!image)
+        PrintError(error);
+    return image;
 }
 
 bool Librarian::WritePresetFile(const QString &path, const PresetImageArray &image)
@@ -195,33 +159,22 @@ bool Librarian::WritePresetFile(const QString &path, const PresetImageArray &ima
     return false;
 }
 
-std::optional<Librarian::SlotContents> Librarian::ReadSlot(int entry)
+int Librarian::Report(const LibraryOutcome &outcome)
 {
-    const int t = SlotOf(entry);
-    MemoryReader reader(state_, link_, ReadCheck::Confirmed, [this] { progress_.Advance(); });
-    const int data = reader.Read(SlotPresetAddress + PresetBytes * t, PresetBytes);
-    const int name = reader.Read(SlotNameAddress + NameLength * t, NameLength);
-    if (!reader.Settle())
-        return std::nullopt;
-    SlotContents slot;
-    const QByteArray bytes = reader.Values(data, PresetBytes);
-    std::copy(bytes.begin(), bytes.end(), slot.image.begin());
-    slot.name = reader.Values(name, NameLength);
-    return slot;
-}
-
-std::optional<PresetImageArray> Librarian::ReadCurrentSettings()
-{
-    const std::optional<BlockArray> block =
-        ReadPresetBlockSoundly(state_, link_, CurrentSettingsSelector, ReadCheck::Confirmed);
-    if (!block) {
-        if (!state_.ProgramEnding)
-            PrintError(QStringLiteral("the current settings could not be read soundly from the device"));
-        return std::nullopt;
+    for (const QString &line : outcome.error.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        PrintError(line);
+    switch (outcome.status) {
+    case LibraryStatus::Done:
+        return ExitOk;
+    case LibraryStatus::Refused:
+        return ExitRefused;
+    case LibraryStatus::WriteFailed:
+        return ExitWriteFailed;
+    case LibraryStatus::TimedOut:
+    case LibraryStatus::Cancelled:
+        break;
     }
-    PresetImageArray image{};
-    std::copy(block->begin(), block->end(), image.begin());
-    return image;
+    return ExitTimeOut;
 }
 
 int Librarian::List()
@@ -250,234 +203,46 @@ int Librarian::List()
 
 int Librarian::Backup()
 {
-    // Nothing in the folder changes before the device has answered, and an
-    // earlier backup there stays whole until the new one is complete: the
-    // new files are staged in the folder and moved into place at the end.
-    const QFileInfo target(options_.path);
-    if (target.exists() && !target.isDir()) {
-        PrintError(QStringLiteral("cannot create the folder %1: a file of that name is there").arg(options_.path));
+    // A folder that cannot take a backup is refused before the device is
+    // looked for.
+    if (const QString refusal = BackupFolderRefusal(options_.path); !refusal.isEmpty()) {
+        PrintError(refusal);
         return ExitWriteFailed;
     }
     if (const int found = FindDevice(); found != ExitOk)
         return found;
-    BackupStage stage(options_.path);
-    QString error;
-    if (!stage.Open(&error)) {
-        PrintError(error);
-        return ExitWriteFailed;
-    }
-
-    const QString cutShort = QStringLiteral("backup cut short: %1 is left as it was").arg(options_.path);
-    const auto markers = ReadUsedMarkers(state_, link_, ReadCheck::Confirmed);
-    if (Ended(cutShort) || !markers)
-        return ExitTimeOut;
-    const auto &used = *markers;
-    const auto usedCount = static_cast<int>(std::count(used.begin(), used.end(), true));
-    // Every byte is read twice.
-    progress_.Begin(2 * (usedCount * (PresetBytes + NameLength) + BlockBytes));
-
-    BackupDirectory directory;
-    QStringList written;
-    for (int n = 0; n < UserSlotCount; ++n) {
-        if (!used[static_cast<std::size_t>(n)])
-            continue;
-        const int entry = n + FirstUserEntry;
-        progress_.SetEntry(QStringLiteral("entry %1").arg(EntryText(entry)));
-        const std::optional<SlotContents> read = ReadSlot(entry);
-        if (Ended(cutShort) || !read)
-            return ExitTimeOut;
-        const SlotContents &slot = *read;
-        BackupEntry &line = directory[static_cast<std::size_t>(n)];
-        line = {true, slot.name, PresetFileName(entry, slot.name)};
-        if (!WritePresetFile(stage.StagedPath(line.fileName), slot.image))
-            return ExitWriteFailed;
-        written << line.fileName;
-        progress_.Finished(QStringLiteral("entry %1 \"%2\" -> %3").arg(EntryText(entry), AnsiToString(slot.name),
-                                                                       line.fileName));
-    }
-
-    progress_.SetEntry(QStringLiteral("current"));
-    const std::optional<PresetImageArray> read = ReadCurrentSettings();
-    if (!read) {
-        progress_.End();
-        PrintError(cutShort);
-        return ExitTimeOut;
-    }
-    const PresetImageArray &current = *read;
-    progress_.Advance(2 * BlockBytes);
-    const QString currentFile = QString::fromLatin1(CurrentFileName);
-    if (!WritePresetFile(stage.StagedPath(currentFile), current))
-        return ExitWriteFailed;
-    written << currentFile;
-    progress_.Finished(QStringLiteral("current settings -> %1").arg(currentFile));
-    progress_.End();
-
-    const QString directoryPath = stage.StagedPath(QString::fromLatin1(DirectoryFileName));
-    if (!ReplaceFileContents(directoryPath, DirectoryBytes(directory), &error)) {
-        PrintError(QStringLiteral("cannot write %1: %2").arg(directoryPath, error));
-        return ExitWriteFailed;
-    }
-    if (!stage.Commit(written, &error)) {
-        PrintError(error);
-        return ExitWriteFailed;
-    }
-    PrintSummary(QStringLiteral("%1 and the current settings saved to %2").arg(Presets(usedCount), options_.path));
-    return ExitOk;
+    const LibraryOutcome outcome = library_.Backup(options_.path, progress_);
+    if (outcome.status == LibraryStatus::Done)
+        PrintSummary(QStringLiteral("%1 and the current settings saved to %2").arg(Presets(outcome.presets), options_.path));
+    return Report(outcome);
 }
 
 int Librarian::Restore()
 {
-    const QDir folder(options_.path);
-    const QString directoryPath = folder.filePath(QString::fromLatin1(DirectoryFileName));
-    QFile file(directoryPath);
-    if (!QFileInfo(directoryPath).isFile()) {
-        PrintError(QStringLiteral("%1 holds no %2: not a complete backup, nothing restored")
-                       .arg(options_.path, QString::fromLatin1(DirectoryFileName)));
-        return ExitRefused;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        PrintError(QStringLiteral("cannot read %1: %2").arg(directoryPath, file.errorString()));
-        return ExitRefused;
-    }
-    // However large the file, no more is read than a directory can hold.
-    const QByteArray bytes = file.read(LargestDirectoryBytes + 1);
-    if (bytes.size() > LargestDirectoryBytes) {
-        PrintError(QStringLiteral("%1 is larger than a backup's directory can be (%2 bytes at most); nothing restored")
-                       .arg(directoryPath)
-                       .arg(LargestDirectoryBytes));
-        return ExitRefused;
-    }
-    QString error;
-    const auto directory = ParseDirectory(bytes, &error);
-    if (!directory) {
-        PrintError(QStringLiteral("%1: %2; nothing restored").arg(directoryPath, error));
-        return ExitRefused;
-    }
-
-    const bool all = options_.entries.empty();
-    std::vector<int> entries = options_.entries;
-    if (all) {
-        for (int entry = FirstUserEntry; entry <= LastUserEntry; ++entry)
-            entries.push_back(entry);
-    }
-    std::vector<PresetInput> inputs;
-    std::vector<int> emptied;
-    for (const int entry : entries) {
-        const BackupEntry &line = (*directory)[static_cast<std::size_t>(SlotOf(entry))];
-        if (!line.used) {
-            if (all) {
-                emptied.push_back(entry);
-                continue;
-            }
-            PrintError(QStringLiteral("entry %1 is empty in %2; nothing restored").arg(EntryText(entry), directoryPath));
-            return ExitRefused;
-        }
-        const auto image = ReadPresetInput(folder.filePath(line.fileName));
-        if (!image)
-            return ExitRefused;
-        inputs.push_back({entry, AnsiToString(line.name), *image});
-    }
+    RestorePlan plan;
+    if (const LibraryOutcome read = ReadRestorePlan(options_.path, options_.entries, &plan);
+        read.status != LibraryStatus::Done)
+        return Report(read);
     if (const int found = FindDevice(); found != ExitOk)
         return found;
-    const int stored = StoreAll(inputs, emptied);
-    if (stored == ExitOk) {
-        const QString marked = emptied.empty() ? QString()
-                                               : QStringLiteral(", %1 marked empty").arg(Entries(static_cast<int>(emptied.size())));
-        PrintSummary(QStringLiteral("%1 restored from %2%3")
-                         .arg(Presets(static_cast<int>(inputs.size())), options_.path, marked));
+    const LibraryOutcome outcome = library_.Restore(plan, options_.verify, progress_);
+    if (outcome.status == LibraryStatus::Done) {
+        const QString marked =
+            outcome.emptied == 0 ? QString() : QStringLiteral(", %1 marked empty").arg(Entries(outcome.emptied));
+        PrintSummary(QStringLiteral("%1 restored from %2%3").arg(Presets(outcome.presets), options_.path, marked));
     }
-    return stored;
-}
-
-std::optional<int> Librarian::FirstDifference(int address, const QByteArray &expected)
-{
-    // One sound read of each byte; only a byte that differs is confirmed by
-    // two more, so that a garbled answer is not taken for a wrong write.
-    MemoryReader reader(state_, link_, ReadCheck::Sound, [this] { progress_.Advance(); });
-    const int first = reader.Read(address, static_cast<int>(expected.size()));
-    if (!reader.Settle())
-        return std::nullopt;
-    const QByteArray read = reader.Values(first, static_cast<int>(expected.size()));
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        if (read[i] == expected[i])
-            continue;
-        const std::optional<QByteArray> again =
-            ReadMemoryBytes(state_, link_, address + static_cast<int>(i), 1, ReadCheck::Confirmed);
-        if (!again)
-            return std::nullopt;
-        if (again->at(0) != expected[i])
-            return address + static_cast<int>(i);
-    }
-    return -1;
-}
-
-bool Librarian::VerifyStored(const PresetInput &input)
-{
-    const int t = SlotOf(input.entry);
-    const auto nameBytes = NameBytes(input.name);
-    // The data, the name and the marker lie apart in memory: each is read
-    // back until one differs.
-    std::optional<int> differs = FirstDifference(
-        SlotPresetAddress + PresetBytes * t, QByteArray(reinterpret_cast<const char *>(input.image.data()), PresetBytes));
-    if (differs == -1)
-        differs = FirstDifference(SlotNameAddress + NameLength * t,
-                                  QByteArray(reinterpret_cast<const char *>(nameBytes.data()), NameLength));
-    if (differs == -1)
-        differs = FirstDifference(UsedMarkerAddress + t, QByteArray(1, static_cast<char>(UsedMarker)));
-    if (Ended(QStringLiteral("stopped while reading back entry %1").arg(EntryText(input.entry))) || !differs)
-        return false;
-    if (*differs == -1)
-        return true;
-    progress_.End();
-    PrintError(QStringLiteral("entry %1 read back holds other bytes than were written (address 0x%2); "
-                              "store it again")
-                   .arg(EntryText(input.entry))
-                   .arg(*differs, 4, 16, QLatin1Char('0')));
-    return false;
-}
-
-int Librarian::StoreAll(const std::vector<PresetInput> &inputs, const std::vector<int> &emptied)
-{
-    const int readBack = options_.verify ? PresetBytes + NameLength + 1 : 0;
-    progress_.Begin(static_cast<int>(inputs.size()) * (PresetBytes + NameLength + readBack));
-    for (const PresetInput &input : inputs) {
-        progress_.SetEntry(QStringLiteral("entry %1").arg(EntryText(input.entry)));
-        state_.PresetImage = input.image;
-        presets_.StorePreset(SlotOf(input.entry), input.name, [this] { progress_.Advance(); });
-        if (Ended(QStringLiteral("stopped while storing entry %1, which the device keeps marked empty")
-                      .arg(EntryText(input.entry))))
-            return ExitTimeOut;
-        if (options_.verify && !VerifyStored(input))
-            return ExitTimeOut;
-        progress_.Finished(QStringLiteral("entry %1 \"%2\" stored").arg(EntryText(input.entry), input.name));
-    }
-    for (const int entry : emptied) {
-        link_.ExchangeCommand(WriteByteFrame(UsedMarkerAddress + SlotOf(entry), EmptyMarker));
-        if (Ended(QStringLiteral("stopped while marking entry %1 empty").arg(EntryText(entry))))
-            return ExitTimeOut;
-        if (options_.verify) {
-            const std::optional<QByteArray> marker =
-                ReadMemoryBytes(state_, link_, UsedMarkerAddress + SlotOf(entry), 1, ReadCheck::Confirmed);
-            if (Ended(QStringLiteral("stopped while reading back entry %1").arg(EntryText(entry))) || !marker)
-                return ExitTimeOut;
-            if (static_cast<std::uint8_t>(marker->at(0)) == UsedMarker) {
-                progress_.End();
-                PrintError(QStringLiteral("entry %1 still reads as used after it was marked empty").arg(EntryText(entry)));
-                return ExitTimeOut;
-            }
-        }
-        progress_.Finished(QStringLiteral("entry %1 marked empty").arg(EntryText(entry)));
-    }
-    progress_.End();
-    return ExitOk;
+    return Report(outcome);
 }
 
 int Librarian::Save()
 {
     if (const int found = FindDevice(); found != ExitOk)
         return found;
-    const std::optional<PresetImageArray> image = ReadCurrentSettings();
+    QString error;
+    const std::optional<PresetImageArray> image = library_.ReadCurrentSettings(&error);
     if (!image) {
+        if (!error.isEmpty())
+            PrintError(error);
         PrintError(QStringLiteral("%1 was not written").arg(options_.path));
         return ExitTimeOut;
     }
@@ -510,7 +275,9 @@ int Librarian::Store()
     PresetImageArray image{};
     if (const int ready = FileAndDevice(&image); ready != ExitOk)
         return ready;
-    return StoreAll({{options_.entries.front(), options_.name, image}}, {});
+    RestorePlan plan;
+    plan.inputs = {{options_.entries.front(), options_.name, image}};
+    return Report(library_.Restore(plan, options_.verify, progress_));
 }
 
 } // namespace ksr

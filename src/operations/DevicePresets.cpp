@@ -58,28 +58,52 @@ void DevicePresets::WriteMemoryByte(int address, std::uint8_t value)
 
 bool DevicePresets::StorePreset(int t, const QString &name, const std::function<void()> &progress)
 {
-    if (t < 0 || t >= UserSlotCount)
+    if (!WritePresetSlot(t, state_.PresetImage, name, [&progress] {
+            progress();
+            return true;
+        }))
         return false;
-    const auto nameBytes = NameBytes(name);
     const auto entry = static_cast<std::size_t>(t + FixedPresetCount);
-    state_.PresetNames[entry] = name;
-    // The slot is marked empty first and used last, so that a store cut
-    // short never leaves a mix of new and old data that looks whole.
-    WriteMemoryByte(UsedMarkerAddress + t, EmptyMarker);
-    for (int m = 0; m < PresetBytes; ++m) {
-        WriteMemoryByte(SlotPresetAddress + PresetBytes * t + m, state_.PresetImage[static_cast<std::size_t>(m)]);
-        progress();
-    }
-    for (int i = 0; i < NameLength; ++i) {
-        WriteMemoryByte(SlotNameAddress + NameLength * t + i, nameBytes[static_cast<std::size_t>(i)]);
-        progress();
-    }
-    state_.PresetUsed[entry] = true;
-    WriteMemoryByte(UsedMarkerAddress + t, UsedMarker);
     state_.PresetTitle = QStringLiteral("%1: %2").arg(t + FixedPresetCount + 1).arg(state_.PresetNames[entry]);
     memory_.ShowPresetTitle();
     controls_.SetLabel7Caption(FromDeviceText);
     return true;
+}
+
+bool DevicePresets::WritePresetSlot(int t, const PresetImageArray &image, const QString &name,
+                                    const std::function<bool()> &progress)
+{
+    if (t < 0 || t >= UserSlotCount)
+        return false;
+    const auto nameBytes = NameBytes(name);
+    const auto entry = static_cast<std::size_t>(t + FixedPresetCount);
+    // The slot is marked empty first and used last, so that a store cut
+    // short never leaves a mix of new and old data that looks whole.
+    MarkSlotEmpty(t);
+    for (int m = 0; m < PresetBytes; ++m) {
+        WriteMemoryByte(SlotPresetAddress + PresetBytes * t + m, image[static_cast<std::size_t>(m)]);
+        if (!progress())
+            return false;
+    }
+    for (int i = 0; i < NameLength; ++i) {
+        WriteMemoryByte(SlotNameAddress + NameLength * t + i, nameBytes[static_cast<std::size_t>(i)]);
+        if (!progress())
+            return false;
+    }
+    WriteMemoryByte(UsedMarkerAddress + t, UsedMarker);
+    state_.PresetUsed[entry] = true;
+    state_.PresetNames[entry] = name;
+    return true;
+}
+
+void DevicePresets::MarkSlotEmpty(int t)
+{
+    if (t < 0 || t >= UserSlotCount)
+        return;
+    WriteMemoryByte(UsedMarkerAddress + t, EmptyMarker);
+    const auto entry = static_cast<std::size_t>(t + FixedPresetCount);
+    state_.PresetUsed[entry] = false;
+    state_.PresetNames[entry] = EmptyPresetName;
 }
 
 } // namespace ksr

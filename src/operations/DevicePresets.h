@@ -31,6 +31,14 @@ public:
     // marker last; `progress` is told after each data and name byte.
     // False, writing nothing, for a slot outside 0..15.
     bool StorePreset(int t, const QString &name, const std::function<void()> &progress);
+    // Writes `image` and `name` into user slot t (0..15) as a store does,
+    // leaving the editor as it is; `progress` is asked after each data and
+    // name byte, and a false from it stops the write with the slot marked
+    // empty. False when stopped so, or for a slot outside 0..15.
+    bool WritePresetSlot(int t, const PresetImageArray &image, const QString &name,
+                         const std::function<bool()> &progress);
+    // Marks user slot t (0..15) empty.
+    void MarkSlotEmpty(int t);
 
 private:
     void WriteMemoryByte(int address, std::uint8_t value);

@@ -17,7 +17,7 @@ int MemoryReader::Read(int address, int count)
     for (int i = 0; i < count; ++i) {
         Byte byte;
         byte.address = address + i;
-        if (!state_.ProgramEnding)
+        if (!Stopped())
             Ask(byte);
         bytes_.push_back(byte);
     }
@@ -26,6 +26,8 @@ int MemoryReader::Read(int address, int count)
 
 bool MemoryReader::Ask(Byte &byte)
 {
+    if (Stopped())
+        return false;
     link_.ExchangeCommand(ReadByteFrame(byte.address));
     if (state_.ProgramEnding)
         return false;
@@ -50,7 +52,7 @@ bool MemoryReader::Settle()
     // Each round first lets the line fall quiet, so that what trails an
     // unsound answer is gone before the byte is asked for again.
     for (int round = 0;; ++round) {
-        if (!link_.AwaitQuietLine())
+        if (Stopped() || !link_.AwaitQuietLine())
             return false;
         std::vector<Byte *> open;
         for (Byte &byte : bytes_) {

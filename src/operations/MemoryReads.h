@@ -42,8 +42,10 @@ public:
     // `progress`, when given, is told after each exchange.
     MemoryReader(AppState &state, SerialLink &link, ReadCheck check, std::function<void()> progress = {});
 
+    // Reads stop, and Settle() fails, once `stop` returns true.
+    void SetStop(std::function<bool()> stop) { stop_ = std::move(stop); }
     // Reads `count` bytes from `address` on; returns the index of the first.
-    // Reads nothing once the program is ending.
+    // Reads nothing once the program is ending or the reads are stopped.
     int Read(int address, int count);
     // Waits for a quiet line, then asks again for every byte not yet sure,
     // round after round; false after "Time out" (also when a byte is not
@@ -60,8 +62,10 @@ private:
         bool sure = false;
         std::optional<std::uint8_t> seen; // the last sound answer before this one
     };
-    // One exchange for `byte`; false once the program is ending.
+    // One exchange for `byte`; false once the program is ending or the
+    // reads are stopped.
     bool Ask(Byte &byte);
+    bool Stopped() const { return state_.ProgramEnding || (stop_ && stop_()); }
     // Whether `byte` is sure now; notes its answer for the next round.
     bool TakeIfSure(Byte &byte);
 
@@ -69,6 +73,7 @@ private:
     SerialLink &link_;
     ReadCheck check_;
     std::function<void()> progress_;
+    std::function<bool()> stop_;
     std::vector<Byte> bytes_;
 };
 

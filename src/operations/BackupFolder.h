@@ -16,6 +16,9 @@ namespace ksr {
 inline constexpr const char *DirectoryFileName = "directory.txt";
 inline constexpr const char *CurrentFileName = "current.Fbk";
 inline constexpr int BackupEntries = 16;
+// The user entries a backup holds and a restore may write: 05..20.
+inline constexpr int FirstUserEntry = 5;
+inline constexpr int LastUserEntry = 20;
 // The longest line DirectoryBytes writes: "NN ", the 8 name bytes, " used ",
 // then "NN-", the 8 name characters of up to 3 bytes of UTF-8 each (the
 // Windows-1252 letters above U+07FF), ".Fbk" and the line end.

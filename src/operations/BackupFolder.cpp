@@ -1,4 +1,4 @@
-#include "librarian/BackupFolder.h"
+#include "operations/BackupFolder.h"
 
 #include "core/AnsiText.h"
 

@@ -1,6 +1,6 @@
-#include "librarian/BackupStage.h"
+#include "operations/BackupStage.h"
 
-#include "librarian/BackupFolder.h"
+#include "operations/BackupFolder.h"
 
 #include <QDir>
 #include <QFile>
