@@ -25,6 +25,7 @@ class AutoDialogs final : public UserDialogs {
 public:
     QStringList texts;
     QString openFileName;
+    QString folderName;
     MessageAnswer ShowMessage(const MessageRequest &request) override
     {
         texts << request.text;
@@ -32,6 +33,7 @@ public:
     }
     QString GetOpenFileName(const FileDialogRequest &) override { return openFileName; }
     QString GetSaveFileName(const FileDialogRequest &) override { return {}; }
+    QString GetFolderName(const FolderDialogRequest &) override { return folderName; }
 };
 
 class NoteEnd final : public ProgramEnd {

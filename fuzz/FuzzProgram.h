@@ -23,6 +23,7 @@ public:
     }
     QString GetOpenFileName(const FileDialogRequest &) override { return openFileName; }
     QString GetSaveFileName(const FileDialogRequest &) override { return {}; }
+    QString GetFolderName(const FolderDialogRequest &) override { return {}; }
 };
 
 class NoEnd final : public ProgramEnd {

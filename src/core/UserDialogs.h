@@ -26,6 +26,13 @@ struct FileDialogRequest {
     QString defaultSuffix;
 };
 
+struct FolderDialogRequest {
+    QString title;
+    QString folder; // where the dialog starts
+    // The name of a new folder to offer; when empty, an existing folder is chosen.
+    QString newFolder;
+};
+
 class UserDialogs {
 public:
     virtual ~UserDialogs() = default;
@@ -33,6 +40,8 @@ public:
     // The chosen path, or an empty string when the user cancels.
     virtual QString GetOpenFileName(const FileDialogRequest &request) = 0;
     virtual QString GetSaveFileName(const FileDialogRequest &request) = 0;
+    // The chosen folder, or an empty string when the user cancels.
+    virtual QString GetFolderName(const FolderDialogRequest &request) = 0;
 };
 
 } // namespace ksr

@@ -15,6 +15,7 @@ public:
     // No file is chosen: the commands name their files themselves.
     QString GetOpenFileName(const FileDialogRequest &) override { return {}; }
     QString GetSaveFileName(const FileDialogRequest &) override { return {}; }
+    QString GetFolderName(const FolderDialogRequest &) override { return {}; }
 };
 
 class CliProgramEnd final : public ProgramEnd {

@@ -349,8 +349,10 @@ LibraryOutcome DeviceLibrary::Restore(const RestorePlan &plan, bool verify, Libr
             return outcome;
         }
         if (verify) {
-            if (auto failed = VerifyStored(input, progress))
+            if (auto failed = VerifyStored(input, progress)) {
+                failed->presets = outcome.presets;
                 return *failed;
+            }
         }
         ++outcome.presets;
         progress.Finished(QStringLiteral("entry %1 \"%2\" stored").arg(EntryText(input.entry), input.name));
@@ -361,8 +363,11 @@ LibraryOutcome DeviceLibrary::Restore(const RestorePlan &plan, bool verify, Libr
         }
     }
     for (const int entry : plan.emptied) {
-        if (auto failed = MarkEmpty(entry, verify, progress))
+        if (auto failed = MarkEmpty(entry, verify, progress)) {
+            failed->presets = outcome.presets;
+            failed->emptied = outcome.emptied;
             return *failed;
+        }
         ++outcome.emptied;
         progress.Finished(QStringLiteral("entry %1 marked empty").arg(EntryText(entry)));
     }

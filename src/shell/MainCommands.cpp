@@ -22,7 +22,7 @@ MainCommands::MainCommands(AppState &state, MdiFrmMain &window, ChannelOperation
     QObject::connect(window.CompareButton, &QToolButton::clicked, window.CompareButton, [this] {
         history_.ToggleCompare();
         // A click with nothing held must not leave the button checked.
-        UpdateEditButtons(state_.SearchActive);
+        UpdateCommandButtons(state_.SearchActive);
     });
     for (int index = 0; index < int(window.Command1.size()); ++index) {
         if (QToolButton *button = window.Command1[static_cast<std::size_t>(index)])
@@ -83,13 +83,15 @@ void MainCommands::CopyChannel(bool leftToRight)
     window_.unsetCursor();
 }
 
-void MainCommands::UpdateEditButtons(bool searchRunning)
+void MainCommands::UpdateCommandButtons(bool searchRunning)
 {
-    const std::array<std::pair<QToolButton *, bool>, 4> buttons = {{
+    const std::array<std::pair<QToolButton *, bool>, 6> buttons = {{
         {window_.UndoButton, history_.CanUndo()},
         {window_.RedoButton, history_.CanRedo()},
         {window_.HoldButton, true},
         {window_.CompareButton, history_.HasHeld()},
+        {window_.BackupButton, !state_.DemoMode},
+        {window_.RestoreButton, !state_.DemoMode},
     }};
     for (const auto &[button, available] : buttons) {
         LockForSearch(button, searchRunning);

@@ -22,9 +22,10 @@ public:
     // window, 3 the read window (both modal); 7 copies Left to Right, 8
     // Right to Left, each after a question.
     void Command1_Click(int index);
-    // Enables the history's buttons for what can be done now (none while
-    // a search runs) and shows whether the held settings are live.
-    void UpdateEditButtons(bool searchRunning);
+    // Enables the history's buttons for what can be done now, and the
+    // librarian's with a device (none while a search runs); shows whether
+    // the held settings are live.
+    void UpdateCommandButtons(bool searchRunning);
 
 private:
     void CopyChannel(bool leftToRight);

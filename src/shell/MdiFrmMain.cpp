@@ -24,6 +24,10 @@ constexpr int ButtonSide = 615;
 constexpr int NoticeMilliseconds = 10000;
 constexpr int ButtonTop = 60;
 constexpr int JournalLeft = 7320;
+// The librarian's buttons, wider for their text.
+constexpr int LibraryButtonWidth = 960;
+constexpr int BackupLeft = 8040;
+constexpr int RestoreLeft = BackupLeft + LibraryButtonWidth + 105;
 constexpr int ToolbarHeight = ButtonTop + ButtonSide + 60;
 
 struct CommandButton {
@@ -129,6 +133,26 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     JournalButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView, nullptr, JournalButton));
     JournalButton->setIconSize(QSize(Px(ButtonSide) - 12, Px(ButtonSide) - 12));
     JournalButton->setGeometry(Px(JournalLeft), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
+    const auto addLibraryButton = [this](const char *objectName, int left, const QString &text,
+                                         const QString &accessibleName, const QString &toolTip) {
+        auto *button = new QToolButton(Toolbar1);
+        button->setObjectName(QString::fromLatin1(objectName));
+        button->setText(text);
+        button->setAccessibleName(accessibleName);
+        button->setToolTip(toolTip);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setGeometry(Px(left), Px(ButtonTop), Px(LibraryButtonWidth), Px(ButtonSide));
+        button->setEnabled(false);
+        return button;
+    };
+    BackupButton = addLibraryButton("BackupButton", BackupLeft, QStringLiteral("Backup..."),
+                                    QStringLiteral("Back up device"),
+                                    QStringLiteral("Back up device: every user preset and the current settings into "
+                                                   "a folder"));
+    RestoreButton = addLibraryButton("RestoreButton", RestoreLeft, QStringLiteral("Restore..."),
+                                     QStringLiteral("Restore device"),
+                                     QStringLiteral("Restore device: user presets from a backup folder, after a "
+                                                    "safety backup"));
     setMenuWidget(Toolbar1);
 
     MdiArea = new QMdiArea(this);

@@ -44,6 +44,10 @@ public:
     QToolButton *CompareButton = nullptr;
     // Opens the ring-out journal's window.
     QToolButton *JournalButton = nullptr;
+    // Back up and restore the device's presets; disabled in demo mode and
+    // while a search runs.
+    QToolButton *BackupButton = nullptr;
+    QToolButton *RestoreButton = nullptr;
     // The status bar: the port in use (or "Demo mode"), and whether the
     // device's feedback search runs.
     QLabel *PortStatus = nullptr;

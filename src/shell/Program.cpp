@@ -34,7 +34,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                  // Notches the device places go into the settings that are live.
                  if (on)
                      history_.EndComparison();
-                 mainCommands_.UpdateEditButtons(on);
+                 mainCommands_.UpdateCommandButtons(on);
                  mainWindow_.SetSearchRunning(on);
                  if (on)
                      notificationPoll_.start(NotificationPollMilliseconds);
@@ -45,6 +45,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       devicePresets_(state_, link_, editor_, sender_, graph_, presets_, dialogs),
       presetFiles_(state_, editor_, sender_, graph_, dialogs),
       mainCommands_(state_, mainWindow_, channels_, devicePresets_, presetFiles_, history_, dialogs),
+      library_(state_, link_, devicePresets_), libraryCommands_(state_, library_, dialogs, &mainWindow_),
       heldControls_(editor_, history_), port_(port),
       dialogs_(dialogs), end_(end)
 {
@@ -56,7 +57,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
         const EditStepScope step(history_);
         channels_.LinkChannels();
     });
-    history_.SetChanged([this] { mainCommands_.UpdateEditButtons(state_.SearchActive); });
+    history_.SetChanged([this] { mainCommands_.UpdateCommandButtons(state_.SearchActive); });
     // Each report's row goes to the journal before the report is acknowledged.
     reports_.SetReportTaken([this](const DeviceReport &report) { journal_.AddReport(report); });
     journal_.SetWriteFailed([this](const QString &message) { mainWindow_.ShowNotice(message); });
@@ -66,6 +67,11 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     });
     openUrl_ = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     QObject::connect(mainWindow_.JournalButton, &QToolButton::clicked, &mainWindow_, [this] { ShowJournalWindow(); });
+    QObject::connect(mainWindow_.BackupButton, &QToolButton::clicked, &mainWindow_,
+                     [this] { libraryCommands_.BackupDevice(); });
+    QObject::connect(mainWindow_.RestoreButton, &QToolButton::clicked, &mainWindow_,
+                     [this] { libraryCommands_.RestoreDevice(); });
+    libraryCommands_.SetInputDuringWaits([this](QWidget *window) { waitFilter_.SetOpenWindow(window); });
     new EditShortcuts(mainWindow_); // owned by the main window
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
@@ -198,7 +204,7 @@ void Program::CompleteStartup()
     editor_.SetLabel7Caption(QStringLiteral("Preset loaded from Device"));
     editor_.SetLabel8Caption(state_.CurrentPresetName);
     // The history starts here, with what was read from the device.
-    mainCommands_.UpdateEditButtons(false);
+    mainCommands_.UpdateCommandButtons(false);
     // Without a window manager (a bare X server) maximizing does nothing:
     // take the screen's size as well.
     if (const QScreen *screen = QGuiApplication::primaryScreen())

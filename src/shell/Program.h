@@ -22,6 +22,8 @@
 #include "operations/PresetFiles.h"
 #include "operations/PresetMemory.h"
 #include "operations/RingOutJournal.h"
+#include "operations/DeviceLibrary.h"
+#include "presets/LibraryCommands.h"
 #include "shell/EditShortcuts.h"
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
@@ -83,6 +85,8 @@ public:
     PresetMemory &Memory() { return presets_; }
     DevicePresets &Presets() { return devicePresets_; }
     PresetFiles &Files() { return presetFiles_; }
+    // Backing up and restoring the device from the main window.
+    LibraryCommands &Library() { return libraryCommands_; }
     // Undo, redo and compare of the user's edits.
     EditHistory &History() { return history_; }
     // The record of the reports taken in during searches, and its window
@@ -130,6 +134,8 @@ private:
     DevicePresets devicePresets_;
     PresetFiles presetFiles_;
     MainCommands mainCommands_;
+    DeviceLibrary library_;
+    LibraryCommands libraryCommands_;
     HeldControls heldControls_;
     FrmJournal *journalWindow_ = nullptr; // owned by the main window
     std::function<bool(const QUrl &)> openUrl_;

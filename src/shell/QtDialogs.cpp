@@ -70,6 +70,24 @@ void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request, 
     dialog.setFileMode(QFileDialog::AnyFile);
 }
 
+void ConfigureFolderDialog(QFileDialog &dialog, const FolderDialogRequest &request)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setWindowTitle(request.title);
+    dialog.setDirectory(request.folder);
+    if (request.newFolder.isEmpty()) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        return;
+    }
+    // A name that is not there yet: the folder is made when it is written.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Folder name:"));
+    dialog.selectFile(request.newFolder);
+}
+
 std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWidget *parent)
 {
     auto box = std::make_unique<QMessageBox>(parent);
@@ -110,6 +128,15 @@ QString QtDialogs::GetOpenFileName(const FileDialogRequest &request)
 QString QtDialogs::GetSaveFileName(const FileDialogRequest &request)
 {
     return FileDialog(parent_, request, QFileDialog::AcceptSave);
+}
+
+QString QtDialogs::GetFolderName(const FolderDialogRequest &request)
+{
+    QFileDialog dialog(parent_);
+    ConfigureFolderDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace ksr

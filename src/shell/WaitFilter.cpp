@@ -103,6 +103,8 @@ void WaitFilter::customEvent(QEvent *event)
 
 bool WaitFilter::InOpenedBox(QWidget *owner) const
 {
+    if (owner != nullptr && owner == openWindow_)
+        return true;
     return owner != nullptr && owner == QApplication::activeModalWidget() && owner != modalAtStart_;
 }
 

@@ -31,13 +31,17 @@ public:
     // True from the start of a device operation to its end.
     void SetBusy(bool busy);
     bool Busy() const { return busy_; }
+    // `window` (null: none) takes input and timers during waits: a progress
+    // dialog whose Cancel only asks the work to stop.
+    void SetOpenWindow(QWidget *window) { openWindow_ = window; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void customEvent(QEvent *event) override;
 
 private:
-    // Whether `owner` is the message box opened during this operation.
+    // Whether `owner` is the message box opened during this operation, or
+    // the window that takes input during waits.
     bool InOpenedBox(QWidget *owner) const;
     bool Drops(QObject *watched, const QEvent &event) const;
     // A press that ended while input was dropped: its control gets a release
@@ -48,6 +52,7 @@ private:
 
     bool busy_ = false;
     QPointer<QWidget> modalAtStart_;
+    QPointer<QWidget> openWindow_;
     QPointer<QObject> pressTarget_;
     QPointer<QObject> heldTarget_;
     Qt::MouseButton heldButton_ = Qt::NoButton;

@@ -19,9 +19,11 @@ public:
     QList<MessageAnswer> answers;
     QStringList openFileNames;
     QStringList saveFileNames;
+    QStringList folderNames;
 
     QList<MessageRequest> messages;
     QList<FileDialogRequest> fileDialogs;
+    QList<FolderDialogRequest> folderDialogs;
     // Runs while a message box would be open.
     std::function<void(const MessageRequest &)> whileShown;
 
@@ -41,6 +43,11 @@ public:
     {
         fileDialogs << request;
         return saveFileNames.isEmpty() ? QString() : saveFileNames.takeFirst();
+    }
+    QString GetFolderName(const FolderDialogRequest &request) override
+    {
+        folderDialogs << request;
+        return folderNames.isEmpty() ? QString() : folderNames.takeFirst();
     }
 
     QStringList Texts() const
