@@ -541,7 +541,7 @@ private slots:
         MdiFrmMain main;
         for (std::size_t k = 4; k <= 6; ++k)
             QVERIFY(!main.Command1[k]);
-        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 11);
+        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 13);
         // The edit history's buttons follow the six, disabled until there is
         // something to do; then the journal's.
         const std::array<QToolButton *, 5> added = {main.UndoButton, main.RedoButton, main.HoldButton,
@@ -552,6 +552,12 @@ private slots:
             QCOMPARE(added[k]->x(), 296 + 48 * static_cast<int>(k));
             QCOMPARE(added[k]->isEnabled(), added[k] == main.JournalButton);
         }
+        // The librarian's, wider for their text, disabled until a device is found.
+        QCOMPARE(main.BackupButton->accessibleName(), QStringLiteral("Back up device"));
+        QCOMPARE(main.RestoreButton->accessibleName(), QStringLiteral("Restore device"));
+        QCOMPARE(main.BackupButton->geometry(), QRect(536, 4, 64, 41));
+        QCOMPARE(main.RestoreButton->geometry(), QRect(607, 4, 64, 41));
+        QVERIFY(!main.BackupButton->isEnabled() && !main.RestoreButton->isEnabled());
         QCOMPARE(main.centralWidget(), main.MdiArea);
         QVERIFY(!main.Timer3->isActive());
         QVERIFY(!main.Timer1->isActive());
