@@ -84,6 +84,7 @@ void ConfigureFolderDialog(QFileDialog &dialog, const FolderDialogRequest &reque
     // A name that is not there yet: the folder is made when it is written.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Folder name:"));
     dialog.selectFile(request.newFolder);
 }

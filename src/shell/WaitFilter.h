@@ -8,7 +8,8 @@
 // timers of every window (the program's timers, a scroll bar's auto-repeat)
 // are dropped, so nothing acts and no second exchange can start. Dropped
 // input is not replayed afterwards. A message box opened during the wait
-// ("Time out") is the one window that takes input and timers.
+// ("Time out") takes input and timers, and so does the one window named
+// with SetOpenWindow (the backup's progress, whose Cancel sets a flag).
 //
 // A local loop was chosen over a worker thread for the port: the program's
 // state and its one receive buffer stay on one thread, as the rest of the
