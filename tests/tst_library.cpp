@@ -169,16 +169,18 @@ private slots:
                  QStringLiteral("Write 16 entries from %1 into the device? 16 entries in use in the device will be "
                                 "overwritten.")
                      .arg(cliFolder));
+        const QString safety = OnlyFolder(rig.Backups(), QStringLiteral("before-restore-"));
+        QVERIFY(!safety.isEmpty());
         QCOMPARE(rig.dialogs.Texts().last(),
-                 QStringLiteral("Restore complete: 2 presets restored from %1, 14 entries marked empty.").arg(cliFolder));
+                 QStringLiteral("Restore complete: 2 presets restored from %1, 14 entries marked empty.\nThe device's "
+                                "presets as they were are backed up in %2.")
+                     .arg(cliFolder, safety));
         const QByteArray after = rig.Memory();
         const QByteArray wanted = MemoryOf(first);
         QCOMPARE(after.mid(sim::UsedMarkerBase, 16), wanted.mid(sim::UsedMarkerBase, 16));
         for (int slot : {0, 10})
             QCOMPARE(SlotOf(after, slot), SlotOf(wanted, slot));
         // The safety backup holds the second device as it was.
-        const QString safety = OnlyFolder(rig.Backups(), QStringLiteral("before-restore-"));
-        QVERIFY(!safety.isEmpty());
         for (int slot = 0; slot < 16; ++slot)
             QCOMPARE(ReadAll(QDir(safety).filePath(QStringLiteral("%1-Other.Fbk").arg(slot + 5, 2, 10, QLatin1Char('0')))).left(160),
                      before.mid(sim::SlotPresetAddress(slot), 160));
@@ -263,7 +265,8 @@ private slots:
             rig.Restore(backup);
         }
         QVERIFY(clicked);
-        QCOMPARE(rig.dialogs.Texts().last(),
+        // After a safety backup, the restore's message says where it is.
+        QCOMPARE(rig.dialogs.Texts().last().section(QLatin1Char('\n'), 0, 0),
                  message.contains(QLatin1String("%1")) ? message.arg(run == Run::Backup ? target : backup) : message);
         const QByteArray after = rig.Memory();
         if (run == Run::Backup) {

@@ -152,6 +152,8 @@ void LibraryCommands::RestoreDevice()
                               MessageAnswer::No}) != MessageAnswer::Yes)
         return;
 
+    // Where the device's presets as they were can be found again.
+    QString kept;
     if (choice.SafetyBackup()) {
         const LibraryOutcome safety = BackupWithProgress(QStringLiteral("Safety backup"), safetyFolder);
         if (state_.ProgramEnding)
@@ -169,6 +171,7 @@ void LibraryCommands::RestoreDevice()
                  true);
             return;
         }
+        kept = QStringLiteral("\nThe device's presets as they were are backed up in %1.").arg(safetyFolder);
     }
 
     const auto nameOf = [&plan](int entry) {
@@ -192,7 +195,8 @@ void LibraryCommands::RestoreDevice()
                       outcome.emptied == 0
                           ? QString()
                           : QStringLiteral(", %1 marked empty")
-                                .arg(Count(outcome.emptied, QStringLiteral("entry"), QStringLiteral("entries")))),
+                                .arg(Count(outcome.emptied, QStringLiteral("entry"), QStringLiteral("entries"))))
+                 + kept,
              false);
         return;
     case LibraryStatus::Cancelled:
@@ -200,11 +204,13 @@ void LibraryCommands::RestoreDevice()
              outcome.leftEmpty != 0
                  ? QStringLiteral("Restore cancelled after %1: entry %2, which was being written, is marked empty.")
                        .arg(restored, EntryText(outcome.leftEmpty))
-                 : QStringLiteral("Restore cancelled after %1; the other entries are as they were.").arg(restored),
+                 : QStringLiteral("Restore cancelled after %1; the other entries are as they were.").arg(restored)
+                 + kept,
              false);
         return;
     default:
-        Tell(RestoreTitle, QStringLiteral("Restore stopped after %1.\n%2").arg(restored, Sentences(outcome.error)), true);
+        Tell(RestoreTitle, QStringLiteral("Restore stopped after %1.\n%2").arg(restored, Sentences(outcome.error)) + kept,
+             true);
         return;
     }
 }
