@@ -72,10 +72,10 @@ void CliProgress::Note(const QString &text)
 QString CliProgress::TimeLeft() const
 {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
-    // A twentieth of the run and two seconds at the least, for a rate to go by.
-    if (done_ * 20 < total_ || elapsed < 2.0 || done_ >= total_)
+    const std::optional<int> seconds = SecondsLeft(done_, total_, elapsed);
+    if (!seconds)
         return QString(11, QLatin1Char(' '));
-    const int left = static_cast<int>(elapsed * (total_ - done_) / done_ + 0.5);
+    const int left = *seconds;
     return QStringLiteral(" %1:%2 left").arg(left / 60, 2).arg(left % 60, 2, 10, QLatin1Char('0'));
 }
 

@@ -44,6 +44,13 @@ bool WritePresetFile(const QString &path, const PresetImageArray &image, QString
 
 } // namespace
 
+std::optional<int> SecondsLeft(int done, int total, double elapsed)
+{
+    if (done * 20 < total || elapsed < 2.0 || done >= total)
+        return std::nullopt;
+    return static_cast<int>(elapsed * (total - done) / done + 0.5);
+}
+
 QString EntryText(int entry)
 {
     return QStringLiteral("%1").arg(entry, 2, 10, QLatin1Char('0'));

@@ -24,16 +24,24 @@ LibraryProgressDialog::LibraryProgressDialog(const QString &title, const QString
     Bar->setRange(0, 1);
     Bar->setValue(0);
     layout->addWidget(Bar);
+    auto *row = new QHBoxLayout;
+    TimeLabel = new QLabel(this);
+    TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
+    row->addWidget(TimeLabel, 1);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     CancelButton->setAutoDefault(false);
-    layout->addWidget(CancelButton, 0, Qt::AlignRight);
+    row->addWidget(CancelButton);
+    layout->addLayout(row);
     connect(CancelButton, &QPushButton::clicked, this, [this] { RequestCancel(); });
 }
 
 void LibraryProgressDialog::Begin(int totalBytes)
 {
     done_ = 0;
+    total_ = totalBytes;
+    begun_.start();
+    TimeLabel->clear();
     Bar->setRange(0, std::max(totalBytes, 1));
     Bar->setValue(0);
 }
@@ -81,6 +89,11 @@ void LibraryProgressDialog::PostBarUpdate()
         [this] {
             posted_ = false;
             Bar->setValue(std::min(done_, Bar->maximum()));
+            const std::optional<int> left = SecondsLeft(done_, total_, begun_.elapsed() / 1000.0);
+            TimeLabel->setText(left ? QStringLiteral("About %1:%2 left")
+                                          .arg(*left / 60)
+                                          .arg(*left % 60, 2, 10, QLatin1Char('0'))
+                                    : QString());
         },
         Qt::QueuedConnection);
 }

@@ -7,6 +7,7 @@
 #include "operations/DeviceLibrary.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include <functional>
 
@@ -37,6 +38,7 @@ public:
 
     QLabel *EntryLabel = nullptr;
     QProgressBar *Bar = nullptr;
+    QLabel *TimeLabel = nullptr; // the time left, once it can be told
     QPushButton *CancelButton = nullptr;
 
 protected:
@@ -50,6 +52,8 @@ private:
     void PostBarUpdate();
 
     QString verb_;
+    QElapsedTimer begun_;
+    int total_ = 0;
     std::function<QString(int)> nameOf_;
     int done_ = 0;
     bool posted_ = false;

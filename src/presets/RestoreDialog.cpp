@@ -44,6 +44,18 @@ RestoreDialog::RestoreDialog(const RestorePlan &plan, const AppState &state, con
     Entries->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Entries->setMinimumHeight(Entries->sizeHintForRow(0) * (BackupEntries + 2));
     layout->addWidget(Entries);
+    auto *ticks = new QHBoxLayout;
+    for (const bool tick : {true, false}) {
+        auto *button = new QPushButton(tick ? QStringLiteral("Tick &all") : QStringLiteral("Tick &none"), this);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, tick] {
+            for (int i = 0; i < Entries->topLevelItemCount(); ++i)
+                Entries->topLevelItem(i)->setCheckState(EntryColumn, tick ? Qt::Checked : Qt::Unchecked);
+        });
+        ticks->addWidget(button);
+    }
+    ticks->addStretch(1);
+    layout->addLayout(ticks);
 
     auto *note = new QLabel(QStringLiteral("A ticked entry that is empty in the backup is marked empty in the device."),
                             this);

@@ -2,7 +2,8 @@
 // What a restore would write, for the user to choose from: one row per user
 // entry with its name in the backup, its name now in the device and whether
 // the backup holds a preset there, each with a tick (all ticked at first),
-// and whether to back up the device first (on at first).
+// and whether to back up the device first (on at first); two buttons tick
+// all entries or none.
 
 #include "operations/DeviceLibrary.h"
 
