@@ -1,7 +1,7 @@
 #pragma once
 // What the benchmark needs around the program: dialogs that answer by
 // themselves, a port that notes when each write has left, the process's CPU
-// time, and medians.
+// time, medians, and the rows of ksr704-bench's table.
 
 #include "core/Clock.h"
 #include "core/ProgramEnd.h"
@@ -11,6 +11,7 @@
 #include "sim/SimProcess.h"
 
 #include <QFile>
+#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -97,6 +98,13 @@ inline bool StartSimAt4800(sim::SimProcess &sim, const QTemporaryDir &folder, co
         return false;
     }
     return true;
+}
+
+// One row of ksr704-bench's table.
+inline void Row(const char *figure, const QString &value, const QString &goal)
+{
+    std::printf("%-44s %16s   %s\n", figure, qPrintable(value), qPrintable(goal));
+    std::fflush(stdout);
 }
 
 inline double Median(std::vector<double> values)

@@ -1,5 +1,5 @@
 #pragma once
-// The simulator state both benchmarks start from.
+// The simulator states the benchmarks start from.
 
 #include "sim/SimDevice.h"
 
@@ -17,6 +17,15 @@ inline QByteArray FullDeviceState()
         for (int i = 0; i < sim::NameBytes; ++i)
             device.SetMemoryByte(sim::SlotNameAddress(n) + i, name[static_cast<std::size_t>(i)]);
     }
+    return device.SaveState();
+}
+
+// The simulator's default device with only slot 0 (entry 05) used.
+inline QByteArray OneSlotState()
+{
+    sim::SimDevice device;
+    for (int n = 1; n < sim::UserSlots; ++n)
+        device.SetMemoryByte(sim::UsedMarkerBase + n, 0x00);
     return device.SaveState();
 }
 

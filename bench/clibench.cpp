@@ -6,10 +6,10 @@
 // exchanges are the same, in a run of seconds.
 
 #include "BenchSupport.h"
+#include "FullDeviceState.h"
 
 #include "core/Clock.h"
 #include "core/Frames.h"
-#include "sim/SimDevice.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -23,22 +23,13 @@ namespace {
 
 constexpr int Runs = 3;
 
-// The simulator's default device with only slot 0 used.
-QByteArray OneSlotState()
-{
-    sim::SimDevice device;
-    for (int n = 1; n < sim::UserSlots; ++n)
-        device.SetMemoryByte(sim::UsedMarkerBase + n, 0x00);
-    return device.SaveState();
-}
-
 // Runs the backup `Runs` times against a simulator started with `extra`;
 // each run's wall time over `line`, empty when one failed.
 std::vector<double> BackupRatios(double line, const QStringList &extra)
 {
     QTemporaryDir folder;
     sim::SimProcess sim;
-    if (!bench::StartSimAt4800(sim, folder, OneSlotState(), extra))
+    if (!bench::StartSimAt4800(sim, folder, bench::OneSlotState(), extra))
         return {};
     const SteadyClock clock;
     std::vector<double> ratios;

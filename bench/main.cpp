@@ -3,9 +3,13 @@
 // limit; its CPU use while working and while idle; the time of one edit and
 // of one curve; the dump and the store over a device server's TCP
 // connection on loopback; its resident memory. Prints a table of medians.
+// With --journal only the journal's figures, with --library only the main
+// window's backup and restore against ksr704-cli's (LibraryBench.cpp).
 
+#include "BenchDevice.h"
 #include "BenchSupport.h"
 #include "FullDeviceState.h"
+#include "LibraryBench.h"
 
 #include "link/PortNames.h"
 #include "link/SystemSerialPort.h"
@@ -52,12 +56,6 @@ double LineSeconds(int exchanges, int out, int in)
 std::size_t HeapInUse()
 {
     return mallinfo2().uordblks;
-}
-
-void Row(const char *figure, const QString &value, const QString &goal)
-{
-    std::printf("%-44s %16s   %s\n", figure, qPrintable(value), qPrintable(goal));
-    std::fflush(stdout);
 }
 
 struct Ratios {
@@ -145,47 +143,6 @@ double SearchCpu(Program &program, double seconds)
     return (CpuSeconds() - c0) / (clock.NowSeconds() - t0);
 }
 
-// The simulator at 4800 baud in a folder of its own, the port to it, and the
-// programs started against it.
-struct BenchDevice {
-    QTemporaryDir folder;
-    sim::SimProcess sim;
-    SteadyClock clock;
-    std::unique_ptr<SystemSerialPort> port;
-    AutoDialogs dialogs;
-    NoteEnd end;
-
-    // Starts the simulator with `extra` options; false when it did not start.
-    bool Open(const QStringList &extra)
-    {
-        if (!StartSimAt4800(sim, folder, FullDeviceState(), extra))
-            return false;
-        QDir::setCurrent(folder.path());
-        port = std::make_unique<SystemSerialPort>(clock, [path = sim.PortPath()](int) { return path; });
-        return true;
-    }
-    // A program started against the simulator; none when it did not find it.
-    std::unique_ptr<Program> StartProgram()
-    {
-        auto program = std::make_unique<Program>(*port, clock, dialogs, end);
-        program->SplashForm_Load();
-        program->SplashTimer1_Timer();
-        if (program->State().DemoMode || end.ended) {
-            std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
-            return nullptr;
-        }
-        return program;
-    }
-    // False, with the messages on stderr, when a message box came or the program ended.
-    bool Quiet() const
-    {
-        if (dialogs.texts.isEmpty() && !end.ended)
-            return true;
-        std::fprintf(stderr, "unexpected messages: %s\n", qPrintable(dialogs.texts.join(QLatin1Char('|'))));
-        return false;
-    }
-};
-
 // The ring-out journal's cost: a search that reports every 100 ms over the
 // terminal, a minute without the journal and a minute with it written and
 // its window open, in turns of 20 s so that a burst of the machine's load
@@ -255,6 +212,11 @@ int main(int argc, char *argv[])
     if (QCoreApplication::arguments().contains(QStringLiteral("--journal"))) {
         std::printf("%-44s %16s   %s\n", "figure", "median", "goal");
         return JournalFigures() ? 0 : 1;
+    }
+    // --library: the main window's backup and restore against the CLI's.
+    if (QCoreApplication::arguments().contains(QStringLiteral("--library"))) {
+        std::printf("%-44s %16s   %s\n", "figure", "median", "goal");
+        return LibraryFigures() ? 0 : 1;
     }
     QTemporaryDir folder;
     sim::SimProcess sim;
