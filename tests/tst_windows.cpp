@@ -541,7 +541,7 @@ private slots:
         MdiFrmMain main;
         for (std::size_t k = 4; k <= 6; ++k)
             QVERIFY(!main.Command1[k]);
-        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 13);
+        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 14);
         // The edit history's buttons follow the six, disabled until there is
         // something to do; then the journal's.
         const std::array<QToolButton *, 5> added = {main.UndoButton, main.RedoButton, main.HoldButton,
@@ -558,6 +558,9 @@ private slots:
         QCOMPARE(main.BackupButton->geometry(), QRect(536, 4, 64, 41));
         QCOMPARE(main.RestoreButton->geometry(), QRect(607, 4, 64, 41));
         QVERIFY(!main.BackupButton->isEnabled() && !main.RestoreButton->isEnabled());
+        // Then the View menu's.
+        QCOMPARE(main.ViewButton->accessibleName(), QStringLiteral("View"));
+        QCOMPARE(main.ViewButton->geometry(), QRect(678, 4, 48, 41));
         QCOMPARE(main.centralWidget(), main.MdiArea);
         QVERIFY(!main.Timer3->isActive());
         QVERIFY(!main.Timer1->isActive());

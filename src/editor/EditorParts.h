@@ -14,5 +14,8 @@ void BuildFilterRows(FrmEq &editor, int channel);
 void BuildAutoSettings(FrmEq &editor, int channel);
 // The response picture and its scale labels, in GraphFrame[c].
 void BuildGraphFrame(FrmEq &editor, ResponseGraph &graph, int channel);
+// Spaces both frequency scales for the editor scaled by `scale`, so that
+// their names stay under their grid lines.
+void ScaleFrequencyScales(FrmEq &editor, double scale);
 
 } // namespace ksr

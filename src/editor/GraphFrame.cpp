@@ -29,18 +29,19 @@ QString FrequencyScaleText()
            QStringLiteral("10KHz");
 }
 
-// The scale font spaced so that the names of the frequency scale stand
-// under their grid lines whatever the face: "1KHz" is centred under the
-// 1 kHz line, and the other names then fall under theirs.
-QFont FrequencyScaleFont(const QString &text)
+// The scale font, `scale` times its size, spaced so that the names of the
+// frequency scale stand under their grid lines whatever the face: "1KHz" is
+// centred under the 1 kHz line, and the other names then fall under theirs.
+QFont FrequencyScaleFont(const QString &text, double scale = 1.0)
 {
     QFont font = layout::ScaleFont();
+    font.setPointSizeF(font.pointSizeF() * scale);
     const QFontMetricsF metrics(font);
     const QString name = QStringLiteral("1KHz");
     const QString before = text.left(text.indexOf(name));
     const double centre = metrics.horizontalAdvance(before) + metrics.horizontalAdvance(name) / 2;
     const double glyphs = static_cast<double>(before.size()) + static_cast<double>(name.size()) / 2;
-    font.setLetterSpacing(QFont::AbsoluteSpacing, (OneKiloHertzX - centre) / glyphs);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, (OneKiloHertzX * scale - centre) / glyphs);
     return font;
 }
 
@@ -71,6 +72,14 @@ void BuildGraphFrame(FrmEq &editor, ResponseGraph &graph, int channel)
         layout::AddLabel(frame, ArrayName("Label4", index), text, QRect(120, 3120, 8655, ScaleLabelHeight));
     frequencies->setFont(FrequencyScaleFont(text));
     editor.Label4[static_cast<std::size_t>(index)] = frequencies;
+}
+
+void ScaleFrequencyScales(FrmEq &editor, double scale)
+{
+    for (int channel = 0; channel < 2; ++channel) {
+        QLabel *frequencies = editor.Label4[static_cast<std::size_t>(8 * channel + 7)];
+        frequencies->setFont(FrequencyScaleFont(frequencies->text(), scale));
+    }
 }
 
 } // namespace ksr

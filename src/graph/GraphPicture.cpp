@@ -20,14 +20,23 @@ GraphPicture::GraphPicture(ResponseGraph &graph, int channel, QWidget *parent)
     });
 }
 
+void GraphPicture::SetScale(double scale)
+{
+    scale_ = scale;
+    setFixedSize(qRound(ResponseGraph::Width * scale), qRound(ResponseGraph::Height * scale));
+    update();
+}
+
 void GraphPicture::paintEvent(QPaintEvent *event)
 {
-    // Drawn at the screen's own resolution, not enlarged from the pixel grid.
-    graph_.SetDevicePixelRatio(devicePixelRatioF());
+    // Drawn at the screen's own resolution and the editor's scale, not
+    // enlarged from the pixel grid.
+    graph_.SetDevicePixelRatio(devicePixelRatioF() * scale_);
     QPainter painter(this);
     const QImage &picture = graph_.Picture(channel_);
     const QRect area = event->rect();
-    const qreal r = picture.devicePixelRatio();
+    // The picture's pixels to one of this widget's.
+    const qreal r = picture.devicePixelRatio() / scale_;
     painter.drawImage(area, picture, QRectF(area.x() * r, area.y() * r, area.width() * r, area.height() * r));
 }
 

@@ -16,6 +16,8 @@ public:
     GraphPicture(ResponseGraph &graph, int channel, QWidget *parent = nullptr);
 
     int Channel() const { return channel_; }
+    // Shows the picture `scale` times its size, drawn at that size.
+    void SetScale(double scale);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -23,6 +25,7 @@ protected:
 private:
     ResponseGraph &graph_;
     int channel_;
+    double scale_ = 1.0;
 };
 
 } // namespace ksr

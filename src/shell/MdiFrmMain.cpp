@@ -28,6 +28,8 @@ constexpr int JournalLeft = 7320;
 constexpr int LibraryButtonWidth = 960;
 constexpr int BackupLeft = 8040;
 constexpr int RestoreLeft = BackupLeft + LibraryButtonWidth + 105;
+constexpr int ViewLeft = RestoreLeft + LibraryButtonWidth + 105;
+constexpr int ViewWidth = 720;
 constexpr int ToolbarHeight = ButtonTop + ButtonSide + 60;
 
 struct CommandButton {
@@ -153,6 +155,14 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
                                      QStringLiteral("Restore device"),
                                      QStringLiteral("Restore device: user presets from a backup folder, after a "
                                                     "safety backup"));
+    ViewButton = new QToolButton(Toolbar1);
+    ViewButton->setObjectName(QStringLiteral("ViewButton"));
+    ViewButton->setText(QStringLiteral("View"));
+    ViewButton->setAccessibleName(QStringLiteral("View"));
+    ViewButton->setToolTip(QStringLiteral("View: fit the editor to the window, zoom, dark colours"));
+    ViewButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ViewButton->setPopupMode(QToolButton::InstantPopup);
+    ViewButton->setGeometry(Px(ViewLeft), Px(ButtonTop), Px(ViewWidth), Px(ButtonSide));
     setMenuWidget(Toolbar1);
 
     MdiArea = new QMdiArea(this);
@@ -216,10 +226,21 @@ void MdiFrmMain::FitEditorWindow()
     EditorWindow->resize(EditorWindow->sizeHint().boundedTo(MdiArea->viewport()->size()));
 }
 
+QSize MdiFrmMain::EditorRoom() const
+{
+    const QSize area = MdiArea->viewport()->size();
+    if (!EditorWindow || !EditorWindow->widget())
+        return area;
+    return area - (EditorWindow->size() - EditorWindow->widget()->size());
+}
+
 bool MdiFrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == MdiArea->viewport() && event->type() == QEvent::Resize)
+    if (watched == MdiArea->viewport() && event->type() == QEvent::Resize) {
+        if (areaResized)
+            areaResized();
         FitEditorWindow();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

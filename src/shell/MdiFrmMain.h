@@ -30,6 +30,10 @@ public:
     // Sizes the editor's window to the whole editor, or to the room the
     // area has when that is less.
     void FitEditorWindow();
+    // The room the editor has when its window fills the area.
+    QSize EditorRoom() const;
+    // Runs when the area changed size, before the editor's window is fitted.
+    std::function<void()> areaResized;
 
     QMdiArea *MdiArea = nullptr;
     QMdiSubWindow *EditorWindow = nullptr; // set by AddEditor
@@ -48,6 +52,8 @@ public:
     // while a search runs.
     QToolButton *BackupButton = nullptr;
     QToolButton *RestoreButton = nullptr;
+    // Opens the View menu (zoom, fit to window, dark colours).
+    QToolButton *ViewButton = nullptr;
     // The status bar: the port in use (or "Demo mode"), and whether the
     // device's feedback search runs.
     QLabel *PortStatus = nullptr;

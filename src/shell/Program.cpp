@@ -73,6 +73,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                      [this] { libraryCommands_.RestoreDevice(); });
     libraryCommands_.SetInputDuringWaits([this](QWidget *window) { waitFilter_.SetOpenWindow(window); });
     new EditShortcuts(mainWindow_); // owned by the main window
+    stageView_ = new StageView(mainWindow_, editor_, [this] { return SettingsPath(); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
     link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
@@ -133,6 +134,11 @@ void Program::SplashTimer1_Timer()
     // The main window is built but stays hidden while start-up searches and
     // reads the device; it appears, maximized, when start-up is complete.
     MDIForm_Load();
+}
+
+QString Program::SettingsPath() const
+{
+    return QDir(state_.StartDirectory).filePath(QStringLiteral("settings.ini"));
 }
 
 QString Program::ConfigPath() const
@@ -207,6 +213,7 @@ void Program::CompleteStartup()
     mainCommands_.UpdateCommandButtons(false);
     // Without a window manager (a bare X server) maximizing does nothing:
     // take the screen's size as well.
+    stageView_->RestoreSaved();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         mainWindow_.setGeometry(screen->availableGeometry());
     mainWindow_.showMaximized();

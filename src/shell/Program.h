@@ -28,6 +28,7 @@
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
+#include "shell/StageView.h"
 #include "shell/WaitFilter.h"
 #include "journal/FrmJournal.h"
 
@@ -99,6 +100,11 @@ public:
     // Shows PresetImage in the editor and sends all of it.
     void ApplyPresetImage();
 
+    // The View menu: the editor's zoom and fit to the window.
+    StageView &View() { return *stageView_; }
+    // The file that keeps the view's choices between sessions, in the start folder.
+    QString SettingsPath() const;
+
     // The take-in of the device's reports.
     ReportTakeIn &Reports() { return reports_; }
 
@@ -138,6 +144,7 @@ private:
     LibraryCommands libraryCommands_;
     HeldControls heldControls_;
     FrmJournal *journalWindow_ = nullptr; // owned by the main window
+    StageView *stageView_ = nullptr;       // owned by the main window
     std::function<bool(const QUrl &)> openUrl_;
     QTimer notificationPoll_;
     WaitFilter waitFilter_;

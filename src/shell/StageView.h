@@ -1,0 +1,56 @@
+#pragma once
+// The View menu of the main window: the editor fitted to the window, zoomed
+// in and out in steps (Ctrl+plus, Ctrl+minus) or back to its design size
+// (Ctrl+0); the choice is kept between sessions in the settings file.
+
+#include "editor/EditorZoom.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+
+namespace ksr {
+
+class FrmEq;
+class MdiFrmMain;
+
+class StageView final : public QObject {
+    Q_OBJECT
+public:
+    // `settingsFile` gives the file that keeps the choice.
+    StageView(MdiFrmMain &window, FrmEq &editor, std::function<QString()> settingsFile);
+
+    // Applies the choice kept from the last session.
+    void RestoreSaved();
+    // Scales the editor to fill the main window's area, and keeps it so as
+    // the window changes size, until a zoom step.
+    void SetFit(bool fit);
+    bool Fit() const { return fit_; }
+    void ZoomIn();
+    void ZoomOut();
+    void ActualSize();
+    EditorZoom &Zoom() { return zoom_; }
+
+    QMenu *Menu = nullptr;
+    QAction *FitAction = nullptr;
+    QAction *ZoomInAction = nullptr;
+    QAction *ZoomOutAction = nullptr;
+    QAction *ActualSizeAction = nullptr;
+
+private:
+    // Scales the editor to `scale` (fitting ends) and sizes its window.
+    void ZoomTo(double scale);
+    // Scales the editor to fill the area, when fitting.
+    void Refit();
+    void Save();
+
+    MdiFrmMain &window_;
+    EditorZoom zoom_;
+    std::function<QString()> settingsFile_;
+    bool fit_ = false;
+};
+
+} // namespace ksr
