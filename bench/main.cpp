@@ -15,6 +15,7 @@
 #include "link/SystemSerialPort.h"
 #include "operations/PresetMemory.h"
 #include "core/EventDispatcher.h"
+#include "graph/GraphPicture.h"
 #include "shell/Program.h"
 #include "sim/SimDevice.h"
 #include "sim/SimProcess.h"
@@ -321,6 +322,24 @@ int main(int argc, char *argv[])
     }
     Row("RedrawChannel (730 points): median us", QString::number(Median(redraw), 'f', 0), QStringLiteral("well under 1000"));
     Row("RedrawChannel: worst us", QString::number(Worst(redraw), 'f', 0), QStringLiteral("well under 1000"));
+
+    // What a scroll-bar step redraws, the curve and its picture on the
+    // screen, with the editor at its design size and zoomed to 200 %.
+    for (const double scale : {1.0, 2.0}) {
+        program->View().Zoom().SetScale(scale);
+        GraphPicture *picture = program->Editor().Picture1[0];
+        picture->repaint();
+        std::vector<double> step;
+        for (int i = 0; i < 300; ++i) {
+            const double t0 = clock.NowSeconds();
+            program->Graph().RedrawChannel(i % FiltersPerChannel);
+            picture->repaint();
+            step.push_back((clock.NowSeconds() - t0) * 1e6);
+        }
+        const QString label = QStringLiteral("step redraw + repaint at %1 %: median us").arg(qRound(scale * 100));
+        Row(qPrintable(label), QString::number(Median(step), 'f', 0), QStringLiteral("<= 1000"));
+    }
+    program->View().Zoom().SetScale(1.0);
     if (!dialogs.texts.isEmpty() || end.ended) {
         std::fprintf(stderr, "unexpected messages: %s\n", qPrintable(dialogs.texts.join(QLatin1Char('|'))));
         return 1;
