@@ -23,6 +23,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAction>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
@@ -157,6 +159,28 @@ int CheckContrast(Program &program, const char *when, const QString &shot)
     return ok ? 0 : 1;
 }
 
+// "Fit to window": the editor's window fills at least 90 % of the area's
+// width or height, and every control is still within reach.
+int CheckFit(Program &program, const QString &shot)
+{
+    program.View().FitAction->trigger();
+    Settle(500);
+    MdiFrmMain &main = program.MainWindow();
+    const QSize area = main.MdiArea->viewport()->size();
+    const QRect editor = main.EditorWindow->geometry();
+    const double across = static_cast<double>(editor.width()) / area.width();
+    const double down = static_cast<double>(editor.height()) / area.height();
+    const bool ok = main.MdiArea->viewport()->rect().contains(editor) && std::max(across, down) >= 0.9;
+    std::printf("%s: fit to window at %.0f %%: the editor fills %.1f %% of the area's width, %.1f %% of its height\n",
+                ok ? "ok" : "FAILED", program.View().Zoom().Scale() * 100, across * 100, down * 100);
+    if (!shot.isEmpty())
+        main.screen()->grabWindow(0).save(shot);
+    const int failures = (ok ? 0 : 1) + CheckReachable(program);
+    program.View().ActualSizeAction->trigger();
+    Settle(300);
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -205,5 +229,6 @@ int main(int argc, char *argv[])
         screen->grabWindow(0).save(prefix + QStringLiteral("-search.png"));
     program.Editor().Check1[0]->setChecked(false);
     Settle(300);
+    failures += CheckFit(program, prefix.isEmpty() ? QString() : prefix + "-fit.png");
     return failures == 0 ? 0 : 1;
 }
