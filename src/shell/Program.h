@@ -28,6 +28,7 @@
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
+#include "shell/StageLook.h"
 #include "shell/WaitFilter.h"
 #include "journal/FrmJournal.h"
 
@@ -46,7 +47,9 @@ inline constexpr int NotificationPollMilliseconds = 250;
 
 class Program final : public DumpDisplay {
 public:
-    Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
+    // The look saved in the INI file at `settingsPath` (the user's settings
+    // when empty) is applied before any window shows.
+    Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end, const QString &settingsPath = {});
     ~Program() override;
 
     // Start-up probes port `number` only, instead of the saved port and the
@@ -99,6 +102,12 @@ public:
     // Shows PresetImage in the editor and sends all of it.
     void ApplyPresetImage();
 
+    // The dark look of every window, the program's own colours and the
+    // curves, or the light one (the default); the choice is saved at once
+    // and taken up by the next start.
+    void SetDarkLook(bool dark);
+    bool DarkLook() const { return darkLook_; }
+
     // The take-in of the device's reports.
     ReportTakeIn &Reports() { return reports_; }
 
@@ -114,6 +123,8 @@ private:
     void CompleteStartup();
     // Shows the port in use, or demo mode, in the main window's status bar.
     void ShowPortStatus();
+    // Gives every window the colours of the look, without saving the choice.
+    void ApplyLook(bool dark);
 
     AppState state_;
     SerialLink link_;
@@ -144,6 +155,8 @@ private:
     std::function<QString(int)> portPathFor_;
     int onlyPort_ = 0; // 0: the saved port, then the search
     bool saveOnlyPort_ = true;
+    LookSetting lookSetting_;
+    bool darkLook_ = false;
     SerialPort &port_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;
