@@ -101,6 +101,13 @@ private slots:
         QTest::newRow("message box") << Role(box.palette(), QPalette::Active, QPalette::WindowText)
                                      << Role(box.palette(), QPalette::Active, QPalette::Window) << true;
 
+        // The status bar's notes, bold ones too.
+        MdiFrmMain &main = rig.program.MainWindow();
+        for (const QLabel *note : {main.PortStatus, main.SearchStatus, main.CompareStatus})
+            QTest::addRow("status: %s", qPrintable(note->objectName()))
+                << Role(note->palette(), QPalette::Active, QPalette::WindowText)
+                << Role(note->palette(), QPalette::Active, QPalette::Window) << true;
+
         // The editor's own colours, as its controls carry them.
         FrmEq &editor = rig.program.Editor();
         const QPalette automatic = editor.Text2[0]->palette();
