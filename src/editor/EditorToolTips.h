@@ -12,8 +12,7 @@ namespace ksr {
 
 class FrmEq;
 
-// Gives every control of the editor its tool tip, and the editor the
-// colours of legible read-only text.
+// Gives every control of the editor its tool tip.
 void SetEditorToolTips(FrmEq &editor);
 // Gives the editor the locked text of `colours`, and the rows under
 // automatic control their background and text.
