@@ -3,11 +3,15 @@
 // a device on PATH. Checks that every control of the editor can be scrolled
 // into view inside the screen, and measures on the screen the contrast of
 // the text of a row under automatic control, before and during a feedback
-// search. Prints one line per finding; exit status 1 when any check failed.
+// search. With --dark, in the dark look, it measures so every label and text
+// box of the editor, and checks that the rows under automatic control stand
+// apart from the user's. Prints one line per finding; exit status 1 when any
+// check failed.
 //
-//   ksr704-layoutcheck DEVICE-PATH [SCREENSHOT-PREFIX]
+//   ksr704-layoutcheck [--dark] DEVICE-PATH [SCREENSHOT-PREFIX]
 
 #include "core/EventDispatcher.h"
+#include "core/LookColours.h"
 #include "editor/FrmEq.h"
 #include "link/SystemSerialPort.h"
 #include "shell/MdiFrmMain.h"
@@ -34,6 +38,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 using namespace ksr;
@@ -48,20 +53,14 @@ void Settle(int milliseconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-double Luminance(QRgb c)
-{
-    const auto linear = [](int v8) {
-        const double v = v8 / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
-}
+// The text contrast asked of every text, and how far apart the backgrounds
+// of automatic and manual rows stand at least.
+constexpr double TextContrast = 4.5;
+constexpr double RowBackgroundRatio = 1.25;
 
 double Contrast(QRgb a, QRgb b)
 {
-    const double la = Luminance(a);
-    const double lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return ContrastRatio(a & 0xFFFFFF, b & 0xFFFFFF);
 }
 
 bool IsControl(const QWidget *w)
@@ -111,28 +110,108 @@ int CheckReachable(Program &program)
     return failures;
 }
 
-// The contrast of `box`'s text on the screen: its most common colour against
-// the one that differs most from it, inside the frame.
-double ScreenContrast(QLineEdit *box, const QString &shot)
+// The colours of `control` on the screen, inside its frame, and how often each shows.
+std::map<QRgb, int> ScreenColours(QWidget *control, const QString &shot)
 {
-    const QRect at = GlobalRect(box).adjusted(2, 2, -2, -2);
-    const QImage image = box->screen()->grabWindow(0, at.x(), at.y(), at.width(), at.height()).toImage();
+    const QRect at = GlobalRect(control).adjusted(2, 2, -2, -2);
+    const QImage image = control->screen()->grabWindow(0, at.x(), at.y(), at.width(), at.height()).toImage();
     if (!shot.isEmpty())
         image.save(shot);
     std::map<QRgb, int> counts;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             ++counts[image.pixel(x, y) & 0xFFFFFF];
-    if (counts.empty())
-        return 0.0;
+    return counts;
+}
+
+// The most common of the colours: the background.
+QRgb Background(const std::map<QRgb, int> &counts)
+{
     QRgb background = counts.begin()->first;
     for (const auto &[colour, count] : counts)
-        if (count > counts[background])
+        if (count > counts.at(background))
             background = colour;
+    return background;
+}
+
+// The contrast of `control`'s text on the screen: its most common colour
+// against the one that differs most from it, inside the frame.
+double ScreenContrast(QWidget *control, const QString &shot)
+{
+    const std::map<QRgb, int> counts = ScreenColours(control, shot);
+    if (counts.empty())
+        return 0.0;
+    const QRgb background = Background(counts);
     double best = 1.0;
     for (const auto &entry : counts)
         best = std::max(best, Contrast(entry.first, background));
     return best;
+}
+
+QScrollArea *EditorScroll(Program &program)
+{
+    return qobject_cast<QScrollArea *>(program.MainWindow().EditorWindow->widget());
+}
+
+// Every label and text box of the editor that shows a text, scrolled into
+// view, at TextContrast or more on the screen.
+int CheckEveryText(Program &program, const char *when)
+{
+    int failures = 0;
+    int checked = 0;
+    double lowest = 21.0;
+    for (QWidget *w : program.Editor().findChildren<QWidget *>()) {
+        const auto *label = qobject_cast<QLabel *>(w);
+        const auto *box = qobject_cast<QLineEdit *>(w);
+        if ((!label && !box) || !w->isVisibleTo(&program.Editor()))
+            continue;
+        if ((label ? label->text() : box->text()).trimmed().isEmpty())
+            continue;
+        EditorScroll(program)->ensureWidgetVisible(w, 0, 0);
+        Settle(5);
+        const double ratio = ScreenContrast(w, QString());
+        ++checked;
+        lowest = std::min(lowest, ratio);
+        if (ratio < TextContrast) {
+            ++failures;
+            std::printf("FAILED: %s \"%s\" text contrast %.2f:1 %s\n", qPrintable(w->objectName()),
+                        qPrintable(label ? label->text() : box->text()), ratio, when);
+        }
+    }
+    std::printf("%s: %d labels and text boxes of %d at %.1f:1 or more %s (lowest %.2f:1)\n",
+                failures ? "FAILED" : "ok", checked - failures, checked, TextContrast, when, lowest);
+    return failures;
+}
+
+// The background of a row under automatic control against that of a row of
+// the user's, as the screen shows them.
+int CheckRowsApart(Program &program, const char *when)
+{
+    FrmEq &editor = program.Editor();
+    QLineEdit *automatic = nullptr;
+    QLineEdit *manual = nullptr;
+    for (QLineEdit *box : editor.Text2) {
+        const bool own = !box->isEnabledTo(box->parentWidget());
+        if (own && !automatic)
+            automatic = box;
+        if (!own && !manual)
+            manual = box;
+    }
+    if (!automatic || !manual) {
+        std::printf("FAILED: no automatic and manual row side by side %s\n", when);
+        return 1;
+    }
+    QRgb backgrounds[2] = {};
+    for (QLineEdit *box : {automatic, manual}) {
+        EditorScroll(program)->ensureWidgetVisible(box, 0, 0);
+        Settle(100);
+        backgrounds[box == manual] = Background(ScreenColours(box, QString()));
+    }
+    const double ratio = Contrast(backgrounds[0], backgrounds[1]);
+    const bool ok = ratio >= RowBackgroundRatio;
+    std::printf("%s: automatic row background #%06x, manual #%06x, %.2f:1 apart %s\n", ok ? "ok" : "FAILED",
+                backgrounds[0] & 0xFFFFFF, backgrounds[1] & 0xFFFFFF, ratio, when);
+    return ok ? 0 : 1;
 }
 
 int CheckContrast(Program &program, const char *when, const QString &shot)
@@ -153,7 +232,7 @@ int CheckContrast(Program &program, const char *when, const QString &shot)
     scroll->ensureWidgetVisible(automatic, 0, 0);
     Settle(300);
     const double ratio = ScreenContrast(automatic, shot);
-    const bool ok = ratio >= 4.5;
+    const bool ok = ratio >= TextContrast;
     std::printf("%s: automatic row %s, text contrast %.2f:1 %s\n", ok ? "ok" : "FAILED",
                 qPrintable(automatic->objectName()), ratio, when);
     return ok ? 0 : 1;
@@ -185,14 +264,16 @@ int CheckFit(Program &program, const QString &shot)
 
 int main(int argc, char *argv[])
 {
-    if (argc < 2) {
-        std::fputs("usage: ksr704-layoutcheck DEVICE-PATH [SCREENSHOT-PREFIX]\n", stderr);
+    const bool dark = argc > 1 && std::strcmp(argv[1], "--dark") == 0;
+    const int first = dark ? 2 : 1;
+    if (argc <= first) {
+        std::fputs("usage: ksr704-layoutcheck [--dark] DEVICE-PATH [SCREENSHOT-PREFIX]\n", stderr);
         return 2;
     }
     UseQtEventDispatcher();
     QApplication app(argc, argv);
-    const QString device = QString::fromLocal8Bit(argv[1]);
-    const QString prefix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QString device = QString::fromLocal8Bit(argv[first]);
+    const QString prefix = argc > first + 1 ? QString::fromLocal8Bit(argv[first + 1]) : QString();
     QTemporaryDir start;
     QDir::setCurrent(start.path());
 
@@ -200,7 +281,10 @@ int main(int argc, char *argv[])
     SystemSerialPort port(clock, [device](int) { return device; });
     QtDialogs dialogs;
     QtProgramEnd end;
-    Program program(port, clock, dialogs, end);
+    // The look is kept beside the start folder, never in the user's settings.
+    Program program(port, clock, dialogs, end, start.filePath(QStringLiteral("ksr704-remote.ini")));
+    if (dark)
+        program.SetDarkLook(true);
     dialogs.SetParent(&program.MainWindow());
     program.ProbeOnlyPort(1, false);
     program.SplashForm_Load();
@@ -222,9 +306,17 @@ int main(int argc, char *argv[])
 
     int failures = CheckReachable(program);
     failures += CheckContrast(program, "before a search", prefix.isEmpty() ? QString() : prefix + "-row.png");
+    if (dark) {
+        failures += CheckEveryText(program, "before a search");
+        failures += CheckRowsApart(program, "before a search");
+    }
     program.Editor().Check1[0]->setChecked(true);
     Settle(800);
     failures += CheckContrast(program, "during a search", prefix.isEmpty() ? QString() : prefix + "-row-search.png");
+    if (dark) {
+        failures += CheckEveryText(program, "during a search");
+        failures += CheckRowsApart(program, "during a search");
+    }
     if (!prefix.isEmpty())
         screen->grabWindow(0).save(prefix + QStringLiteral("-search.png"));
     program.Editor().Check1[0]->setChecked(false);

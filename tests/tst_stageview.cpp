@@ -163,13 +163,14 @@ private slots:
     }
 
     // Ctrl+plus, Ctrl+minus and Ctrl+0 step the scale from anywhere in the
-    // main window; the choice comes back in the next session.
+    // main window; the choice comes back in the next session, and so does
+    // the dark look chosen in the menu.
     void keysStepTheScaleAndTheChoiceIsKept()
     {
         QTemporaryDir folder;
+        const QString settings = folder.filePath(QStringLiteral("view.ini"));
         {
-            ProgramRig rig;
-            QDir::setCurrent(folder.path());
+            ProgramRig rig(settings);
             rig.StartWithDevice();
             MdiFrmMain &main = rig.program.MainWindow();
             main.activateWindow();
@@ -187,12 +188,17 @@ private slots:
             rig.program.View().ZoomInAction->trigger();
             rig.program.View().ZoomInAction->trigger();
             QCOMPARE(zoom.Scale(), 1.25);
+            rig.program.View().DarkAction->trigger();
+            QVERIFY(rig.program.DarkLook());
             QVERIFY(rig.Writes().isEmpty());
         }
-        ProgramRig again;
-        QDir::setCurrent(folder.path());
+        ProgramRig again(settings);
         again.StartWithDevice();
         QCOMPARE(again.program.View().Zoom().Scale(), 1.25);
+        QVERIFY(again.program.DarkLook());
+        QVERIFY(again.program.View().DarkAction->isChecked());
+        again.program.View().DarkAction->trigger();
+        QVERIFY(!again.program.DarkLook());
         QCOMPARE(again.program.Editor().size(), QSize(qRound(1049 * 1.25), qRound(563 * 1.25)));
     }
 };

@@ -48,15 +48,22 @@ QString ChannelName(int c)
     return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
 }
 
+// The palette of a text box of a row: its own colours under automatic
+// control; none for a row of the user's, whose roles all come from the editor.
+QPalette RowPalette(bool automatic, const LookColours &colours)
+{
+    QPalette palette;
+    if (automatic) {
+        palette.setColor(QPalette::Disabled, QPalette::Base, QColor(QRgb(colours.automaticRowBackground)));
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(QRgb(colours.readOnlyText)));
+    }
+    return palette;
+}
+
 } // namespace
 
 void SetEditorToolTips(FrmEq &editor)
 {
-    QPalette palette = editor.palette();
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, QColor(QRgb(LockedText)));
-    editor.setPalette(palette);
-
     for (int f = 0; f < FilterCount; ++f) {
         const auto i = static_cast<std::size_t>(f);
         const QString notch = QStringLiteral("%1 notch %2").arg(ChannelName(f / FiltersPerChannel)).arg(f % FiltersPerChannel + 1);
@@ -92,21 +99,26 @@ void SetEditorToolTips(FrmEq &editor)
                                         .arg(QLatin1StringView(searched[k])));
 }
 
-void MarkAutomatic(QWidget *control, bool automatic)
+void ColourEditor(FrmEq &editor, const LookColours &colours)
+{
+    QPalette palette;
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(QRgb(colours.lockedText)));
+    // The other roles come from the application.
+    editor.setPalette(palette);
+    for (QLineEdit *box : editor.findChildren<QLineEdit *>())
+        if (box->property(AutomaticNote).toBool())
+            box->setPalette(RowPalette(true, colours));
+}
+
+void MarkAutomatic(QWidget *control, bool automatic, const LookColours &colours)
 {
     if (control->property(AutomaticNote).toBool() == automatic)
         return;
     control->setProperty(AutomaticNote, automatic);
     ComposeTip(control);
-    if (!qobject_cast<QLineEdit *>(control))
-        return;
-    QPalette palette;
-    if (automatic) {
-        palette.setColor(QPalette::Disabled, QPalette::Base, QColor(QRgb(AutomaticRowBackground)));
-        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(QRgb(ReadOnlyText)));
-    }
-    // Roles not set here (all of them for a row of the user's) come from the editor.
-    control->setPalette(palette);
+    if (qobject_cast<QLineEdit *>(control))
+        control->setPalette(RowPalette(automatic, colours));
 }
 
 void LockForSearch(QWidget *control, bool locked)

@@ -30,6 +30,13 @@ FrmEq::FrmEq(ResponseGraph &graph, QWidget *parent)
     for (int channel = 0; channel < 2; ++channel)
         BuildChannelFrame(graph, channel);
     SetEditorToolTips(*this);
+    ColourEditor(*this, colours_);
+}
+
+void FrmEq::SetColours(const LookColours &colours)
+{
+    colours_ = colours;
+    ColourEditor(*this, colours);
 }
 
 void FrmEq::BuildTopBand()

@@ -6,6 +6,7 @@
 // behaviour connects to the public controls from outside.
 
 #include "core/EditorControls.h"
+#include "core/LookColours.h"
 #include "core/Tables.h"
 
 #include <QWidget>
@@ -37,6 +38,11 @@ public:
 
     // The client area in pixels; the window holding the editor sizes to it.
     QSize sizeHint() const override;
+
+    // The editor's own colours (rows under automatic control, locked
+    // controls): the light look's until set; setting them recolours at once.
+    void SetColours(const LookColours &colours);
+    const LookColours &Colours() const { return colours_; }
 
     // Notch filter rows, by filter index f (Left 0..11, Right 12..23).
     std::array<QLineEdit *, FilterCount> Text1{};  // gain in dB
@@ -117,6 +123,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    LookColours colours_ = LightColours;
+
     template <typename Control>
     void SetTextIfChanged(Control *control, const QString &text);
 

@@ -110,7 +110,7 @@ void FrmEq::SetRowEnabled(int f, bool enabled)
     for (QWidget *control : row) {
         if (control != nullptr) {
             control->setEnabled(enabled);
-            MarkAutomatic(control, !enabled);
+            MarkAutomatic(control, !enabled, colours_);
         }
     }
 }

@@ -14,10 +14,6 @@ namespace ksr {
 
 namespace {
 
-constexpr QRgb GridColour = qRgb(178, 178, 178);
-// Left red, Right blue.
-constexpr std::array<QRgb, 2> CurveColour = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
-
 // Where each curve's first segment starts: left of the drawing area.
 constexpr QPoint CurveStart(-10, 0);
 
@@ -95,14 +91,14 @@ std::vector<int> ResponseGraph::GridRows()
     return rows;
 }
 
-QImage ResponseGraph::GridImage(qreal devicePixelRatio)
+QImage ResponseGraph::GridImage(qreal devicePixelRatio, const LookColours &colours)
 {
     QImage image(qRound(Width * devicePixelRatio), qRound(Height * devicePixelRatio), QImage::Format_RGB32);
     image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::white);
+    image.fill(QColor(QRgb(colours.graphBackground)));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(GridColour), 1));
+    painter.setPen(QPen(QColor(QRgb(colours.graphGrid)), 1));
     for (int x : GridColumns())
         painter.drawLine(x, 0, x, Height - 1);
     for (int y : GridRows())
@@ -146,7 +142,20 @@ void ResponseGraph::SetDevicePixelRatio(qreal ratio)
     if (ratio <= 0.0 || ratio == devicePixelRatio_)
         return;
     devicePixelRatio_ = ratio;
-    grid_ = GridImage(ratio);
+    RedrawPictures();
+}
+
+void ResponseGraph::SetColours(const LookColours &colours)
+{
+    if (colours == colours_)
+        return;
+    colours_ = colours;
+    RedrawPictures();
+}
+
+void ResponseGraph::RedrawPictures()
+{
+    grid_ = GridImage(devicePixelRatio_, colours_);
     for (int c = 0; c < 2; ++c) {
         pictures_[Index(c)] = grid_.copy();
         // A channel never drawn keeps the empty grid.
@@ -230,7 +239,7 @@ void ResponseGraph::DrawCurve(int channel)
     }
     QPainter painter(&pictures_[Index(channel)]);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(CurveColour[Index(channel)]), 1));
+    painter.setPen(QPen(QColor(QRgb(colours_.curves[Index(channel)])), 1));
     painter.drawLines(segments_.data(), static_cast<int>(segments_.size()));
 }
 

@@ -3,6 +3,7 @@
 // grid frequencies, summed per channel and drawn on a 576 x 192 grid.
 
 #include "core/CurveRedraw.h"
+#include "core/LookColours.h"
 #include "core/State.h"
 
 #include <QImage>
@@ -35,8 +36,13 @@ public:
     // The picture of channel c as last drawn: grid and curve.
     const QImage &Picture(int channel) const;
     // The empty grid every picture is drawn on, at `devicePixelRatio` device
-    // pixels to the pixel (the same coordinates, scaled).
-    static QImage GridImage(qreal devicePixelRatio = 1.0);
+    // pixels to the pixel (the same coordinates, scaled), in `colours`.
+    static QImage GridImage(qreal devicePixelRatio = 1.0, const LookColours &colours = LightColours);
+
+    // The colours of background, grid and curves: the light look's until
+    // set. Setting them draws both pictures afresh in them.
+    void SetColours(const LookColours &colours);
+    const LookColours &Colours() const { return colours_; }
 
     // The pictures' device pixels to the pixel: 1 unless the screen scales.
     qreal DevicePixelRatio() const { return devicePixelRatio_; }
@@ -70,6 +76,9 @@ signals:
 private:
     // Recomputes filter `filter`'s column and its channel's sums.
     void Recompute(int filter);
+    // Draws both pictures afresh on a new grid: each channel drawn before
+    // shows its curve again.
+    void RedrawPictures();
     // Restores channel c's picture to the empty grid.
     void ClearPicture(int channel);
     // Draws the 730 segments of channel c's curve from its sums over its
@@ -78,6 +87,7 @@ private:
     void DrawCurve(int channel);
 
     const AppState &state_;
+    LookColours colours_ = LightColours;
     qreal devicePixelRatio_ = 1.0;
     QImage grid_;
     // Rows are the grid points 0..729; columns filters 0..23 or channels 0, 1.

@@ -16,8 +16,6 @@ constexpr int Left = 48;
 constexpr int Top = 28;
 constexpr int RightMargin = 16;
 constexpr int Bottom = 28;
-const QColor LeftColour(0xC0, 0x00, 0x00);
-const QColor RightColour(0x00, 0x00, 0xC0);
 
 // Where `hz` lies across `width` pixels of the logarithmic axis, from 0.
 double AxisX(double hz, double width)
@@ -77,6 +75,12 @@ QImage JournalPlot::Render(QSize size, qreal pixelRatio) const
     return image;
 }
 
+void JournalPlot::SetColours(const LookColours &colours)
+{
+    colours_ = colours;
+    update();
+}
+
 void JournalPlot::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -85,14 +89,17 @@ void JournalPlot::paintEvent(QPaintEvent *)
 
 void JournalPlot::Draw(QPainter &painter, QSize size) const
 {
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    const QColor ink(QRgb(colours_.plotText));
+    const QColor leftColour(QRgb(colours_.plotMarks[0]));
+    const QColor rightColour(QRgb(colours_.plotMarks[1]));
+    painter.fillRect(QRect(QPoint(0, 0), size), QColor(QRgb(colours_.plotBackground)));
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area(Left, Top, size.width() - Left - RightMargin, size.height() - Top - Bottom);
     if (area.width() <= 0 || area.height() <= 0)
         return;
 
     // The grid of the response curves: every 1-2-..-9 step of each decade.
-    painter.setPen(QPen(QColor(0xC8, 0xC8, 0xC8), 1));
+    painter.setPen(QPen(QColor(QRgb(colours_.plotGrid)), 1));
     for (double decade = 10.0; decade <= HighHz; decade *= 10.0) {
         for (int k = 1; k <= 9; ++k) {
             const double hz = decade * k;
@@ -102,7 +109,7 @@ void JournalPlot::Draw(QPainter &painter, QSize size) const
             painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
         }
     }
-    painter.setPen(Qt::black);
+    painter.setPen(ink);
     painter.drawRect(area);
     const std::array<std::pair<double, const char *>, 5> labels = {
         {{20.0, "20Hz"}, {100.0, "100Hz"}, {1000.0, "1KHz"}, {10000.0, "10KHz"}, {20000.0, "20KHz"}}};
@@ -122,11 +129,11 @@ void JournalPlot::Draw(QPainter &painter, QSize size) const
     painter.restore();
 
     // The legend, and the marks: a deeper notch a larger mark.
-    painter.setPen(LeftColour);
+    painter.setPen(leftColour);
     painter.drawText(QPointF(area.left(), Top - 10), QStringLiteral("\u25CF Left"));
-    painter.setPen(RightColour);
+    painter.setPen(rightColour);
     painter.drawText(QPointF(area.left() + 70, Top - 10), QStringLiteral("\u25A0 Right"));
-    painter.setPen(Qt::black);
+    painter.setPen(ink);
     painter.drawText(QPointF(area.left() + 150, Top - 10),
                      QStringLiteral("size: depth   %1 placed").arg(marks_.size()));
     const double step = area.height() / static_cast<double>(std::max<std::size_t>(marks_.size(), 1) + 1);
@@ -134,7 +141,7 @@ void JournalPlot::Draw(QPainter &painter, QSize size) const
         const Mark &mark = marks_[i];
         const double radius = 2.5 + std::clamp(-mark.gainDb, 0.0, 45.0) / 45.0 * 7.0;
         const QPointF centre(area.left() + AxisX(mark.hz, area.width()), area.top() + step * static_cast<double>(i + 1));
-        const QColor colour = mark.right ? RightColour : LeftColour;
+        const QColor colour = mark.right ? rightColour : leftColour;
         QColor fill = colour;
         fill.setAlpha(150);
         painter.setPen(QPen(colour, 1));

@@ -6,6 +6,7 @@
 // Right blue squares. Drawn with QPainter, so it is crisp at any device
 // pixel ratio and in the PNG export alike.
 
+#include "core/LookColours.h"
 #include "operations/RingOutJournal.h"
 
 #include <QImage>
@@ -26,6 +27,9 @@ public:
     void AddRow(const JournalRow &row);
     // The plot at `size` logical pixels, drawn at `pixelRatio` pixels each.
     QImage Render(QSize size, qreal pixelRatio) const;
+    // The colours of the plot: the light look's until set; repaints in them.
+    void SetColours(const LookColours &colours);
+    const LookColours &Colours() const { return colours_; }
 
     struct Mark {
         bool right;
@@ -45,6 +49,7 @@ private:
     // Takes in one row without repainting.
     void TakeRow(const JournalRow &row);
 
+    LookColours colours_ = LightColours;
     std::vector<Mark> marks_;
     // Each channel's notch (channel and number) to its latest mark: a later
     // gain report deepens that mark.

@@ -172,13 +172,17 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
 
     PortStatus = new QLabel(this);
     PortStatus->setObjectName(QStringLiteral("PortStatus"));
+    // Bold by font, not by style sheet: a style sheet would keep the colours
+    // of the look the label was made in.
+    QFont bold = font();
+    bold.setBold(true);
     SearchStatus = new QLabel(QStringLiteral("Feedback search running"), this);
     SearchStatus->setObjectName(QStringLiteral("SearchStatus"));
-    SearchStatus->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+    SearchStatus->setFont(bold);
     SearchStatus->hide();
     CompareStatus = new QLabel(QStringLiteral("Comparing: held settings"), this);
     CompareStatus->setObjectName(QStringLiteral("CompareStatus"));
-    CompareStatus->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+    CompareStatus->setFont(bold);
     CompareStatus->hide();
     statusBar()->addPermanentWidget(CompareStatus);
     statusBar()->addPermanentWidget(SearchStatus);

@@ -2,15 +2,18 @@
 
 #include "core/PortConfig.h"
 #include "core/Protocol.h"
+#include "journal/JournalPlot.h"
 #include "operations/ApplyPresetImage.h"
 #include "operations/DeviceSearch.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QToolButton>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QTimer>
@@ -22,7 +25,7 @@ bool DisplayTooSmall(QSize pixels)
     return pixels.width() < 800 && pixels.height() < 600;
 }
 
-Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
+Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end, const QString &settingsPath)
     : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
       sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_), journal_(state_, editor_),
       reports_(state_, link_, editor_, sender_, graph_), rowEditing_(state_, editor_, sender_, graph_, history_, dialogs),
@@ -46,7 +49,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       presetFiles_(state_, editor_, sender_, graph_, dialogs),
       mainCommands_(state_, mainWindow_, channels_, devicePresets_, presetFiles_, history_, dialogs),
       library_(state_, link_, devicePresets_), libraryCommands_(state_, library_, dialogs, &mainWindow_),
-      heldControls_(editor_, history_), port_(port),
+      heldControls_(editor_, history_), viewSettings_(settingsPath), port_(port),
       dialogs_(dialogs), end_(end)
 {
     // Clearing the box from the program runs the link handling as a click
@@ -73,7 +76,8 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                      [this] { libraryCommands_.RestoreDevice(); });
     libraryCommands_.SetInputDuringWaits([this](QWidget *window) { waitFilter_.SetOpenWindow(window); });
     new EditShortcuts(mainWindow_); // owned by the main window
-    stageView_ = new StageView(mainWindow_, editor_, [this] { return SettingsPath(); });
+    stageView_ = new StageView(mainWindow_, editor_, viewSettings_);
+    QObject::connect(stageView_->DarkAction, &QAction::toggled, &mainWindow_, [this](bool dark) { SetDarkLook(dark); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
     link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
@@ -91,19 +95,48 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     QObject::connect(splash_.Timer1, &QTimer::timeout, &splash_, [this] { SplashTimer1_Timer(); });
     QObject::connect(mainWindow_.Timer3, &QTimer::timeout, &mainWindow_, [this] { Timer3_Timer(); });
     mainWindow_.closeRequested = [this] { return MDIForm_QueryUnload(); };
+    // The light look is the platform's as it stands: only the dark one is applied.
+    if (viewSettings_.DarkLook())
+        ApplyLook(true);
 }
 
 Program::~Program()
 {
     port_.SetArrivalHandler({});
+    // The application outlives the program (in tests, for the next one).
+    if (darkLook_)
+        ApplyApplicationLook(false);
+}
+
+void Program::SetDarkLook(bool dark)
+{
+    ApplyLook(dark);
+    viewSettings_.SaveDarkLook(dark);
+}
+
+void Program::ApplyLook(bool dark)
+{
+    darkLook_ = dark;
+    {
+        const QSignalBlocker quiet(stageView_->DarkAction);
+        stageView_->DarkAction->setChecked(dark);
+    }
+    const LookColours &colours = ColoursOf(dark);
+    ApplyApplicationLook(dark);
+    mainWindow_.MdiArea->setBackground(QColor(QRgb(colours.workspace)));
+    editor_.SetColours(colours);
+    graph_.SetColours(colours);
+    if (journalWindow_)
+        journalWindow_->Plot->SetColours(colours);
 }
 
 void Program::ShowJournalWindow()
 {
-    if (!journalWindow_)
+    if (!journalWindow_) {
         journalWindow_ = new FrmJournal(state_, journal_, dialogs_, [this](const QUrl &url) { return openUrl_(url); },
                                         &mainWindow_);
-    else
+        journalWindow_->Plot->SetColours(ColoursOf(darkLook_));
+    } else
         journalWindow_->ShowToday();
     journalWindow_->show();
     journalWindow_->raise();
@@ -134,11 +167,6 @@ void Program::SplashTimer1_Timer()
     // The main window is built but stays hidden while start-up searches and
     // reads the device; it appears, maximized, when start-up is complete.
     MDIForm_Load();
-}
-
-QString Program::SettingsPath() const
-{
-    return QDir(state_.StartDirectory).filePath(QStringLiteral("settings.ini"));
 }
 
 QString Program::ConfigPath() const

@@ -28,7 +28,9 @@
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
+#include "shell/StageLook.h"
 #include "shell/StageView.h"
+#include "shell/ViewSettings.h"
 #include "shell/WaitFilter.h"
 #include "journal/FrmJournal.h"
 
@@ -47,7 +49,9 @@ inline constexpr int NotificationPollMilliseconds = 250;
 
 class Program final : public DumpDisplay {
 public:
-    Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end);
+    // The look saved in the INI file at `settingsPath` (the user's settings
+    // when empty) is applied before any window shows.
+    Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end, const QString &settingsPath = {});
     ~Program() override;
 
     // Start-up probes port `number` only, instead of the saved port and the
@@ -100,10 +104,13 @@ public:
     // Shows PresetImage in the editor and sends all of it.
     void ApplyPresetImage();
 
-    // The View menu: the editor's zoom and fit to the window.
+    // The View menu: the editor's zoom, fit to the window, the dark look.
     StageView &View() { return *stageView_; }
-    // The file that keeps the view's choices between sessions, in the start folder.
-    QString SettingsPath() const;
+    // The dark look of every window, the program's own colours and the
+    // curves, or the light one (the default); the choice is saved at once
+    // and taken up by the next start.
+    void SetDarkLook(bool dark);
+    bool DarkLook() const { return darkLook_; }
 
     // The take-in of the device's reports.
     ReportTakeIn &Reports() { return reports_; }
@@ -120,6 +127,8 @@ private:
     void CompleteStartup();
     // Shows the port in use, or demo mode, in the main window's status bar.
     void ShowPortStatus();
+    // Gives every window the colours of the look, without saving the choice.
+    void ApplyLook(bool dark);
 
     AppState state_;
     SerialLink link_;
@@ -151,6 +160,8 @@ private:
     std::function<QString(int)> portPathFor_;
     int onlyPort_ = 0; // 0: the saved port, then the search
     bool saveOnlyPort_ = true;
+    ViewSettings viewSettings_;
+    bool darkLook_ = false;
     SerialPort &port_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;

@@ -5,20 +5,12 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSettings>
 #include <QToolButton>
 
 namespace ksr {
 
-namespace {
-
-const QString ScaleKey = QStringLiteral("view/scale");
-const QString FitKey = QStringLiteral("view/fit");
-
-} // namespace
-
-StageView::StageView(MdiFrmMain &window, FrmEq &editor, std::function<QString()> settingsFile)
-    : QObject(&window), window_(window), zoom_(editor), settingsFile_(std::move(settingsFile))
+StageView::StageView(MdiFrmMain &window, FrmEq &editor, const ViewSettings &settings)
+    : QObject(&window), window_(window), zoom_(editor), settings_(settings)
 {
     Menu = new QMenu(window.ViewButton);
     Menu->setObjectName(QStringLiteral("ViewMenu"));
@@ -31,6 +23,9 @@ StageView::StageView(MdiFrmMain &window, FrmEq &editor, std::function<QString()>
     ZoomOutAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
     ActualSizeAction = Menu->addAction(QStringLiteral("&Actual size"));
     ActualSizeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    Menu->addSeparator();
+    DarkAction = Menu->addAction(QStringLiteral("&Dark"));
+    DarkAction->setCheckable(true);
     window.ViewButton->setMenu(Menu);
     // The keys work wherever the focus is in the main window or the editor.
     for (QAction *action : {ZoomInAction, ZoomOutAction, ActualSizeAction}) {
@@ -46,12 +41,10 @@ StageView::StageView(MdiFrmMain &window, FrmEq &editor, std::function<QString()>
 
 void StageView::RestoreSaved()
 {
-    const QSettings settings(settingsFile_(), QSettings::IniFormat);
-    const double scale = settings.value(ScaleKey, 1.0).toDouble();
-    if (settings.value(FitKey, false).toBool())
+    if (settings_.Fit())
         SetFit(true);
     else
-        ZoomTo(scale);
+        ZoomTo(settings_.Scale());
 }
 
 void StageView::SetFit(bool fit)
@@ -101,9 +94,7 @@ void StageView::Refit()
 
 void StageView::Save()
 {
-    QSettings settings(settingsFile_(), QSettings::IniFormat);
-    settings.setValue(FitKey, fit_);
-    settings.setValue(ScaleKey, zoom_.Scale());
+    settings_.SaveZoom(zoom_.Scale(), fit_);
 }
 
 } // namespace ksr

@@ -1,9 +1,10 @@
 #pragma once
 // The View menu of the main window: the editor fitted to the window, zoomed
 // in and out in steps (Ctrl+plus, Ctrl+minus) or back to its design size
-// (Ctrl+0); the choice is kept between sessions in the settings file.
+// (Ctrl+0), and the dark look; the choices are kept between sessions.
 
 #include "editor/EditorZoom.h"
+#include "shell/ViewSettings.h"
 
 #include <QObject>
 
@@ -20,8 +21,8 @@ class MdiFrmMain;
 class StageView final : public QObject {
     Q_OBJECT
 public:
-    // `settingsFile` gives the file that keeps the choice.
-    StageView(MdiFrmMain &window, FrmEq &editor, std::function<QString()> settingsFile);
+    // `settings` keeps the choice; it must outlive this.
+    StageView(MdiFrmMain &window, FrmEq &editor, const ViewSettings &settings);
 
     // Applies the choice kept from the last session.
     void RestoreSaved();
@@ -39,6 +40,7 @@ public:
     QAction *ZoomInAction = nullptr;
     QAction *ZoomOutAction = nullptr;
     QAction *ActualSizeAction = nullptr;
+    QAction *DarkAction = nullptr; // checked while the dark look is on
 
 private:
     // Scales the editor to `scale` (fitting ends) and sizes its window.
@@ -49,7 +51,7 @@ private:
 
     MdiFrmMain &window_;
     EditorZoom zoom_;
-    std::function<QString()> settingsFile_;
+    const ViewSettings &settings_;
     bool fit_ = false;
 };
 

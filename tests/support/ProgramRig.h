@@ -24,9 +24,16 @@ struct ProgramRig {
     sim::InProcessPort port{clock};
     ScriptedDialogs dialogs;
     RecordingProgramEnd end;
-    Program program{port, clock, dialogs, end};
+    // The look is kept in the rig's folder, never in the user's settings.
+    QString settingsPath;
+    Program program{port, clock, dialogs, end, settingsPath};
 
-    ProgramRig() { QDir::setCurrent(folder.path()); }
+    // `settings`: the INI file that keeps the look, when not the rig's own.
+    explicit ProgramRig(const QString &settings = {})
+        : settingsPath(settings.isEmpty() ? folder.filePath(QStringLiteral("ksr704-remote.ini")) : settings)
+    {
+        QDir::setCurrent(folder.path());
+    }
 
     QString ConfigPath() const { return folder.filePath(QStringLiteral("init.cfg")); }
     void WriteConfig(const QByteArray &bytes) const

@@ -1,0 +1,55 @@
+#include "shell/ViewSettings.h"
+
+#include <QSettings>
+
+#include <memory>
+
+namespace ksr {
+
+namespace {
+
+const QString DarkLookKey = QStringLiteral("View/DarkLook");
+const QString ScaleKey = QStringLiteral("View/Scale");
+const QString FitKey = QStringLiteral("View/Fit");
+
+std::unique_ptr<QSettings> OpenSettings(const QString &path)
+{
+    if (path.isEmpty())
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                           QStringLiteral("ksr704-remote"), QStringLiteral("ksr704-remote"));
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+} // namespace
+
+bool ViewSettings::DarkLook() const
+{
+    return OpenSettings(path_)->value(DarkLookKey, false).toBool();
+}
+
+void ViewSettings::SaveDarkLook(bool dark) const
+{
+    const auto settings = OpenSettings(path_);
+    settings->setValue(DarkLookKey, dark);
+    settings->sync();
+}
+
+double ViewSettings::Scale() const
+{
+    return OpenSettings(path_)->value(ScaleKey, 1.0).toDouble();
+}
+
+bool ViewSettings::Fit() const
+{
+    return OpenSettings(path_)->value(FitKey, false).toBool();
+}
+
+void ViewSettings::SaveZoom(double scale, bool fit) const
+{
+    const auto settings = OpenSettings(path_);
+    settings->setValue(ScaleKey, scale);
+    settings->setValue(FitKey, fit);
+    settings->sync();
+}
+
+} // namespace ksr

@@ -1,0 +1,26 @@
+#pragma once
+// Where the view's choices are kept between sessions: the look, the
+// editor's scale and whether it fits the window, in the INI file at a path,
+// or in the user's own settings of ksr704-remote when the path is empty.
+
+#include <QString>
+
+namespace ksr {
+
+class ViewSettings {
+public:
+    explicit ViewSettings(QString path = {}) : path_(std::move(path)) {}
+
+    // The saved look; light when none was saved.
+    bool DarkLook() const;
+    void SaveDarkLook(bool dark) const;
+    // The saved scale of the editor (1 when none) and whether it fits the window.
+    double Scale() const;
+    bool Fit() const;
+    void SaveZoom(double scale, bool fit) const;
+
+private:
+    QString path_;
+};
+
+} // namespace ksr

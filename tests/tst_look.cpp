@@ -1,0 +1,305 @@
+// The dark look and the light one: every text of the dark look stands out
+// from its background by 4.5:1 and no large area is bright; rows under
+// automatic control stay apart from the user's; the light look keeps its
+// colours; switching sends nothing to the device; the choice is kept.
+
+#include "support/ProgramRig.h"
+
+#include "core/LookColours.h"
+#include "journal/FrmJournal.h"
+#include "journal/JournalPlot.h"
+#include "shell/StageLook.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace ksr;
+using namespace ksr::test;
+
+namespace {
+
+// Large areas of the dark look stay at most this bright (relative luminance).
+constexpr double DarkAreaLuminance = 0.05;
+// The backgrounds of automatic and manual rows differ at least by this ratio.
+constexpr double RowBackgroundRatio = 1.25;
+
+unsigned Rgb(const QColor &colour)
+{
+    return colour.rgb() & 0xFFFFFFu;
+}
+
+unsigned Role(const QPalette &palette, QPalette::ColorGroup group, QPalette::ColorRole role)
+{
+    return Rgb(palette.color(group, role));
+}
+
+// The colour of the picture's pixel at x, y.
+unsigned PixelAt(const QImage &image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFFu;
+}
+
+// A row of the editor that the program marked as under automatic control.
+void MarkFirstRowAutomatic(Program &program)
+{
+    program.Editor().SetRowEnabled(0, false);
+}
+
+} // namespace
+
+class LookTest : public QObject {
+    Q_OBJECT
+    // The application's palette before any program ran: the platform's.
+    QPalette platform_;
+
+private slots:
+    void initTestCase() { platform_ = QApplication::palette(); }
+
+    void darkTextsStandOutFromTheirBackgrounds_data()
+    {
+        QTest::addColumn<unsigned>("text");
+        QTest::addColumn<unsigned>("background");
+        QTest::addColumn<bool>("large"); // the background covers a large area
+
+        ProgramRig rig;
+        rig.program.SetDarkLook(true);
+        MarkFirstRowAutomatic(rig.program);
+        const QPalette app = QApplication::palette();
+        const struct {
+            const char *name;
+            QPalette::ColorRole text;
+            QPalette::ColorRole background;
+            bool large;
+        } roles[] = {
+            {"window text", QPalette::WindowText, QPalette::Window, true},
+            {"text in boxes", QPalette::Text, QPalette::Base, true},
+            {"button text", QPalette::ButtonText, QPalette::Button, true},
+            {"selected text", QPalette::HighlightedText, QPalette::Highlight, false},
+            {"tool tip", QPalette::ToolTipText, QPalette::ToolTipBase, false},
+            {"placeholder", QPalette::PlaceholderText, QPalette::Base, true},
+            {"link", QPalette::Link, QPalette::Base, true},
+        };
+        for (const auto &r : roles) {
+            for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                const char *groupName = group == QPalette::Active     ? "active"
+                                        : group == QPalette::Inactive ? "inactive"
+                                                                      : "disabled";
+                QTest::addRow("%s, %s", r.name, groupName)
+                    << Role(app, group, r.text) << Role(app, group, r.background) << r.large;
+            }
+        }
+
+        // The message boxes and dialogs take the application's palette.
+        const QMessageBox box;
+        QTest::newRow("message box") << Role(box.palette(), QPalette::Active, QPalette::WindowText)
+                                     << Role(box.palette(), QPalette::Active, QPalette::Window) << true;
+
+        // The status bar's notes, bold ones too.
+        MdiFrmMain &main = rig.program.MainWindow();
+        for (const QLabel *note : {main.PortStatus, main.SearchStatus, main.CompareStatus})
+            QTest::addRow("status: %s", qPrintable(note->objectName()))
+                << Role(note->palette(), QPalette::Active, QPalette::WindowText)
+                << Role(note->palette(), QPalette::Active, QPalette::Window) << true;
+
+        // The editor's own colours, as its controls carry them.
+        FrmEq &editor = rig.program.Editor();
+        const QPalette automatic = editor.Text2[0]->palette();
+        QTest::newRow("automatic row") << Role(automatic, QPalette::Disabled, QPalette::Text)
+                                       << Role(automatic, QPalette::Disabled, QPalette::Base) << false;
+        const QPalette locked = editor.Text2[5]->palette();
+        QTest::newRow("locked box") << Role(locked, QPalette::Disabled, QPalette::Text)
+                                    << Role(locked, QPalette::Disabled, QPalette::Base) << false;
+        const QPalette lockedLabel = editor.Label2[0]->palette();
+        QTest::newRow("locked caption") << Role(lockedLabel, QPalette::Disabled, QPalette::WindowText)
+                                        << Role(lockedLabel, QPalette::Disabled, QPalette::Window) << true;
+        const QPalette lockedButton = editor.Command1[0]->palette();
+        QTest::newRow("locked button") << Role(lockedButton, QPalette::Disabled, QPalette::ButtonText)
+                                       << Role(lockedButton, QPalette::Disabled, QPalette::Button) << false;
+        const QPalette scale = editor.Label4[7]->palette();
+        QTest::newRow("graph scale") << Role(scale, QPalette::Active, QPalette::WindowText)
+                                     << Role(scale, QPalette::Active, QPalette::Window) << true;
+
+        // The curves as drawn on their pictures: a point of each on the background.
+        ResponseGraph &graph = rig.program.Graph();
+        graph.RedrawBothChannels();
+        for (int c = 0; c < 2; ++c) {
+            const QImage &picture = graph.Picture(c);
+            const QPoint on = graph.CurvePoints(c)[100];
+            QTest::addRow("curve %d", c) << PixelAt(picture, on.x(), on.y()) << PixelAt(picture, 5, 5) << true;
+        }
+
+        // The journal's plot, as it is drawn: its background at a corner.
+        rig.StartWithDevice();
+        rig.program.ShowJournalWindow();
+        const JournalPlot &plot = *rig.program.JournalWindow()->Plot;
+        const unsigned plotBackground = PixelAt(plot.Render(QSize(200, 120), 1.0), 1, 1);
+        QTest::newRow("plot text") << plot.Colours().plotText << plotBackground << true;
+        QTest::newRow("plot, Left") << plot.Colours().plotMarks[0] << plotBackground << true;
+        QTest::newRow("plot, Right") << plot.Colours().plotMarks[1] << plotBackground << true;
+        QTest::newRow("workspace") << Role(app, QPalette::Active, QPalette::WindowText)
+                                   << Rgb(rig.program.MainWindow().MdiArea->background().color()) << true;
+    }
+    void darkTextsStandOutFromTheirBackgrounds()
+    {
+        QFETCH(unsigned, text);
+        QFETCH(unsigned, background);
+        QFETCH(bool, large);
+        const double ratio = ContrastRatio(text, background);
+        if (ratio < 4.5)
+            QFAIL(qPrintable(QStringLiteral("%1 on %2: %3:1").arg(text, 6, 16).arg(background, 6, 16).arg(ratio)));
+        if (large)
+            QVERIFY2(RelativeLuminance(background) <= DarkAreaLuminance,
+                     qPrintable(QStringLiteral("a bright area: %1").arg(background, 6, 16)));
+    }
+
+    // In the dark look a row under automatic control has a background
+    // clearly its own, next to a row of the user's whether that is open or
+    // locked by a search.
+    void automaticRowsStandApart_data()
+    {
+        QTest::addColumn<int>("manual");
+        QTest::newRow("open") << int(QPalette::Active);
+        QTest::newRow("locked") << int(QPalette::Disabled);
+    }
+    void automaticRowsStandApart()
+    {
+        QFETCH(int, manual);
+        ProgramRig rig;
+        rig.program.SetDarkLook(true);
+        MarkFirstRowAutomatic(rig.program);
+        const unsigned automatic = Role(rig.program.Editor().Text2[0]->palette(), QPalette::Disabled, QPalette::Base);
+        const unsigned user =
+            Role(rig.program.Editor().Text2[5]->palette(), static_cast<QPalette::ColorGroup>(manual), QPalette::Base);
+        const double ratio = ContrastRatio(automatic, user);
+        QVERIFY2(ratio >= RowBackgroundRatio, qPrintable(QString::number(ratio)));
+    }
+
+    // The light look is the one the program always had: the platform's
+    // palette and its own colours, also after a spell of the dark look (here
+    // after every test before, each program ending in the look it chose).
+    void lightLookKeepsItsColours_data()
+    {
+        QTest::addColumn<unsigned>("colour");
+        QTest::addColumn<unsigned>("expected");
+
+        ProgramRig rig;
+        const QPalette &platform = platform_;
+        MarkFirstRowAutomatic(rig.program);
+        rig.program.Graph().RedrawBothChannels();
+        const QImage picture = rig.program.Graph().Picture(1);
+        rig.program.SetDarkLook(true);
+        rig.program.SetDarkLook(false);
+
+        const QPalette app = QApplication::palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            for (int role = 0; role < QPalette::NColorRoles; ++role) {
+                const auto r = static_cast<QPalette::ColorRole>(role);
+                QTest::addRow("palette group %d role %d", int(group), role)
+                    << Role(app, group, r) << Role(platform, group, r);
+            }
+        FrmEq &editor = rig.program.Editor();
+        const QPalette automatic = editor.Text2[0]->palette();
+        QTest::newRow("automatic row background") << Role(automatic, QPalette::Disabled, QPalette::Base) << 0xD2E4F6u;
+        QTest::newRow("automatic row text") << Role(automatic, QPalette::Disabled, QPalette::Text) << 0x1F1F1Fu;
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            QTest::addRow("locked text, role %d", int(role))
+                << Role(editor.palette(), QPalette::Disabled, role) << 0x4D4D4Du;
+        QTest::newRow("workspace") << Rgb(rig.program.MainWindow().MdiArea->background().color())
+                                   << Rgb(QColor(Qt::gray));
+        const QImage after = rig.program.Graph().Picture(1);
+        QTest::newRow("curve picture, pixels that differ") << unsigned(picture != after) << 0u;
+        QTest::newRow("graph background") << PixelAt(after, 5, 5) << 0xFFFFFFu;
+        QTest::newRow("graph grid") << PixelAt(after, ResponseGraph::GridColumns()[9], 5) << 0xB2B2B2u;
+        const QPoint on = rig.program.Graph().CurvePoints(1)[100];
+        QTest::newRow("Right curve") << PixelAt(after, on.x(), on.y()) << 0x0000FFu;
+        const LookColours &plot = LightColours;
+        QTest::newRow("plot background") << plot.plotBackground << 0xFFFFFFu;
+        QTest::newRow("plot grid") << plot.plotGrid << 0xC8C8C8u;
+        QTest::newRow("plot text") << plot.plotText << 0x000000u;
+        QTest::newRow("plot, Left") << plot.plotMarks[0] << 0xC00000u;
+        QTest::newRow("plot, Right") << plot.plotMarks[1] << 0x0000C0u;
+        QTest::newRow("Left curve") << LightColours.curves[0] << 0xFF0000u;
+    }
+    void lightLookKeepsItsColours()
+    {
+        QFETCH(unsigned, colour);
+        QFETCH(unsigned, expected);
+        QCOMPARE(colour, expected);
+    }
+
+    // The look reaches every window at once: the application, the editor's
+    // own colours, the curves (repainted), an open journal window.
+    void darkLookReachesEveryWindowAtOnce()
+    {
+        ProgramRig rig;
+        rig.StartWithDevice();
+        rig.program.ShowJournalWindow();
+        MarkFirstRowAutomatic(rig.program);
+        QSignalSpy redrawn(&rig.program.Graph(), &ResponseGraph::ChannelRedrawn);
+        rig.program.SetDarkLook(true);
+        QVERIFY(rig.program.DarkLook());
+        QCOMPARE(QApplication::palette().color(QPalette::Window), DarkPalette().color(QPalette::Window));
+        for (QWidget *window : {static_cast<QWidget *>(&rig.program.MainWindow()),
+                                static_cast<QWidget *>(&rig.program.Editor()),
+                                static_cast<QWidget *>(rig.program.JournalWindow())})
+            QCOMPARE(window->palette().color(QPalette::Base), DarkPalette().color(QPalette::Base));
+        QCOMPARE(Role(rig.program.Editor().Text2[0]->palette(), QPalette::Disabled, QPalette::Base),
+                 DarkColours.automaticRowBackground);
+        QCOMPARE(redrawn.count(), 2);
+        QCOMPARE(PixelAt(rig.program.Graph().Picture(0), 5, 5), DarkColours.graphBackground);
+        QCOMPARE(rig.program.JournalWindow()->Plot->Colours(), DarkColours);
+    }
+
+    // The look changes colours only: nothing goes to the device, nothing
+    // of the settings changes.
+    void switchingTheLookSendsNothing()
+    {
+        ProgramRig rig;
+        rig.StartWithDevice();
+        const auto image = rig.program.State().PresetImage;
+        rig.program.SetDarkLook(true);
+        QCoreApplication::processEvents();
+        rig.program.SetDarkLook(false);
+        QCoreApplication::processEvents();
+        QVERIFY(rig.Writes().isEmpty());
+        QVERIFY(rig.program.State().PresetImage == image);
+    }
+
+    // The choice is saved at once and taken up by the next start, before
+    // any window shows.
+    void lookIsKeptBetweenSessions_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("dark") << true;
+        QTest::newRow("light again") << false;
+    }
+    void lookIsKeptBetweenSessions()
+    {
+        QFETCH(bool, dark);
+        QTemporaryDir settings;
+        const QString path = settings.filePath(QStringLiteral("look.ini"));
+        {
+            ProgramRig first(path);
+            QVERIFY(!first.program.DarkLook());
+            first.program.SetDarkLook(true);
+            if (!dark)
+                first.program.SetDarkLook(false);
+        }
+        QVERIFY(QFileInfo::exists(path));
+        ProgramRig next(path);
+        QCOMPARE(next.program.DarkLook(), dark);
+        QCOMPARE(QApplication::palette().color(QPalette::Window) == DarkPalette().color(QPalette::Window), dark);
+        QCOMPARE(next.program.Graph().Colours(), ColoursOf(dark));
+        QCOMPARE(next.program.Editor().Colours(), ColoursOf(dark));
+    }
+};
+
+QTEST_MAIN(LookTest)
+#include "tst_look.moc"
