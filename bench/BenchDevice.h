@@ -37,7 +37,8 @@ struct BenchDevice {
     // A program started against the simulator; none when it did not find it.
     std::unique_ptr<Program> StartProgram()
     {
-        auto program = std::make_unique<Program>(*port, clock, dialogs, end);
+        // The view's choices in the bench's folder, never the user's.
+        auto program = std::make_unique<Program>(*port, clock, dialogs, end, folder.filePath(QStringLiteral("view.ini")));
         program->SplashForm_Load();
         program->SplashTimer1_Timer();
         if (program->State().DemoMode || end.ended) {

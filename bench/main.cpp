@@ -231,7 +231,7 @@ int main(int argc, char *argv[])
     TimingPort port(systemPort, clock);
     AutoDialogs dialogs;
     NoteEnd end;
-    auto program = std::make_unique<Program>(port, clock, dialogs, end);
+    auto program = std::make_unique<Program>(port, clock, dialogs, end, folder.filePath(QStringLiteral("view.ini")));
     program->SplashForm_Load();
     program->SplashTimer1_Timer();
     if (program->State().DemoMode || end.ended) {

@@ -38,7 +38,7 @@ struct FuzzProgram {
     sim::InProcessPort port{clock};
     QuietDialogs dialogs;
     NoEnd end;
-    Program program{port, clock, dialogs, end};
+    Program program{port, clock, dialogs, end, folder.filePath(QStringLiteral("view.ini"))};
 
     explicit FuzzProgram(QTemporaryDir &startFolder) : folder(startFolder)
     {

@@ -125,7 +125,7 @@ private:
     SystemSerialPort port_{clock_, SystemPortDevicePath};
     ScriptedDialogs dialogs_;
     RecordingProgramEnd end_;
-    Program program_{port_, clock_, dialogs_, end_};
+    Program program_{port_, clock_, dialogs_, end_, folder_.filePath(QStringLiteral("view.ini"))};
 };
 
 } // namespace

@@ -28,7 +28,9 @@ struct PtyProgram {
     SystemSerialPort port{clock, SystemPortDevicePath};
     ScriptedDialogs dialogs;
     RecordingProgramEnd end;
-    Program program{port, clock, dialogs, end};
+    // The view's choices in a file of its own, never the user's.
+    QTemporaryDir settings;
+    Program program{port, clock, dialogs, end, settings.filePath(QStringLiteral("view.ini"))};
 
     explicit PtyProgram(const QString &folder)
     {
