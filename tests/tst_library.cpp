@@ -64,7 +64,7 @@ struct LibraryRig : ProgramRig {
     {
         dialogs.folderNames = {backup};
         dialogs.answers = {answer};
-        program.Library().SetDialogRunner([&](QDialog &dialog) {
+        program.Library().SetDialogRunner([this, entries, safety](QDialog &dialog) {
             auto &choice = static_cast<RestoreDialog &>(dialog);
             for (int i = 0; i < choice.Entries->topLevelItemCount() && !entries.empty(); ++i) {
                 QTreeWidgetItem *row = choice.Entries->topLevelItem(i);
@@ -386,7 +386,6 @@ private slots:
         const QString folder = rig.folder.filePath(QStringLiteral("b"));
         if (faults.lostWriteAddress >= 0) {
             QTemporaryDir work;
-            QVERIFY(WriteAll(work.filePath(QStringLiteral("a.state")), state));
             const QString backup = work.filePath(QStringLiteral("src"));
             {
                 // The backup to restore, from the command line's own code.

@@ -158,6 +158,11 @@ LibraryOutcome DeviceLibrary::Failed(LibraryStatus status, const QString &what, 
     return {status, what};
 }
 
+QString DeviceLibrary::IfEnded(const QString &what) const
+{
+    return state_.ProgramEnding ? what : QString();
+}
+
 LibraryOutcome DeviceLibrary::CutShort(const QString &what, LibraryProgress &progress) const
 {
     if (state_.ProgramEnding)
@@ -298,8 +303,7 @@ std::optional<LibraryOutcome> DeviceLibrary::VerifyStored(const PresetInput &inp
         differs = FirstDifference(UsedMarkerAddress + t, QByteArray(1, static_cast<char>(UsedMarker)), progress);
     if (!differs)
         return Failed(LibraryStatus::TimedOut,
-                      state_.ProgramEnding ? QStringLiteral("stopped while reading back entry %1").arg(EntryText(input.entry))
-                                           : QString(),
+                      IfEnded(QStringLiteral("stopped while reading back entry %1").arg(EntryText(input.entry))),
                       progress);
     if (*differs == -1)
         return std::nullopt;
@@ -323,8 +327,7 @@ std::optional<LibraryOutcome> DeviceLibrary::MarkEmpty(int entry, bool verify, L
         ReadMemoryBytes(state_, link_, UsedMarkerAddress + SlotOf(entry), 1, ReadCheck::Confirmed);
     if (!marker)
         return Failed(LibraryStatus::TimedOut,
-                      state_.ProgramEnding ? QStringLiteral("stopped while reading back entry %1").arg(EntryText(entry))
-                                           : QString(),
+                      IfEnded(QStringLiteral("stopped while reading back entry %1").arg(EntryText(entry))),
                       progress);
     if (static_cast<std::uint8_t>(marker->at(0)) == UsedMarker)
         return Failed(LibraryStatus::TimedOut,

@@ -116,6 +116,8 @@ private:
     std::optional<SlotContents> ReadSlot(int entry, LibraryProgress &progress);
     // The outcome `status` with `what` as its message, the run ended.
     LibraryOutcome Failed(LibraryStatus status, const QString &what, LibraryProgress &progress) const;
+    // `what`, when "Time out" has ended the run; else nothing more to tell.
+    QString IfEnded(const QString &what) const;
     // A run cut short: by "Time out" (`what` told), by the user, or by the
     // device (nothing more to tell).
     LibraryOutcome CutShort(const QString &what, LibraryProgress &progress) const;

@@ -24,7 +24,6 @@ constexpr int ButtonSide = 615;
 constexpr int NoticeMilliseconds = 10000;
 constexpr int ButtonTop = 60;
 constexpr int JournalLeft = 7320;
-// The librarian's buttons, wider for their text.
 constexpr int LibraryButtonWidth = 960;
 constexpr int BackupLeft = 8040;
 constexpr int RestoreLeft = BackupLeft + LibraryButtonWidth + 105;
@@ -48,23 +47,33 @@ constexpr std::array<CommandButton, 6> CommandButtons = {{
     {8, 3720, "Copy Right to Left", QStyle::SP_ArrowLeft},
 }};
 
-struct EditButton {
+struct TextButton {
     QToolButton *MdiFrmMain::*member;
     const char *objectName;
     int left;
+    int width;
     const char *text;
     const char *accessibleName;
     const char *toolTip;
+    bool enabled; // at first, before there is anything to do
 };
 
-// Text buttons: no standard icon tells these apart from the copy arrows.
-constexpr std::array<EditButton, 4> EditButtons = {{
-    {&MdiFrmMain::UndoButton, "UndoButton", 4440, "Undo", "Undo", "Undo (Ctrl+Z)"},
-    {&MdiFrmMain::RedoButton, "RedoButton", 5160, "Redo", "Redo", "Redo (Ctrl+Shift+Z, Ctrl+Y)"},
-    {&MdiFrmMain::HoldButton, "HoldButton", 5880, "Hold", "Hold for compare",
-     "Hold for compare: keep the current settings to compare with"},
-    {&MdiFrmMain::CompareButton, "CompareButton", 6600, "A/B", "Compare",
-     "Compare: switch between the held settings and the current edits"},
+// Text buttons: no standard icon tells these apart from the copy arrows or
+// from each other. The history's, then (right of the journal's) the
+// librarian's, wider for their text, and the View menu's.
+constexpr std::array<TextButton, 7> TextButtons = {{
+    {&MdiFrmMain::UndoButton, "UndoButton", 4440, ButtonSide, "Undo", "Undo", "Undo (Ctrl+Z)", false},
+    {&MdiFrmMain::RedoButton, "RedoButton", 5160, ButtonSide, "Redo", "Redo", "Redo (Ctrl+Shift+Z, Ctrl+Y)", false},
+    {&MdiFrmMain::HoldButton, "HoldButton", 5880, ButtonSide, "Hold", "Hold for compare",
+     "Hold for compare: keep the current settings to compare with", false},
+    {&MdiFrmMain::CompareButton, "CompareButton", 6600, ButtonSide, "A/B", "Compare",
+     "Compare: switch between the held settings and the current edits", false},
+    {&MdiFrmMain::BackupButton, "BackupButton", BackupLeft, LibraryButtonWidth, "Backup...", "Back up device",
+     "Back up device: every user preset and the current settings into a folder", false},
+    {&MdiFrmMain::RestoreButton, "RestoreButton", RestoreLeft, LibraryButtonWidth, "Restore...", "Restore device",
+     "Restore device: user presets from a backup folder, after a safety backup", false},
+    {&MdiFrmMain::ViewButton, "ViewButton", ViewLeft, ViewWidth, "View", "View",
+     "View: fit the editor to the window, zoom, dark colours", true},
 }};
 
 // The editor's window inside the area: a title bar without buttons (Qt
@@ -116,18 +125,19 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
         button->setGeometry(Px(spec.left), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
         Command1[static_cast<std::size_t>(spec.index)] = button;
     }
-    for (const EditButton &spec : EditButtons) {
+    for (const TextButton &spec : TextButtons) {
         auto *button = new QToolButton(Toolbar1);
         button->setObjectName(QString::fromLatin1(spec.objectName));
         button->setText(QString::fromLatin1(spec.text));
         button->setAccessibleName(QString::fromLatin1(spec.accessibleName));
         button->setToolTip(QString::fromLatin1(spec.toolTip));
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setGeometry(Px(spec.left), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
-        button->setEnabled(false);
+        button->setGeometry(Px(spec.left), Px(ButtonTop), Px(spec.width), Px(ButtonSide));
+        button->setEnabled(spec.enabled);
         this->*spec.member = button;
     }
     CompareButton->setCheckable(true);
+    ViewButton->setPopupMode(QToolButton::InstantPopup);
     JournalButton = new QToolButton(Toolbar1);
     JournalButton->setObjectName(QStringLiteral("JournalButton"));
     JournalButton->setAccessibleName(QStringLiteral("Ring-out journal"));
@@ -135,34 +145,6 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     JournalButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView, nullptr, JournalButton));
     JournalButton->setIconSize(QSize(Px(ButtonSide) - 12, Px(ButtonSide) - 12));
     JournalButton->setGeometry(Px(JournalLeft), Px(ButtonTop), Px(ButtonSide), Px(ButtonSide));
-    const auto addLibraryButton = [this](const char *objectName, int left, const QString &text,
-                                         const QString &accessibleName, const QString &toolTip) {
-        auto *button = new QToolButton(Toolbar1);
-        button->setObjectName(QString::fromLatin1(objectName));
-        button->setText(text);
-        button->setAccessibleName(accessibleName);
-        button->setToolTip(toolTip);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setGeometry(Px(left), Px(ButtonTop), Px(LibraryButtonWidth), Px(ButtonSide));
-        button->setEnabled(false);
-        return button;
-    };
-    BackupButton = addLibraryButton("BackupButton", BackupLeft, QStringLiteral("Backup..."),
-                                    QStringLiteral("Back up device"),
-                                    QStringLiteral("Back up device: every user preset and the current settings into "
-                                                   "a folder"));
-    RestoreButton = addLibraryButton("RestoreButton", RestoreLeft, QStringLiteral("Restore..."),
-                                     QStringLiteral("Restore device"),
-                                     QStringLiteral("Restore device: user presets from a backup folder, after a "
-                                                    "safety backup"));
-    ViewButton = new QToolButton(Toolbar1);
-    ViewButton->setObjectName(QStringLiteral("ViewButton"));
-    ViewButton->setText(QStringLiteral("View"));
-    ViewButton->setAccessibleName(QStringLiteral("View"));
-    ViewButton->setToolTip(QStringLiteral("View: fit the editor to the window, zoom, dark colours"));
-    ViewButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ViewButton->setPopupMode(QToolButton::InstantPopup);
-    ViewButton->setGeometry(Px(ViewLeft), Px(ButtonTop), Px(ViewWidth), Px(ButtonSide));
     setMenuWidget(Toolbar1);
 
     MdiArea = new QMdiArea(this);

@@ -49,14 +49,7 @@ void StageView::RestoreSaved()
 
 void StageView::SetFit(bool fit)
 {
-    fit_ = fit;
-    {
-        const QSignalBlocker quiet(FitAction);
-        FitAction->setChecked(fit);
-    }
-    Refit();
-    window_.FitEditorWindow();
-    Save();
+    Apply(fit, zoom_.Scale());
 }
 
 void StageView::ZoomIn()
@@ -76,12 +69,17 @@ void StageView::ActualSize()
 
 void StageView::ZoomTo(double scale)
 {
-    fit_ = false;
+    Apply(false, scale);
+}
+
+void StageView::Apply(bool fit, double scale)
+{
+    fit_ = fit;
     {
         const QSignalBlocker quiet(FitAction);
-        FitAction->setChecked(false);
+        FitAction->setChecked(fit);
     }
-    zoom_.SetScale(scale);
+    zoom_.SetScale(fit ? zoom_.FitScale(window_.EditorRoom()) : scale);
     window_.FitEditorWindow();
     Save();
 }

@@ -45,6 +45,9 @@ public:
 private:
     // Scales the editor to `scale` (fitting ends) and sizes its window.
     void ZoomTo(double scale);
+    // Fits the editor to the area, or scales it to `scale`; shows the
+    // choice in the menu, sizes the editor's window and keeps the choice.
+    void Apply(bool fit, double scale);
     // Scales the editor to fill the area, when fitting.
     void Refit();
     void Save();
