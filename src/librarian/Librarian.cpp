@@ -36,18 +36,6 @@ QString ShownName(const QByteArray &bytes)
     return name;
 }
 
-// "1 preset", "5 presets".
-QString Presets(int count)
-{
-    return QStringLiteral("%1 preset%2").arg(count).arg(count == 1 ? QString() : QStringLiteral("s"));
-}
-
-// "1 entry", "3 entries".
-QString Entries(int count)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
-}
-
 // The last line of a command that did what it was asked, on stdout.
 void PrintSummary(const QString &text)
 {
@@ -213,7 +201,7 @@ int Librarian::Backup()
         return found;
     const LibraryOutcome outcome = library_.Backup(options_.path, progress_);
     if (outcome.status == LibraryStatus::Done)
-        PrintSummary(QStringLiteral("%1 and the current settings saved to %2").arg(Presets(outcome.presets), options_.path));
+        PrintSummary(QStringLiteral("%1 and the current settings saved to %2").arg(PresetCount(outcome.presets), options_.path));
     return Report(outcome);
 }
 
@@ -228,8 +216,8 @@ int Librarian::Restore()
     const LibraryOutcome outcome = library_.Restore(plan, options_.verify, progress_);
     if (outcome.status == LibraryStatus::Done) {
         const QString marked =
-            outcome.emptied == 0 ? QString() : QStringLiteral(", %1 marked empty").arg(Entries(outcome.emptied));
-        PrintSummary(QStringLiteral("%1 restored from %2%3").arg(Presets(outcome.presets), options_.path, marked));
+            outcome.emptied == 0 ? QString() : QStringLiteral(", %1 marked empty").arg(EntryCount(outcome.emptied));
+        PrintSummary(QStringLiteral("%1 restored from %2%3").arg(PresetCount(outcome.presets), options_.path, marked));
     }
     return Report(outcome);
 }

@@ -56,6 +56,16 @@ QString EntryText(int entry)
     return QStringLiteral("%1").arg(entry, 2, 10, QLatin1Char('0'));
 }
 
+QString PresetCount(int count)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("preset") : QStringLiteral("presets"));
+}
+
+QString EntryCount(int count)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
+}
+
 std::optional<PresetImageArray> ReadPresetInput(const QString &path, QString *error)
 {
     if (!QFileInfo(path).isFile()) {

@@ -75,6 +75,10 @@ struct RestorePlan {
 
 // "NN", the entry as the device's display numbers it.
 QString EntryText(int entry);
+// "1 preset", "5 presets".
+QString PresetCount(int count);
+// "1 entry", "3 entries".
+QString EntryCount(int count);
 // The image of a preset file of exactly 161 bytes whose fields all lie in the
 // device's ranges; none, with `error` set, when it cannot be read or is refused.
 std::optional<PresetImageArray> ReadPresetInput(const QString &path, QString *error);

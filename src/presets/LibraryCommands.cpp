@@ -24,12 +24,6 @@ QString Stamp()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
 }
 
-// "1 preset", "5 presets".
-QString Count(int count, const QString &one, const QString &many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
-}
-
 // The library's messages, one a line, each begun with a capital.
 QString Sentences(const QString &lines)
 {
@@ -100,7 +94,7 @@ void LibraryCommands::BackupDevice()
     switch (outcome.status) {
     case LibraryStatus::Done:
         Tell(BackupTitle, QStringLiteral("Backup complete: %1 in %2")
-                              .arg(Count(outcome.presets, QStringLiteral("preset"), QStringLiteral("presets")), folder),
+                              .arg(PresetCount(outcome.presets), folder),
              false);
         return;
     case LibraryStatus::Cancelled:
@@ -146,8 +140,8 @@ void LibraryCommands::RestoreDevice()
     });
     const QString question =
         QStringLiteral("Write %1 from %2 into the device? %3 in use in the device will be overwritten.")
-            .arg(Count(static_cast<int>(ticked.size()), QStringLiteral("entry"), QStringLiteral("entries")), folder,
-                 Count(static_cast<int>(overwritten), QStringLiteral("entry"), QStringLiteral("entries")));
+            .arg(EntryCount(static_cast<int>(ticked.size())), folder,
+                 EntryCount(static_cast<int>(overwritten)));
     if (dialogs_.ShowMessage({question, RestoreTitle, MessageIcon::Question, MessageButtons::YesNo,
                               MessageAnswer::No}) != MessageAnswer::Yes)
         return;
@@ -186,7 +180,7 @@ void LibraryCommands::RestoreDevice()
                      [this, &plan](LibraryProgress &progress) { return library_.Restore(plan, true, progress); });
     if (state_.ProgramEnding)
         return;
-    const QString restored = Count(outcome.presets, QStringLiteral("preset"), QStringLiteral("presets"));
+    const QString restored = PresetCount(outcome.presets);
     switch (outcome.status) {
     case LibraryStatus::Done:
         Tell(RestoreTitle,
@@ -195,7 +189,7 @@ void LibraryCommands::RestoreDevice()
                       outcome.emptied == 0
                           ? QString()
                           : QStringLiteral(", %1 marked empty")
-                                .arg(Count(outcome.emptied, QStringLiteral("entry"), QStringLiteral("entries"))))
+                                .arg(EntryCount(outcome.emptied)))
                  + kept,
              false);
         return;
