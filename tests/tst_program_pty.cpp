@@ -11,6 +11,7 @@
 #include "sim/SimProcess.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QScrollBar>
@@ -43,6 +44,31 @@ struct PtyProgram {
 QByteArray Image(const AppState &state)
 {
     return QByteArray(reinterpret_cast<const char *>(state.PresetImage.data()), PresetBytes);
+}
+
+// Reads the simulator's log (--log-times) until it has been quiet for a
+// while, so that what it printed so far is passed.
+void SkipSimLog(QProcess &sim)
+{
+    while (sim.waitForReadyRead(100))
+        sim.readAllStandardOutput();
+    sim.readAllStandardOutput();
+}
+
+// Waits on the simulator's log alone, so that none of the program's events
+// runs, until it has written `count` more bursts of output to the line.
+bool WaitForSimBursts(QProcess &sim, int count, int timeoutMs = 5000)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (count > 0) {
+        while (sim.canReadLine()) {
+            if (sim.readLine().startsWith("sent "))
+                --count;
+        }
+        if (count > 0 && !sim.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -107,17 +133,19 @@ private slots:
         QFETCH(bool, eventsRun);
         QTemporaryDir folder;
         sim::SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--baud"), QStringLiteral("4800")}));
+        QVERIFY(sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--log-times")}));
         qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
         PtyProgram remote(folder.path());
         QVERIFY(!remote.program.State().DemoMode);
         const QByteArray before = Image(remote.program.State());
+        SkipSimLog(sim.Process());
         remote.program.Editor().Check1[0]->setChecked(true);
         if (eventsRun) {
             remote.program.ReportPoll().stop();
             QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.State()) != before, 3000);
         } else {
-            QTest::qSleep(800);
+            // The acknowledgement of the start, then the first report.
+            QVERIFY(WaitForSimBursts(sim.Process(), 2));
         }
         remote.program.Editor().Check1[0]->setChecked(false);
         QVERIFY(!remote.program.State().SearchActive);
