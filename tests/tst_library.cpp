@@ -5,6 +5,7 @@
 #include "support/BackupFixtures.h"
 #include "support/LinkRig.h"
 #include "support/ProgramRig.h"
+#include "support/ReadFaults.h"
 
 #include "presets/LibraryProgressDialog.h"
 #include "presets/RestoreDialog.h"
@@ -344,21 +345,14 @@ private slots:
         QTest::addColumn<bool>("flood");
         QTest::addColumn<QString>("message");
         const QString complete = QStringLiteral("Backup complete: 2 presets in %1");
-        const auto memoryRead = [](void (*shape)(sim::Faults &)) {
-            sim::Faults f;
-            f.onlyCommand = ReadByteCommand;
-            f.skipAnswers = 40;
-            f.count = 1;
-            shape(f);
-            return f;
-        };
-        QTest::newRow("reply split across the time-out") << memoryRead([](sim::Faults &f) {
+        // Each fault hits the 41st answer to a memory read.
+        QTest::newRow("reply split across the time-out") << ReadFault(40, [](sim::Faults &f) {
             f.splitAt = 5;
             f.splitDelay = 3.3;
         }) << false << complete;
         QTest::newRow("reply across the time-out")
-            << memoryRead([](sim::Faults &f) { f.replyDelay = 3.16; }) << false << complete;
-        QTest::newRow("garbled reply") << memoryRead([](sim::Faults &f) { f.garbage = true; }) << false << complete;
+            << ReadFault(40, [](sim::Faults &f) { f.replyDelay = 3.16; }) << false << complete;
+        QTest::newRow("garbled reply") << ReadFault(40, [](sim::Faults &f) { f.garbage = true; }) << false << complete;
         sim::Faults block;
         block.corruptBlock = true;
         block.count = 1;

@@ -4,6 +4,7 @@
 // holds, or fails with "Time out"; never a byte it did not soundly read.
 
 #include "support/LinkRig.h"
+#include "support/ReadFaults.h"
 
 #include "operations/MemoryReads.h"
 
@@ -25,16 +26,6 @@ enum class Stray {
 constexpr int Address = 0x0F20;
 constexpr int Count = 8;
 
-sim::Faults ReadFault(void (*shape)(sim::Faults &))
-{
-    sim::Faults f;
-    f.onlyCommand = ReadByteCommand;
-    f.skipAnswers = 2;
-    f.count = 1;
-    shape(f);
-    return f;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(sim::Faults)
@@ -52,14 +43,15 @@ private slots:
         QTest::addColumn<bool>("paced");
         QTest::addColumn<bool>("timesOut");
         using F = sim::Faults;
-        const auto split = ReadFault([](F &f) {
+        // Each fault hits the third read's answer.
+        const auto split = ReadFault(2, [](F &f) {
             f.splitAt = 5;
             f.splitDelay = 3.3;
         });
-        const auto lateAcross = ReadFault([](F &f) { f.replyDelay = 3.16; });
-        const auto lateAfter = ReadFault([](F &f) { f.replyDelay = 3.19; });
-        const auto extra = ReadFault([](F &f) { f.extraBytes = 3; });
-        const auto garbled = ReadFault([](F &f) { f.garbage = true; });
+        const auto lateAcross = ReadFault(2, [](F &f) { f.replyDelay = 3.16; });
+        const auto lateAfter = ReadFault(2, [](F &f) { f.replyDelay = 3.19; });
+        const auto extra = ReadFault(2, [](F &f) { f.extraBytes = 3; });
+        const auto garbled = ReadFault(2, [](F &f) { f.garbage = true; });
         for (const bool paced : {false, true}) {
             const auto row = [paced](const char *name) -> QTestData & {
                 return QTest::addRow("%s%s", name, paced ? ", paced" : "");

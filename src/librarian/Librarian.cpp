@@ -3,7 +3,6 @@
 #include "operations/BackupStage.h"
 
 #include "core/AnsiText.h"
-#include "core/FileWriting.h"
 #include "core/PortConfig.h"
 #include "core/PresetFields.h"
 #include "core/PresetFile.h"
@@ -140,10 +139,10 @@ std::optional<PresetImageArray> Librarian::ReadPresetInput(const QString &path)
 bool Librarian::WritePresetFile(const QString &path, const PresetImageArray &image)
 {
     QString error;
-    if (ReplaceFileContents(path, PresetFileBytes(image), &error))
+    if (ksr::WritePresetFile(path, image, &error))
         return true;
     progress_.End();
-    PrintError(QStringLiteral("cannot write %1: %2").arg(path, error));
+    PrintError(error);
     return false;
 }
 

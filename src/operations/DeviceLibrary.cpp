@@ -32,16 +32,6 @@ QByteArray Bytes(const std::array<std::uint8_t, N> &array, int count)
     return QByteArray(reinterpret_cast<const char *>(array.data()), count);
 }
 
-// Writes a preset file atomically; false, with `error` set, on failure.
-bool WritePresetFile(const QString &path, const PresetImageArray &image, QString *error)
-{
-    QString reason;
-    if (ReplaceFileContents(path, PresetFileBytes(image), &reason))
-        return true;
-    *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
-    return false;
-}
-
 } // namespace
 
 std::optional<int> SecondsLeft(int done, int total, double elapsed)
@@ -97,6 +87,15 @@ std::optional<PresetImageArray> ReadPresetInput(const QString &path, QString *er
         return std::nullopt;
     }
     return read.image;
+}
+
+bool WritePresetFile(const QString &path, const PresetImageArray &image, QString *error)
+{
+    QString reason;
+    if (ReplaceFileContents(path, PresetFileBytes(image), &reason))
+        return true;
+    *error = QStringLiteral("cannot write %1: %2").arg(path, reason);
+    return false;
 }
 
 QString BackupFolderRefusal(const QString &folder)

@@ -82,6 +82,8 @@ QString EntryCount(int count);
 // The image of a preset file of exactly 161 bytes whose fields all lie in the
 // device's ranges; none, with `error` set, when it cannot be read or is refused.
 std::optional<PresetImageArray> ReadPresetInput(const QString &path, QString *error);
+// Writes a preset file atomically; false, with `error` set, on failure.
+bool WritePresetFile(const QString &path, const PresetImageArray &image, QString *error);
 // Why no backup can be written to `folder`, found before anything is sent;
 // empty when one can.
 QString BackupFolderRefusal(const QString &folder);

@@ -6,8 +6,6 @@
 #include <QStyle>
 #include <QStyleFactory>
 
-#include <memory>
-
 namespace ksr {
 
 namespace {
@@ -15,7 +13,6 @@ namespace {
 // Where the application keeps the style it had before the dark look.
 const char *const LightStyleProperty = "ksrLightStyle";
 const QLatin1StringView PaletteStyle("fusion");
-
 
 } // namespace
 
