@@ -269,6 +269,11 @@ private slots:
         // After a safety backup, the restore's message says where it is.
         QCOMPARE(rig.dialogs.Texts().last().section(QLatin1Char('\n'), 0, 0),
                  message.contains(QLatin1String("%1")) ? message.arg(run == Run::Backup ? target : backup) : message);
+        if (run == Run::Restore && writes > 0) {
+            const QString safety = OnlyFolder(rig.Backups(), QStringLiteral("before-restore-"));
+            QVERIFY(rig.dialogs.Texts().last().endsWith(
+                QStringLiteral("\nThe device's presets as they were are backed up in %1.").arg(safety)));
+        }
         const QByteArray after = rig.Memory();
         if (run == Run::Backup) {
             QVERIFY(!QFileInfo::exists(target));

@@ -195,10 +195,10 @@ void LibraryCommands::RestoreDevice()
         return;
     case LibraryStatus::Cancelled:
         Tell(RestoreTitle,
-             outcome.leftEmpty != 0
-                 ? QStringLiteral("Restore cancelled after %1: entry %2, which was being written, is marked empty.")
-                       .arg(restored, EntryText(outcome.leftEmpty))
-                 : QStringLiteral("Restore cancelled after %1; the other entries are as they were.").arg(restored)
+             (outcome.leftEmpty != 0
+                  ? QStringLiteral("Restore cancelled after %1: entry %2, which was being written, is marked empty.")
+                        .arg(restored, EntryText(outcome.leftEmpty))
+                  : QStringLiteral("Restore cancelled after %1; the other entries are as they were.").arg(restored))
                  + kept,
              false);
         return;
