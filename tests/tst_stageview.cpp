@@ -12,11 +12,13 @@
 #include "shell/StageView.h"
 
 #include <QAction>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace ksr;
@@ -200,6 +202,35 @@ private slots:
         again.program.View().DarkAction->trigger();
         QVERIFY(!again.program.DarkLook());
         QCOMPARE(again.program.Editor().size(), QSize(qRound(1049 * 1.25), qRound(563 * 1.25)));
+    }
+
+    // A kept scale that is no number, or one out of range, as a hand-edited
+    // or damaged settings file may hold, starts at a scale the editor has.
+    void keptScaleIsTakenOnlyWithinRange_data()
+    {
+        QTest::addColumn<QByteArray>("kept");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("in range") << QByteArray("1.5") << 1.5;
+        QTest::newRow("too large") << QByteArray("7") << 3.0;
+        QTest::newRow("too small") << QByteArray("0.1") << 0.5;
+        QTest::newRow("not a number") << QByteArray("nan") << 1.0;
+        QTest::newRow("infinite") << QByteArray("inf") << 1.0;
+        QTest::newRow("text") << QByteArray("loud") << 1.0;
+    }
+    void keptScaleIsTakenOnlyWithinRange()
+    {
+        QFETCH(QByteArray, kept);
+        QFETCH(double, scale);
+        QTemporaryDir folder;
+        const QString settings = folder.filePath(QStringLiteral("view.ini"));
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[View]\nScale=" + kept + "\n");
+        file.close();
+        ProgramRig rig(settings);
+        rig.StartWithDevice();
+        QCOMPARE(rig.program.View().Zoom().Scale(), scale);
+        QCOMPARE(rig.program.Editor().size(), QSize(qRound(1049 * scale), qRound(563 * scale)));
     }
 };
 

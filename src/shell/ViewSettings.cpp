@@ -2,6 +2,7 @@
 
 #include <QSettings>
 
+#include <cmath>
 #include <memory>
 
 namespace ksr {
@@ -36,7 +37,10 @@ void ViewSettings::SaveDarkLook(bool dark) const
 
 double ViewSettings::Scale() const
 {
-    return OpenSettings(path_)->value(ScaleKey, 1.0).toDouble();
+    // What is no finite number (a damaged or hand-edited file) is actual size.
+    bool number = false;
+    const double scale = OpenSettings(path_)->value(ScaleKey, 1.0).toDouble(&number);
+    return number && std::isfinite(scale) ? scale : 1.0;
 }
 
 bool ViewSettings::Fit() const

@@ -14,7 +14,8 @@ public:
     // The saved look; light when none was saved.
     bool DarkLook() const;
     void SaveDarkLook(bool dark) const;
-    // The saved scale of the editor (1 when none) and whether it fits the window.
+    // The saved scale of the editor (1 when none or no number) and whether it
+    // fits the window.
     double Scale() const;
     bool Fit() const;
     void SaveZoom(double scale, bool fit) const;
