@@ -239,9 +239,9 @@ void Program::CompleteStartup()
     editor_.SetLabel8Caption(state_.CurrentPresetName);
     // The history starts here, with what was read from the device.
     mainCommands_.UpdateCommandButtons(false);
+    stageView_->RestoreSaved();
     // Without a window manager (a bare X server) maximizing does nothing:
     // take the screen's size as well.
-    stageView_->RestoreSaved();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         mainWindow_.setGeometry(screen->availableGeometry());
     mainWindow_.showMaximized();
