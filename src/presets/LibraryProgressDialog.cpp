@@ -17,6 +17,8 @@ LibraryProgressDialog::LibraryProgressDialog(const QString &title, const QString
     auto *layout = new QVBoxLayout(this);
     EntryLabel = new QLabel(this);
     EntryLabel->setObjectName(QStringLiteral("EntryLabel"));
+    // Preset names are shown as they are, never taken for markup.
+    EntryLabel->setTextFormat(Qt::PlainText);
     EntryLabel->setMinimumWidth(EntryLabel->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
     layout->addWidget(EntryLabel);
     Bar = new QProgressBar(this);

@@ -61,7 +61,9 @@ RestoreDialog::RestoreDialog(const RestorePlan &plan, const AppState &state, con
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
-    SafetyCheck = new QCheckBox(QStringLiteral("&Back up the device first, into %1").arg(safetyFolder), this);
+    // An ampersand in the folder's path is shown, not taken for a shortcut.
+    const QString shownFolder = QString(safetyFolder).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    SafetyCheck = new QCheckBox(QStringLiteral("&Back up the device first, into %1").arg(shownFolder), this);
     SafetyCheck->setObjectName(QStringLiteral("SafetyCheck"));
     SafetyCheck->setChecked(true);
     layout->addWidget(SafetyCheck);
