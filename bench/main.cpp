@@ -260,7 +260,7 @@ int main(int argc, char *argv[])
     {
         QFile file(dialogs.openFileName);
         file.open(QIODevice::WriteOnly);
-        file.write(reinterpret_cast<const char *>(program->State().PresetImage.data()), PresetImageBytes);
+        file.write(reinterpret_cast<const char *>(program->Values().PresetImage.data()), PresetImageBytes);
     }
     const Ratios load = Measure(clock, LineSeconds(36, 10, 10), Runs + 2,
                                 [&] { program->Files().LoadPresetFromPc(); });

@@ -1,31 +1,31 @@
 #pragma once
 // The operations without a window, for the fuzz targets whose code under
 // test has none: the tests' serial link to the simulated device on port 1
-// (in-process port, virtual clock, scripted dialogs), the editor's controls
-// in memory, and curves and windows that do nothing. One instance for the
-// fuzzer's process, started as the program starts against a device: the
-// memory dump fills the editor.
+// (in-process port, virtual clock, scripted dialogs), the model of both
+// channels, and windows that do nothing. One instance for the fuzzer's
+// process, started as the program starts against a device: the memory dump
+// fills the model.
 
 #include "support/LinkRig.h"
 
-#include "operations/MemoryControls.h"
+#include "operations/DumpDisplay.h"
 #include "operations/Notifications.h"
 #include "operations/ParameterSending.h"
 #include "operations/PresetFiles.h"
 #include "operations/PresetMemory.h"
+#include "operations/PresetModel.h"
 
 namespace ksr::fuzz {
 
 struct FuzzRig : test::LinkRig {
-    MemoryControls controls;
-    NoCurves graph;
+    PresetModel model;
     NoWindows windows;
-    ParameterSender sender{state, link, controls};
-    PresetMemory presets{state, link, controls, sender, graph, windows, dialogs};
-    PresetFiles presetFiles{state, controls, sender, graph, dialogs};
-    ReportTakeIn reports{state, link, controls, sender, graph};
+    ParameterSender sender{link, model};
+    PresetMemory presets{state, link, model, windows, dialogs};
+    PresetFiles presetFiles{state, model, sender, dialogs};
+    ReportTakeIn reports{state, link, model};
     AppState startState;
-    MemoryControls startControls;
+    PresetValues startValues;
 
     // Runs the start-up dump on the open port, as the program does once the
     // search has found the device.
@@ -34,11 +34,11 @@ struct FuzzRig : test::LinkRig {
         presets.DumpDeviceMemory();
         state.SendSuppressed = false;
         startState = state;
-        startControls = controls;
+        startValues = model.Values();
         EndRun();
     }
 
-    // Puts the state and the editor back as start-up left them, for a run
+    // Puts the state and the model back as start-up left them, for a run
     // that leaves parts of them changed: the next input then does the same
     // whatever ran before it, and the run frees what it made (libFuzzer
     // takes a run that keeps memory for a possible leak and checks the
@@ -46,7 +46,8 @@ struct FuzzRig : test::LinkRig {
     void RestoreStart()
     {
         state = startState;
-        controls = startControls;
+        model.SetValues(startValues.PresetImage, startValues.LinkFlag != 0, startValues.PresetSource,
+                        startValues.PresetName, ChangeOrigin::DeviceDump);
     }
 
     // Forgets what the port, the device, the dialogs and the program end

@@ -1,4 +1,4 @@
-// Applying an arbitrary 161-byte preset image to the editor.
+// Taking an arbitrary 161-byte preset image in as a loaded file.
 
 #include "FuzzRig.h"
 
@@ -10,11 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     ksr::fuzz::FuzzRig &rig = ksr::fuzz::SharedRig();
-    auto &image = rig.state.PresetImage;
-    image.fill(0);
+    ksr::PresetImageArray image{};
     std::copy_n(data, std::min(size, image.size()), image.begin());
     rig.state.SendSuppressed = true;
-    ksr::ApplyPresetImage(rig.state, rig.controls, rig.sender, rig.graph);
+    ksr::ApplyPresetImage(rig.model, rig.sender, image, rig.model.Source(), rig.model.Name(),
+                          ksr::ChangeOrigin::FileLoad);
     rig.RestoreStart();
     rig.EndRun();
     return 0;

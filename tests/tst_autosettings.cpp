@@ -21,6 +21,7 @@ private:
     std::unique_ptr<ProgramRig> rig_;
     FrmEq &Editor() { return rig_->program.Editor(); }
     AppState &State() { return rig_->program.State(); }
+    const PresetValues &Values() const { return rig_->program.Values(); }
 
     void StartWith(const sim::Preset &preset)
     {
@@ -77,8 +78,8 @@ private slots:
         QVERIFY(!Editor().Text2[0]->isEnabled());
         for (int f = 1; f < 12; ++f)
             QVERIFY(Editor().Text2[static_cast<std::size_t>(f)]->isEnabled());
-        QCOMPARE(State().ChannelSettings[SettingIndex(AutoCountSlot, 0)], std::int16_t{1});
-        QCOMPARE(State().PresetImage[76], std::uint8_t{1});
+        QCOMPARE(Values().ChannelSettings[SettingIndex(AutoCountSlot, 0)], std::int16_t{1});
+        QCOMPARE(Values().PresetImage[76], std::uint8_t{1});
     }
 
     void widthGoesToTheAutomaticRowsOnly()
@@ -88,8 +89,8 @@ private slots:
             const int f = 12 + row;
             QCOMPARE(Editor().Text3Text(f), QString::fromLatin1(row < 3 ? "1/5" : "1/10"));
             QCOMPARE(Editor().HScroll30[static_cast<std::size_t>(f)]->value(), row < 3 ? 3 : 2);
-            QCOMPARE(State().NotchWidthIndex[static_cast<std::size_t>(f)], row < 3 ? 3.0 : 2.0);
-            QCOMPARE(int(State().PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)]),
+            QCOMPARE(Values().NotchWidthIndex[static_cast<std::size_t>(f)], row < 3 ? 3.0 : 2.0);
+            QCOMPARE(int(Values().PresetImage[static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)] + 3)]),
                      row < 3 ? 3 : 2);
         }
         // Only the settings frame: no notch filter is sent for the rows.
@@ -112,7 +113,7 @@ private slots:
         QFETCH(int, channel);
         QFETCH(int, value);
         QFETCH(int, byte);
-        State().LinkFlag = 1;
+        rig_->program.Model().SetLinked(true, ChangeOrigin::Edit);
         Editor().SetSettingValue(control, channel, value);
         const QList<QByteArray> writes = rig_->Writes();
         QCOMPARE(writes.size(), 2);
@@ -138,16 +139,16 @@ private slots:
     void linkedWidthReachesEachChannelsOwnAutomaticRows()
     {
         QFETCH(int, channel);
-        State().LinkFlag = 1;
+        rig_->program.Model().SetLinked(true, ChangeOrigin::Edit);
         Editor().HScroll2[static_cast<std::size_t>(channel)]->setValue(0);
         for (int f = 0; f < FilterCount; ++f) {
             const bool automatic = f % 12 < (f < 12 ? 10 : 3);
             const auto i = static_cast<std::size_t>(f);
-            const int width = State().PresetImage[static_cast<std::size_t>(NotchOffset[i] + 3)];
+            const int width = Values().PresetImage[static_cast<std::size_t>(NotchOffset[i] + 3)];
             QCOMPARE(width, automatic ? 0 : 2);
             QCOMPARE(Editor().HScroll30[i]->value(), width);
             QCOMPARE(Editor().Text3Text(f), WidthTextOf(width));
-            QCOMPARE(State().NotchWidthIndex[i], double(width));
+            QCOMPARE(Values().NotchWidthIndex[i], double(width));
         }
         QCOMPARE(rig_->Writes().size(), 2);
     }
@@ -172,7 +173,7 @@ private slots:
         StartWith(preset);
         if (edited)
             Editor().HScroll2[1]->setValue(3);
-        ResponseGraph fresh(State());
+        ResponseGraph fresh(Values());
         for (int f = 0; f < FilterCount; ++f)
             fresh.RedrawChannel(f);
         const int c = edited ? 1 : 0;
@@ -201,7 +202,7 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(box->text(), shown);
         QCOMPARE(Editor().Slider1[0]->value(), position);
-        QCOMPARE(int(State().PresetImage[79]), position);
+        QCOMPARE(int(Values().PresetImage[79]), position);
         // Sent once: the slider follows without a send of its own.
         QCOMPARE(rig_->Writes().size(), 1);
         QCOMPARE(int(rig_->Writes().front()[7]), position);
@@ -209,7 +210,7 @@ private slots:
 
     void typedSensitivityLinked()
     {
-        State().LinkFlag = 1;
+        rig_->program.Model().SetLinked(true, ChangeOrigin::Edit);
         QLineEdit *box = Editor().Text4[1];
         box->clear();
         QTest::keyClicks(box, QStringLiteral("3"));
@@ -233,17 +234,19 @@ private slots:
         QVERIFY(rig_->Writes().isEmpty());
     }
 
-    void programmaticChangesStoreAndShowButDoNotSend()
+    // A setting the model takes from elsewhere than an edit (here a device
+    // read) is shown by the editor, and its handlers send nothing.
+    void modelChangesAreShownButNotSent()
     {
-        State().UpdatingControls = true;
-        Editor().HScroll3[1]->setValue(1);
-        Editor().HScroll1[1]->setValue(5);
-        State().UpdatingControls = false;
+        rig_->program.Model().SetSetting(SettingControl::HScroll3, 1, 1, ChangeOrigin::DevicePreset);
+        rig_->program.Model().SetSetting(SettingControl::HScroll1, 1, 5, ChangeOrigin::DevicePreset);
         QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(Editor().HScroll3[1]->value(), 1);
+        QCOMPARE(Editor().HScroll1[1]->value(), 5);
         QCOMPARE(Editor().Label6[1]->text(), QStringLiteral("Variable"));
         QCOMPARE(Editor().Label3[1]->text(), QStringLiteral("6"));
-        QCOMPARE(State().PresetImage[158], std::uint8_t{1});
-        QCOMPARE(State().ChannelSettings[SettingIndex(AutoCountSlot, 1)], std::int16_t{6});
+        QCOMPARE(Values().PresetImage[158], std::uint8_t{1});
+        QCOMPARE(Values().ChannelSettings[SettingIndex(AutoCountSlot, 1)], std::int16_t{6});
     }
 };
 

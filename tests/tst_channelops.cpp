@@ -51,7 +51,8 @@ private:
     std::unique_ptr<ProgramRig> rig_;
     FrmEq &Editor() { return rig_->program.Editor(); }
     AppState &State() { return rig_->program.State(); }
-    QByteArray Half(int c) { return ImageBytes(State(), 80 * c, 80); }
+    const PresetValues &Values() const { return rig_->program.Values(); }
+    QByteArray Half(int c) { return ImageBytes(Values(), 80 * c, 80); }
 
     void StartWith(const sim::Preset &preset)
     {
@@ -67,11 +68,11 @@ private slots:
     {
         StartWith(FlatPresetWithAutoCounts(11, 11));
         Editor().Check2->setChecked(true);
-        QCOMPARE(State().LinkFlag, 1);
+        QCOMPARE(Values().LinkFlag, 1);
         QVERIFY(rig_->dialogs.messages.isEmpty());
         QVERIFY(rig_->Writes().isEmpty());
         Editor().Check2->setChecked(false);
-        QCOMPARE(State().LinkFlag, 0);
+        QCOMPARE(Values().LinkFlag, 0);
     }
 
     void differingChannelsAnsweredNo()
@@ -88,7 +89,7 @@ private slots:
                                         "                     confirm?                    "));
         QCOMPARE(q.buttons, MessageButtons::YesNo);
         QVERIFY(!Editor().Check2->isChecked());
-        QCOMPARE(State().LinkFlag, 0);
+        QCOMPARE(Values().LinkFlag, 0);
         QVERIFY(rig_->Writes().isEmpty());
         QCOMPARE(Half(1), right);
     }
@@ -98,7 +99,7 @@ private slots:
         StartWith(DifferentChannels());
         rig_->dialogs.answers = {MessageAnswer::Yes};
         Editor().Check2->setChecked(true);
-        QCOMPARE(State().LinkFlag, 1);
+        QCOMPARE(Values().LinkFlag, 1);
         QVERIFY(Editor().Check2->isChecked());
         // 12 notch filters, then count, width, attenuation, sensitivity, release, search mode.
         QList<int> expected(12, NotchFilterCommand);
@@ -126,7 +127,7 @@ private slots:
         rig_->dialogs.answers = {MessageAnswer::No};
         Editor().Check2->setChecked(true);
         QCOMPARE(rig_->dialogs.messages.size(), 1);
-        QCOMPARE(State().LinkFlag, 0);
+        QCOMPARE(Values().LinkFlag, 0);
     }
 
     void timerComparesAllEightyBytes()
@@ -158,13 +159,13 @@ private slots:
         QToolButton *command = rig_->program.MainWindow().Command1[static_cast<std::size_t>(button)];
 
         rig_->dialogs.answers = {MessageAnswer::No};
-        const QByteArray before = ImageBytes(State(), 0, 160);
+        const QByteArray before = ImageBytes(Values(), 0, 160);
         command->click();
         QCOMPARE(rig_->dialogs.messages.front().text, text);
         QCOMPARE(rig_->dialogs.messages.front().title, title);
         QCOMPARE(rig_->dialogs.messages.front().defaultAnswer, MessageAnswer::Yes);
         QVERIFY(rig_->Writes().isEmpty());
-        QCOMPARE(ImageBytes(State(), 0, 160), before);
+        QCOMPARE(ImageBytes(Values(), 0, 160), before);
 
         // A frequency typed into the source row but never entered is no part
         // of the channel: the copy takes the row as the device has it.
@@ -203,7 +204,7 @@ private slots:
         QCOMPARE(Editor().Text2Text(5), QStringLiteral("1003"));
         QCOMPARE(Editor().Text3Text(5), QStringLiteral("1/5"));
         QCOMPARE(Editor().Text1Text(5), QStringLiteral("0"));
-        QCOMPARE(ImageBytes(State(), NotchOffset[5], 4), QByteArray::fromHex("2D019D03"));
+        QCOMPARE(ImageBytes(Values(), NotchOffset[5], 4), QByteArray::fromHex("2D019D03"));
         // Left rows 3..11 are manual.
         QCOMPARE(rig_->Writes().size(), 9);
     }
@@ -219,7 +220,7 @@ private slots:
     void linkedResetDoesBothChannelsWithOneQuestion()
     {
         StartWith(FlatPresetWithAutoCounts(2, 4));
-        State().LinkFlag = 1;
+        rig_->program.Model().SetLinked(true, ChangeOrigin::Edit);
         rig_->dialogs.answers = {MessageAnswer::Yes};
         Editor().Command1[0]->click();
         QCOMPARE(rig_->dialogs.messages.size(), 1);
@@ -233,12 +234,12 @@ private slots:
     {
         StartWith(FlatPresetWithAutoCounts(11, 11));
         Editor().Check2->setChecked(true);
-        QCOMPARE(State().LinkFlag, 1);
+        QCOMPARE(Values().LinkFlag, 1);
         State().SendSuppressed = true;
-        rig_->program.ApplyPresetImage();
+        rig_->program.ApplyPresetImage(PresetImageArray(Values().PresetImage));
         State().SendSuppressed = false;
         QVERIFY(!Editor().Check2->isChecked());
-        QCOMPARE(State().LinkFlag, 0);
+        QCOMPARE(Values().LinkFlag, 0);
     }
 };
 

@@ -135,7 +135,7 @@ private:
     {
         const AppState &s = rig_.program.State();
         Snapshot shot;
-        shot.image = ImageBytes(s, 0, PresetImageBytes);
+        shot.image = ImageBytes(rig_.program.Values(), 0, PresetImageBytes);
         for (const QString &name : s.PresetNames)
             shot.names << name;
         shot.device = rig_.device.SaveState();
@@ -157,10 +157,11 @@ QByteArray Shown(const QByteArray &image)
 {
     ProgramRig rig;
     AppState &s = rig.program.State();
-    std::copy_n(image.constData(), PresetImageBytes, reinterpret_cast<char *>(s.PresetImage.data()));
+    PresetImageArray taken{};
+    std::copy_n(image.constData(), PresetImageBytes, reinterpret_cast<char *>(taken.data()));
     s.SendSuppressed = true;
-    rig.program.ApplyPresetImage();
-    return ImageBytes(s, 0, PresetImageBytes);
+    rig.program.ApplyPresetImage(taken);
+    return ImageBytes(rig.program.Values(), 0, PresetImageBytes);
 }
 
 // The fault-free outcome of each operation, made once.

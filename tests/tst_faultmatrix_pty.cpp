@@ -101,7 +101,7 @@ public:
 private:
     QByteArray Image() const
     {
-        return QByteArray(reinterpret_cast<const char *>(program_.State().PresetImage.data()), PresetImageBytes);
+        return QByteArray(reinterpret_cast<const char *>(program_.Values().PresetImage.data()), PresetImageBytes);
     }
 
     void StartProgram()

@@ -3,7 +3,7 @@
 
 #include "graph/GraphPicture.h"
 #include "graph/ResponseGraph.h"
-#include "core/State.h"
+#include "core/PresetValues.h"
 #include "core/Tables.h"
 
 #include <QSignalSpy>
@@ -30,15 +30,15 @@ std::size_t At(int i)
 }
 
 // Every notch at 247.9 Hz, 0 dB, width "1/10", as the flat preset has them.
-AppState FlatState()
+PresetValues FlatState()
 {
-    AppState state;
+    PresetValues state;
     state.NotchFreqHz.fill(247.9);
     state.NotchWidthIndex.fill(2.0);
     return state;
 }
 
-void SetNotch(AppState &state, int filter, double hz, double db, double width)
+void SetNotch(PresetValues &state, int filter, double hz, double db, double width)
 {
     state.NotchFreqHz[At(filter)] = hz;
     state.NotchGainDb[At(filter)] = db;
@@ -125,7 +125,7 @@ private slots:
     {
         QFETCH(qreal, ratio);
         QFETCH(QString, suffix);
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         const std::array<double, 4> widths = {0.0, 1.0, 2.0, 3.0};
         for (int f = 0; f < FilterCount; ++f)
             SetNotch(state, f, FreqTable[At((f * 131 + 17) % FrequencyCount)], f % 3 == 0 ? 12.0 - f : -3.0 * f,
@@ -170,7 +170,7 @@ private slots:
     {
         QFETCH(int, channel);
         QFETCH(double, width);
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         state.NotchWidthIndex.fill(width);
         ResponseGraph graph(state);
         RedrawFilters(graph, channel);
@@ -208,7 +208,7 @@ private slots:
         QFETCH(int, filter);
         QFETCH(int, d);
         QFETCH(QPoint, point);
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, filter, 1003.0, -45.0, 0.0);
         ResponseGraph graph(state);
         const int channel = filter / FiltersPerChannel;
@@ -221,7 +221,7 @@ private slots:
 
     void twoDipsAtOneFrequencyAreClippedAtTheBottom()
     {
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, 2, 1003.0, -30.0, 0.0);
         SetNotch(state, 9, 1003.0, -30.0, 0.0);
         ResponseGraph graph(state);
@@ -235,7 +235,7 @@ private slots:
 
     void sumKeepsTheColumnsOfFiltersNotRedrawn()
     {
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, 4, 1003.0, -10.0, 2.0);
         ResponseGraph graph(state);
         graph.RedrawChannel(4);
@@ -264,7 +264,7 @@ private slots:
         QFETCH(int, filter);
         const int channel = filter / FiltersPerChannel;
         const int other = 1 - channel;
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, filter, 1003.0, -45.0, 0.0);
         SetNotch(state, 12 * other + 5, 5000.0, -35.0, 1.0);
         ResponseGraph graph(state);
@@ -286,7 +286,7 @@ private slots:
 
     void redrawBothAfterStartDrawsTwoFlatLines()
     {
-        AppState state;
+        PresetValues state;
         ResponseGraph graph(state);
         QSignalSpy spy(&graph, &ResponseGraph::ChannelRedrawn);
         graph.RedrawBothChannels();
@@ -305,7 +305,7 @@ private slots:
 
     void redrawBothDrawsFromTheSumsNotTheMirror()
     {
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, 6, 342.5, -18.0, 2.0);
         SetNotch(state, 20, 8000.0, -40.0, 3.0);
         ResponseGraph graph(state);
@@ -356,7 +356,7 @@ private slots:
         QFETCH(int, y);
         const std::optional<double> gain = GainLandingOn(level);
         QVERIFY(gain.has_value());
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, 12, 1003.0, *gain, 0.0);
         ResponseGraph graph(state);
         RedrawFilters(graph, 1);
@@ -384,7 +384,7 @@ private slots:
         QFETCH(double, gain);
         QFETCH(double, width);
         QFETCH(int, bottomY);
-        AppState state; // every other filter never set: 0 Hz, 0 dB
+        PresetValues state; // every other filter never set: 0 Hz, 0 dB
         SetNotch(state, 5, hz, gain, width);
         ResponseGraph graph(state);
         for (int filter = 0; filter < FilterCount; ++filter)
@@ -411,7 +411,7 @@ private slots:
     {
         QFETCH(double, stray);
         QFETCH(double, valid);
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         SetNotch(state, 8, 2000.0, -30.0, stray);
         ResponseGraph strayGraph(state);
         strayGraph.RedrawChannel(8);
@@ -431,7 +431,7 @@ private slots:
     void pictureWidgetShowsTheLastDrawing()
     {
         QFETCH(int, channel);
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         ResponseGraph graph(state);
         GraphPicture widget(graph, channel);
         QCOMPARE(widget.size(), QSize(576, 192));
@@ -446,7 +446,7 @@ private slots:
 
     void pictureWidgetRepaintsWhenItsChannelIsRedrawn()
     {
-        AppState state = FlatState();
+        PresetValues state = FlatState();
         ResponseGraph graph(state);
         GraphPicture left(graph, 0);
         GraphPicture right(graph, 1);

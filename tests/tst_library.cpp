@@ -137,7 +137,7 @@ private slots:
         QString windowFolder;
         {
             LibraryRig rig(first);
-            const PresetImageArray image = rig.program.State().PresetImage;
+            const PresetImageArray image = rig.program.Values().PresetImage;
             const sim::Preset current = rig.device.CurrentSettings();
             windowFolder = rig.folder.filePath(QStringLiteral("Backups/mine"));
             rig.dialogs.folderNames = {windowFolder};
@@ -152,7 +152,7 @@ private slots:
             // Only reads were sent.
             QCOMPARE(rig.Received(ReadByteCommand) + rig.Received(ReadPresetCommand),
                      qsizetype(rig.device.ReceivedFrames().size()));
-            QVERIFY(rig.program.State().PresetImage == image);
+            QVERIFY(rig.program.Values().PresetImage == image);
             QVERIFY(rig.device.CurrentSettings() == current);
             windowFolder = work.filePath(QStringLiteral("window"));
             QVERIFY(QDir().rename(rig.folder.filePath(QStringLiteral("Backups/mine")), windowFolder));
@@ -160,7 +160,7 @@ private slots:
 
         LibraryRig rig(StateWith(AllUsed(), 77));
         const QByteArray before = rig.Memory();
-        const PresetImageArray image = rig.program.State().PresetImage;
+        const PresetImageArray image = rig.program.Values().PresetImage;
         const sim::Preset current = rig.device.CurrentSettings();
         rig.Restore(cliFolder);
         QCOMPARE(rig.listedRows.size(), 16);
@@ -185,7 +185,7 @@ private slots:
         for (int slot = 0; slot < 16; ++slot)
             QCOMPARE(ReadAll(QDir(safety).filePath(QStringLiteral("%1-Other.Fbk").arg(slot + 5, 2, 10, QLatin1Char('0')))).left(160),
                      before.mid(sim::SlotPresetAddress(slot), 160));
-        QVERIFY(rig.program.State().PresetImage == image);
+        QVERIFY(rig.program.Values().PresetImage == image);
         QVERIFY(rig.device.CurrentSettings() == current);
         // The read and store windows list the new names.
         QCOMPARE(rig.program.State().PresetNames[4], QStringLiteral("  Hall  "));
@@ -247,7 +247,7 @@ private slots:
         // during a wait.
         rig.port.SetLinePace(WireByteSeconds);
         const QByteArray before = rig.Memory();
-        const PresetImageArray image = rig.program.State().PresetImage;
+        const PresetImageArray image = rig.program.Values().PresetImage;
         LibraryProgressDialog *progress = nullptr;
         rig.program.Library().SetProgressShown([&](LibraryProgressDialog &dialog) { progress = &dialog; });
         bool clicked = false;
@@ -286,7 +286,7 @@ private slots:
                          qPrintable(QString::number(slot)));
             }
         }
-        QVERIFY(rig.program.State().PresetImage == image);
+        QVERIFY(rig.program.Values().PresetImage == image);
         QVERIFY(!rig.end.Ended());
     }
 

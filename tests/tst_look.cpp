@@ -263,13 +263,13 @@ private slots:
     {
         ProgramRig rig;
         rig.StartWithDevice();
-        const auto image = rig.program.State().PresetImage;
+        const auto image = rig.program.Values().PresetImage;
         rig.program.SetDarkLook(true);
         QCoreApplication::processEvents();
         rig.program.SetDarkLook(false);
         QCoreApplication::processEvents();
         QVERIFY(rig.Writes().isEmpty());
-        QVERIFY(rig.program.State().PresetImage == image);
+        QVERIFY(rig.program.Values().PresetImage == image);
     }
 
     // The choice is saved at once and taken up by the next start, before

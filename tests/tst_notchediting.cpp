@@ -37,6 +37,7 @@ private:
     std::unique_ptr<ProgramRig> rig_;
     FrmEq &Editor() { return rig_->program.Editor(); }
     AppState &State() { return rig_->program.State(); }
+    const PresetValues &Values() const { return rig_->program.Values(); }
 
 private slots:
     void init()
@@ -52,9 +53,9 @@ private slots:
         QSignalSpy redrawn(&rig_->program.Graph(), &ResponseGraph::ChannelRedrawn);
         Editor().HScroll20[15]->setValue(45);
         QCOMPARE(rig_->Writes(), QList<QByteArray>{QByteArray::fromHex("F05B070103010A022DF7")});
-        QCOMPARE(ImageBytes(State(), 120, 4), QByteArray::fromHex("2D010A02"));
+        QCOMPARE(ImageBytes(Values(), 120, 4), QByteArray::fromHex("2D010A02"));
         QCOMPARE(Editor().Text1Text(15), QStringLiteral("0"));
-        QCOMPARE(State().NotchGainDb[15], 0.0);
+        QCOMPARE(Values().NotchGainDb[15], 0.0);
         QCOMPARE(redrawn.size(), 1);
         QCOMPARE(redrawn.front().front().toInt(), 1);
     }
@@ -119,9 +120,9 @@ private slots:
         QVERIFY(rig_->dialogs.messages.isEmpty());
         const auto o = static_cast<std::size_t>(NotchOffset[f]);
         if (gainBox)
-            QCOMPARE(int(State().PresetImage[o]), position);
+            QCOMPARE(int(Values().PresetImage[o]), position);
         else
-            QCOMPARE(State().PresetImage[o + 1] * 256 + State().PresetImage[o + 2], position);
+            QCOMPARE(Values().PresetImage[o + 1] * 256 + Values().PresetImage[o + 2], position);
     }
 
     void rejectedKeysWarnAndInsertAQuestionMark_data()
@@ -196,7 +197,7 @@ private slots:
     {
         QFETCH(int, filter);
         QFETCH(int, partner);
-        State().LinkFlag = 1;
+        rig_->program.Model().SetLinked(true, ChangeOrigin::Edit);
         QSignalSpy redrawn(&rig_->program.Graph(), &ResponseGraph::ChannelRedrawn);
         Editor().HScroll20[static_cast<std::size_t>(filter)]->setValue(30);
         const QList<QByteArray> writes = rig_->Writes();
@@ -210,14 +211,14 @@ private slots:
 
     void linkedTypedFrequencyAndWidthFollow()
     {
-        State().LinkFlag = 1;
+        rig_->program.Model().SetLinked(true, ChangeOrigin::Edit);
         TypeInto(Editor().Text2[5], QStringLiteral("1000"));
         QCOMPARE(Editor().Text2Text(17), QStringLiteral("1003"));
         QCOMPARE(Editor().HScroll6[17]->value(), 413);
         Editor().HScroll30[5]->setValue(0);
         QCOMPARE(Editor().Text3Text(17), QStringLiteral("1/70"));
         QCOMPARE(rig_->Writes().size(), 4);
-        QCOMPARE(ImageBytes(State(), NotchOffset[17], 4), QByteArray::fromHex("2D019D00"));
+        QCOMPARE(ImageBytes(Values(), NotchOffset[17], 4), QByteArray::fromHex("2D019D00"));
     }
 
     void programmaticChangesDoNothing()

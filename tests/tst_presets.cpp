@@ -105,6 +105,7 @@ class PresetsTest : public QObject {
 private:
     std::unique_ptr<ProgramRig> rig_;
     AppState &State() { return rig_->program.State(); }
+    const PresetValues &Values() const { return rig_->program.Values(); }
     FrmEq &Editor() { return rig_->program.Editor(); }
 
     void StartWithDevice()
@@ -149,7 +150,7 @@ private slots:
             if (f % 12 < expected[AutoCountOffset[static_cast<std::size_t>(c)]])
                 expected[NotchOffset[static_cast<std::size_t>(f)] + 3] = expected[AutoQOffset[static_cast<std::size_t>(c)]];
         }
-        QCOMPARE(ImageBytes(State(), 0, 160), expected);
+        QCOMPARE(ImageBytes(Values(), 0, 160), expected);
         QCOMPARE(Editor().Label8->text(), QStringLiteral("6:   Stage "));
         QCOMPARE(Editor().Label7->text(), QStringLiteral("Preset loaded from Device"));
         QCOMPARE(read.result(), int(QDialog::Accepted));
@@ -188,7 +189,7 @@ private slots:
         rig_->port.ClearWrites();
         rig_->dialogs.answers = {MessageAnswer::Yes};
         rig_->program.Presets().ReadDevicePreset(0);
-        QCOMPARE(State().LinkFlag, 0);
+        QCOMPARE(Values().LinkFlag, 0);
         QVERIFY(!Editor().Check2->isChecked());
     }
 
@@ -196,9 +197,9 @@ private slots:
     {
         StartInDemoMode();
         Editor().HScroll20[11]->setValue(10);
-        const QByteArray image = ImageBytes(State(), 0, 161);
+        const QByteArray image = ImageBytes(Values(), 0, 161);
         rig_->program.Presets().ReadDevicePreset(2);
-        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QCOMPARE(ImageBytes(Values(), 0, 161), image);
         QCOMPARE(Editor().Label8->text(), QStringLiteral("3: Preset03"));
         QVERIFY(rig_->Writes().isEmpty());
     }
@@ -208,9 +209,9 @@ private slots:
         StartWithDevice();
         Editor().HScroll20[11]->setValue(10);
         rig_->port.FailWritesWhere([](const QByteArray &b) { return b.startsWith(QByteArray::fromHex("F05B0B")); });
-        const QByteArray image = ImageBytes(State(), 0, 161);
+        const QByteArray image = ImageBytes(Values(), 0, 161);
         rig_->program.Presets().ReadDevicePreset(4);
-        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QCOMPARE(ImageBytes(Values(), 0, 161), image);
         QCOMPARE(Editor().Text1Text(11), QStringLiteral("-35"));
         QCOMPARE(rig_->dialogs.messages.size(), 1);
         QCOMPARE(Editor().Label8->text(), QString());
@@ -256,7 +257,7 @@ private slots:
         };
         QCOMPARE(writes[0], frame(markerAddress, 0x00));
         for (int m = 0; m < 160; ++m)
-            QCOMPARE(writes[1 + m], frame(dataAddress + m, State().PresetImage[static_cast<std::size_t>(m)]));
+            QCOMPARE(writes[1 + m], frame(dataAddress + m, Values().PresetImage[static_cast<std::size_t>(m)]));
         const QByteArray name = "   Gig  ";
         for (int i = 0; i < 8; ++i)
             QCOMPARE(writes[161 + i], frame(nameAddress + i, name[i]));
@@ -396,9 +397,9 @@ private slots:
         QCOMPARE(int(writes[35][2]), 0x31);
         QCOMPARE(Editor().Label7->text(), QStringLiteral("Preset loaded from PC"));
         QCOMPARE(Editor().Label8->text(), QStringLiteral("MyShow.Fbk"));
-        QCOMPARE(State().PresetImage[160], std::uint8_t{0xA5});
+        QCOMPARE(Values().PresetImage[160], std::uint8_t{0xA5});
 
-        const QByteArray loaded = ImageBytes(State(), 0, 161);
+        const QByteArray loaded = ImageBytes(Values(), 0, 161);
         const QString saved = rig_->folder.filePath(QStringLiteral("again.Fbk"));
         rig_->dialogs.saveFileNames = {saved};
         rig_->program.Files().SavePresetToPc();
@@ -430,7 +431,7 @@ private slots:
         rig_->program.Files().SavePresetToPc();
         QVERIFY(rig_->dialogs.messages.isEmpty());
         QCOMPARE(folder.entryList(QDir::Files), QStringList{written});
-        QCOMPARE(ReadFile(folder.filePath(written)), ImageBytes(State(), 0, 161));
+        QCOMPARE(ReadFile(folder.filePath(written)), ImageBytes(Values(), 0, 161));
         // The real dialog adds it itself as the name is typed.
         QCOMPARE(rig_->dialogs.fileDialogs.size(), 1);
         QCOMPARE(rig_->dialogs.fileDialogs.front().defaultSuffix, QStringLiteral("Fbk"));
@@ -465,13 +466,13 @@ private slots:
         const QString path = rig_->folder.filePath(QStringLiteral("bad.Fbk"));
         if (!contents.isEmpty())
             WriteFile(path, contents);
-        const QByteArray image = ImageBytes(State(), 0, 161);
+        const QByteArray image = ImageBytes(Values(), 0, 161);
         rig_->dialogs.openFileNames = {path};
         rig_->program.Files().LoadPresetFromPc();
         QCOMPARE(rig_->dialogs.Texts(), QStringList{message});
         QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral(" Error"));
         QCOMPARE(rig_->dialogs.messages.front().icon, MessageIcon::Exclamation);
-        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QCOMPARE(ImageBytes(Values(), 0, 161), image);
         QVERIFY(rig_->Writes().isEmpty());
     }
 
@@ -483,7 +484,7 @@ private slots:
         WriteFile(path, flat + QByteArray(1, '\x07') + QByteArray(50, '\x99'));
         rig_->dialogs.openFileNames = {path};
         rig_->program.Files().LoadPresetFromPc();
-        QCOMPARE(State().PresetImage[160], std::uint8_t{7});
+        QCOMPARE(Values().PresetImage[160], std::uint8_t{7});
         QVERIFY(rig_->dialogs.messages.isEmpty());
     }
 

@@ -41,9 +41,9 @@ struct PtyProgram {
     }
 };
 
-QByteArray Image(const AppState &state)
+QByteArray Image(const PresetValues &values)
 {
-    return QByteArray(reinterpret_cast<const char *>(state.PresetImage.data()), PresetBytes);
+    return QByteArray(reinterpret_cast<const char *>(values.PresetImage.data()), PresetBytes);
 }
 
 // Reads the simulator's log (--log-times) until it has been quiet for a
@@ -99,7 +99,7 @@ private slots:
             remote.program.Editor().HScroll20[11]->setValue(7);
             remote.program.Editor().HScroll6[23]->setValue(500);
             QVERIFY(remote.program.Presets().StorePreset(3, QStringLiteral("Tour"), [] {}));
-            stored = Image(remote.program.State());
+            stored = Image(remote.program.Values());
             QVERIFY(remote.dialogs.messages.isEmpty());
             QVERIFY(sim.Stop());
         }
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(after.PresetUsed[7]);
         QCOMPARE(after.PresetNames[7], QStringLiteral("  Tour  "));
         remote.program.Presets().ReadDevicePreset(7);
-        QCOMPARE(Image(after), stored);
+        QCOMPARE(Image(remote.program.Values()), stored);
         QCOMPARE(remote.program.Editor().Label8->text(), QStringLiteral("8:   Tour  "));
         QVERIFY(remote.dialogs.messages.isEmpty());
         QVERIFY(!remote.end.Ended());
@@ -137,12 +137,12 @@ private slots:
         qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
         PtyProgram remote(folder.path());
         QVERIFY(!remote.program.State().DemoMode);
-        const QByteArray before = Image(remote.program.State());
+        const QByteArray before = Image(remote.program.Values());
         SkipSimLog(sim.Process());
         remote.program.Editor().Check1[0]->setChecked(true);
         if (eventsRun) {
             remote.program.ReportPoll().stop();
-            QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.State()) != before, 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.Values()) != before, 3000);
         } else {
             // The acknowledgement of the start, then the first report.
             QVERIFY(WaitForSimBursts(sim.Process(), 2));
@@ -150,7 +150,7 @@ private slots:
         remote.program.Editor().Check1[0]->setChecked(false);
         QVERIFY(!remote.program.State().SearchActive);
         // The editor holds the notches the device placed and reported.
-        const QByteArray shown = Image(remote.program.State());
+        const QByteArray shown = Image(remote.program.Values());
         QVERIFY(remote.program.Link().ReadPresetBlock(CurrentSettingsSelector));
         const QByteArray device(reinterpret_cast<const char *>(remote.program.State().RxBuffer.data()), PresetBytes);
         QCOMPARE(shown.toHex(' '), device.toHex(' '));

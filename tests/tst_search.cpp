@@ -62,6 +62,7 @@ private:
     std::unique_ptr<ProgramRig> rig_;
     FrmEq &Editor() { return rig_->program.Editor(); }
     AppState &State() { return rig_->program.State(); }
+    const PresetValues &Values() const { return rig_->program.Values(); }
 
     // Every control the lock acts on.
     QList<QWidget *> LockedControls()
@@ -173,14 +174,14 @@ private slots:
         QSignalSpy redrawn(&rig_->program.Graph(), &ResponseGraph::ChannelRedrawn);
         Inject(QByteArray::fromHex("FE0103012C0214000000"));
         rig_->program.PollNotifications();
-        QCOMPARE(ImageBytes(State(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
+        QCOMPARE(ImageBytes(Values(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
         QCOMPARE(Editor().HScroll20[15]->value(), 20);
         QCOMPARE(Editor().Text2Text(15), QStringLiteral("342.5"));
         QCOMPARE(Editor().Text1Text(15), QStringLiteral("-25"));
         QCOMPARE(Editor().HScroll30[15]->value(), 2);
         // The frequency scroll bar stands at the reported index, unsent.
         QCOMPARE(Editor().HScroll6[15]->value(), 300);
-        QCOMPARE(State().NotchFreqHz[15], 342.5);
+        QCOMPARE(Values().NotchFreqHz[15], 342.5);
         QCOMPARE(rig_->Writes(), QList<QByteArray>{Ack});
         QCOMPARE(redrawn.size(), 1);
         QCOMPARE(redrawn.front().front().toInt(), 1);
@@ -190,10 +191,10 @@ private slots:
     {
         Editor().Check1[1]->setChecked(true);
         rig_->port.ClearWrites();
-        const QByteArray before = ImageBytes(State(), NotchOffset[0], 4);
+        const QByteArray before = ImageBytes(Values(), NotchOffset[0], 4);
         Inject(QByteArray::fromHex("FD00000000002D000000"));
         rig_->program.PollNotifications();
-        QCOMPARE(ImageBytes(State(), NotchOffset[0], 4), QByteArray(1, char(45)) + before.mid(1));
+        QCOMPARE(ImageBytes(Values(), NotchOffset[0], 4), QByteArray(1, char(45)) + before.mid(1));
         QCOMPARE(rig_->Writes(), QList<QByteArray>{Ack});
     }
 
@@ -212,10 +213,10 @@ private slots:
         QFETCH(QByteArray, report);
         Editor().Check1[0]->setChecked(true);
         rig_->port.ClearWrites();
-        const QByteArray image = ImageBytes(State(), 0, 161);
+        const QByteArray image = ImageBytes(Values(), 0, 161);
         Inject(report);
         rig_->program.PollNotifications();
-        QCOMPARE(ImageBytes(State(), 0, 161), image);
+        QCOMPARE(ImageBytes(Values(), 0, 161), image);
         QCOMPARE(rig_->Writes(), QList<QByteArray>{Ack});
     }
 
@@ -258,7 +259,7 @@ private slots:
         Editor().Check1[0]->setChecked(false);
         QCOMPARE(rig_->Writes(), writes);
         QCOMPARE(Editor().Text2Text(15), QStringLiteral("342.5"));
-        QCOMPARE(ImageBytes(State(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
+        QCOMPARE(ImageBytes(Values(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
         QCOMPARE(State().RxBuffer[2], std::uint8_t{AutoSearchCommand});
         QVERIFY(!State().SearchActive);
         QVERIFY(rig_->dialogs.messages.isEmpty());
@@ -293,7 +294,7 @@ private slots:
         QCOMPARE(placed, 10);
         // The editor's image and the device's settings agree on the notches.
         const sim::Preset device = rig_->device.CurrentSettings();
-        QCOMPARE(ImageBytes(State(), 28, 48), QByteArray(reinterpret_cast<const char *>(device.data()) + 28, 48));
+        QCOMPARE(ImageBytes(Values(), 28, 48), QByteArray(reinterpret_cast<const char *>(device.data()) + 28, 48));
         // Only acknowledgements went out.
         for (const QByteArray &w : rig_->Writes().mid(1))
             QCOMPARE(w, Ack);

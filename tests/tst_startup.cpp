@@ -158,7 +158,7 @@ private slots:
         QVERIFY(rig.program.State().DemoMode);
         QCOMPARE(rig.program.MainWindow().windowTitle(), QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
         QCOMPARE(rig.program.MainWindow().PortStatus->text(), QStringLiteral("Demo mode"));
-        QCOMPARE(ImageBytes(rig.program.State(), 0, PresetBytes),
+        QCOMPARE(ImageBytes(rig.program.Values(), 0, PresetBytes),
                  QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
         QVERIFY(rig.Writes().isEmpty());
         QCOMPARE(rig.Config(), ConfigFor(35)); // the last number tried
@@ -177,7 +177,7 @@ private slots:
 
         // Edits in demo mode change the image and send nothing.
         editor.HScroll20[11]->setValue(20);
-        QCOMPARE(rig.program.State().PresetImage[72], std::uint8_t{20});
+        QCOMPARE(rig.program.Values().PresetImage[72], std::uint8_t{20});
         QVERIFY(rig.Writes().isEmpty());
     }
 
@@ -232,6 +232,7 @@ private slots:
                  QByteArray::fromHex("F05B0A02") + right + QByteArray::fromHex("00F7"));
 
         const AppState &state = rig.program.State();
+        const PresetValues &values = rig.program.Values();
         const QList<bool> used = {true, true, true, true, true, true, false, false, true, false,
                                   false, false, false, true, false, false, false, false, false, false};
         for (int e = 0; e < DirectoryEntries; ++e)
@@ -244,7 +245,7 @@ private slots:
         QCOMPARE(state.PresetNames[13], QStringLiteral("   Gym  "));
         QCOMPARE(rig.program.Editor().Label7->text(), QStringLiteral("Preset loaded from Device"));
         QCOMPARE(rig.program.Editor().Label8->text(), QString());
-        QCOMPARE(state.PresetImage[160], std::uint8_t{0});
+        QCOMPARE(values.PresetImage[160], std::uint8_t{0});
         QVERIFY(!state.SendSuppressed);
         QVERIFY(rig.program.MainWindow().Timer3->isActive());
         QCOMPARE(rig.program.MainWindow().Timer3->interval(), 3000);
@@ -257,19 +258,19 @@ private slots:
         rig.port.AttachDevice(1, &rig.device);
         rig.Start();
 
-        const AppState &state = rig.program.State();
+        const PresetValues &values = rig.program.Values();
         FrmEq &editor = rig.program.Editor();
         const sim::Preset device = rig.device.CurrentSettings();
         // The image is the device's, byte for byte: its automatic filters
         // already carry their channel's width.
-        QCOMPARE(ImageBytes(state, 0, PresetBytes), QByteArray(reinterpret_cast<const char *>(device.data()), 160));
+        QCOMPARE(ImageBytes(values, 0, PresetBytes), QByteArray(reinterpret_cast<const char *>(device.data()), 160));
         for (int f = 0; f < FilterCount; ++f) {
             const auto i = static_cast<std::size_t>(f);
             QCOMPARE(editor.Text1Text(f), QString::number(10 + f - 45));
             QCOMPARE(editor.Text2Text(f), FrequencyText(FreqTable[static_cast<std::size_t>(100 + 25 * f)]));
             QCOMPARE(editor.HScroll6[i]->value(), 100 + 25 * f);
-            QCOMPARE(state.NotchFreqHz[i], FreqTable[static_cast<std::size_t>(100 + 25 * f)]);
-            QCOMPARE(state.NotchGainDb[i], double(10 + f - 45));
+            QCOMPARE(values.NotchFreqHz[i], FreqTable[static_cast<std::size_t>(100 + 25 * f)]);
+            QCOMPARE(values.NotchGainDb[i], double(10 + f - 45));
         }
         QCOMPARE(editor.Text3Text(0), QStringLiteral("1/20"));
         QCOMPARE(editor.Text3Text(12), QStringLiteral("1/5"));
@@ -284,7 +285,7 @@ private slots:
         QVERIFY(editor.HScroll20[3]->isEnabled());
         QVERIFY(!editor.HScroll20[16]->isEnabled());
         QVERIFY(editor.HScroll20[17]->isEnabled());
-        QCOMPARE(state.ChannelSettings[SettingIndex(AutoCountSlot, 1)], std::int16_t{5});
+        QCOMPARE(values.ChannelSettings[SettingIndex(AutoCountSlot, 1)], std::int16_t{5});
     }
 
     void imageOutOfRangeIsClampedAsTheControlsAreSet()
@@ -296,26 +297,26 @@ private slots:
         rig.port.AttachDevice(1, &rig.device);
         rig.Start();
 
-        const AppState &state = rig.program.State();
+        const PresetValues &values = rig.program.Values();
         for (int f = 0; f < FilterCount; ++f) {
             const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
-            QCOMPARE(state.PresetImage[o], std::uint8_t{45});
-            QCOMPARE(state.PresetImage[o + 1] * 256 + state.PresetImage[o + 2], 729);
-            QCOMPARE(state.PresetImage[o + 3], std::uint8_t{3});
+            QCOMPARE(values.PresetImage[o], std::uint8_t{45});
+            QCOMPARE(values.PresetImage[o + 1] * 256 + values.PresetImage[o + 2], 729);
+            QCOMPARE(values.PresetImage[o + 3], std::uint8_t{3});
             QCOMPARE(rig.program.Editor().Text2Text(f), QStringLiteral("20000"));
         }
         for (int c = 0; c < 2; ++c) {
             const auto i = static_cast<std::size_t>(c);
-            QCOMPARE(state.PresetImage[static_cast<std::size_t>(AutoCountOffset[i])], std::uint8_t{12});
-            QCOMPARE(state.PresetImage[static_cast<std::size_t>(AutoQOffset[i])], std::uint8_t{3});
-            QCOMPARE(state.PresetImage[static_cast<std::size_t>(AttenuationOffset[i])], std::uint8_t{1});
-            QCOMPARE(state.PresetImage[static_cast<std::size_t>(SensitivityOffset[i])], std::uint8_t{15});
-            QCOMPARE(state.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])], std::uint8_t{0});
-            QCOMPARE(state.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])], std::uint8_t{0});
+            QCOMPARE(values.PresetImage[static_cast<std::size_t>(AutoCountOffset[i])], std::uint8_t{12});
+            QCOMPARE(values.PresetImage[static_cast<std::size_t>(AutoQOffset[i])], std::uint8_t{3});
+            QCOMPARE(values.PresetImage[static_cast<std::size_t>(AttenuationOffset[i])], std::uint8_t{1});
+            QCOMPARE(values.PresetImage[static_cast<std::size_t>(SensitivityOffset[i])], std::uint8_t{15});
+            QCOMPARE(values.PresetImage[static_cast<std::size_t>(ReleaseOffset[i])], std::uint8_t{0});
+            QCOMPARE(values.PresetImage[static_cast<std::size_t>(SearchModeOffset[i])], std::uint8_t{0});
         }
         // The uninterpreted bytes are carried as they came.
-        QCOMPARE(state.PresetImage[0], std::uint8_t{0xFF});
-        QCOMPARE(state.PresetImage[22], std::uint8_t{0xFF});
+        QCOMPARE(values.PresetImage[0], std::uint8_t{0xFF});
+        QCOMPARE(values.PresetImage[22], std::uint8_t{0xFF});
         QCOMPARE(rig.program.Editor().Label1[0]->text(), QStringLiteral("Slow"));
     }
 
@@ -328,7 +329,7 @@ private slots:
         QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("The current settings could not be read from the device.")});
         // The editor holds the flat preset, as in demo mode: no image never
         // filled (every row at -45 dB, 20 Hz) that a store would write.
-        QCOMPARE(ImageBytes(rig.program.State(), 0, PresetBytes),
+        QCOMPARE(ImageBytes(rig.program.Values(), 0, PresetBytes),
                  QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
         QCOMPARE(rig.program.Editor().Text2Text(5), QStringLiteral("247.9"));
         QCOMPARE(rig.program.Editor().Text1Text(5), QStringLiteral("0"));

@@ -7,7 +7,7 @@
 #include "support/SliderPoints.h"
 
 #include "core/PresetFile.h"
-#include "operations/MemoryControls.h"
+#include "operations/ParameterEditing.h"
 #include "presets/FrmRead.h"
 
 #include <QApplication>
@@ -86,7 +86,7 @@ void Step(QAbstractSlider *control, QAbstractSlider::SliderAction action)
 QStringList EditorState(Program &p)
 {
     FrmEq &e = p.Editor();
-    const AppState &s = p.State();
+    const PresetValues &s = p.Values();
     QStringList lines;
     for (int f = 0; f < FilterCount; ++f) {
         const auto i = static_cast<std::size_t>(f);
@@ -212,7 +212,7 @@ private:
         case Edit::Unlink:
             return e.Check2->setChecked(false);
         case Edit::LoadedFile: {
-            PresetImageArray image = P().State().PresetImage;
+            PresetImageArray image = P().Values().PresetImage;
             image[static_cast<std::size_t>(NotchOffset[20])] = 30;
             image[static_cast<std::size_t>(NotchOffset[9] + 3)] = 0;
             image[SensitivityOffset[1]] = 3;
@@ -386,7 +386,7 @@ private slots:
         }
         Editor().Check1[1]->setChecked(false);
         QVERIFY(Main().UndoButton->isEnabled());
-        const QByteArray reported = ImageBytes(P().State(), NotchOffset[0], 8);
+        const QByteArray reported = ImageBytes(P().Values(), NotchOffset[0], 8);
         QCOMPARE(reported, QByteArray::fromHex("14012C0214012C02"));
 
         // The reset's row 1 is the device's now: nothing to take back there.
@@ -395,7 +395,7 @@ private slots:
         QVERIFY(rig_->Writes().isEmpty());
         Main().UndoButton->click();
         QCOMPARE(rig_->Writes().size(), 1);
-        QCOMPARE(ImageBytes(P().State(), NotchOffset[0], 8), reported);
+        QCOMPARE(ImageBytes(P().Values(), NotchOffset[0], 8), reported);
         // Row 5 of Left only.
         QCOMPARE(rig_->Writes().front().mid(2, 3), QByteArray::fromHex("070005"));
         QCOMPARE(Editor().HScroll20[5]->value(), 25);
@@ -507,31 +507,31 @@ private slots:
     {
         LinkRig rig;
         rig.device.SetCurrentSettings(StartPreset());
-        std::copy_n(StartPreset().begin(), PresetBytes, rig.state.PresetImage.begin());
-        MemoryControls controls;
-        NoCurves curves;
-        ParameterSender sender(rig.state, rig.link, controls);
-        EditHistory history(rig.state, controls, sender, curves);
-        const PresetImageArray start = rig.state.PresetImage;
+        PresetModel model;
+        PresetImageArray image{};
+        std::copy_n(StartPreset().begin(), PresetBytes, image.begin());
+        model.SetValues(image, false, QString(), QString(), ChangeOrigin::DeviceDump);
+        ParameterSender sender(rig.link, model);
+        ParameterEditing editing(model, sender);
+        EditHistory history(model, sender);
+        const PresetImageArray start = model.Image();
         constexpr int Steps = 1000;
         for (int i = 0; i < Steps; ++i) {
-            const EditStepScope step(history);
             const int f = 3 + i % 9;
-            controls.SetHScroll20Value(f, (controls.HScroll20Value(f) + 7) % 46);
-            sender.SendNotchFilter(f);
+            editing.EditNotchGain(f, (model.NotchGainStep(f) + 7) % 46);
         }
-        const PresetImageArray end = rig.state.PresetImage;
+        const PresetImageArray end = model.Image();
         const sim::Preset deviceEnd = rig.device.CurrentSettings();
         QCOMPARE(history.UndoCount(), std::size_t(Steps));
         rig.port.ClearWrites();
         while (history.CanUndo())
             history.Undo();
         QCOMPARE(rig.Writes().size(), Steps);
-        QVERIFY(rig.state.PresetImage == start);
+        QVERIFY(model.Image() == start);
         QVERIFY(std::equal(start.begin(), start.begin() + PresetBytes, rig.device.CurrentSettings().begin()));
         while (history.CanRedo())
             history.Redo();
-        QVERIFY(rig.state.PresetImage == end);
+        QVERIFY(model.Image() == end);
         QVERIFY(rig.device.CurrentSettings() == deviceEnd);
     }
 };

@@ -34,8 +34,8 @@ namespace {
 
 // One editor on its own graph, as the program builds it.
 struct EditorRig {
-    AppState state;
-    ResponseGraph graph{state};
+    PresetValues values;
+    ResponseGraph graph{values};
     FrmEq editor{graph};
 };
 
@@ -448,8 +448,8 @@ private slots:
 
     void editorSubWindowCannotBeClosed()
     {
-        AppState state;
-        ResponseGraph graph(state);
+        PresetValues values;
+        ResponseGraph graph(values);
         MdiFrmMain main;
         auto *editor = new FrmEq(graph);
         QCOMPARE(main.AddEditor(editor), editor);
@@ -488,8 +488,8 @@ private slots:
     {
         QFETCH(QSize, mainSize);
         QFETCH(bool, scrolls);
-        AppState state;
-        ResponseGraph graph(state);
+        PresetValues values;
+        ResponseGraph graph(values);
         MdiFrmMain main;
         auto *editor = main.AddEditor(new FrmEq(graph));
         main.resize(mainSize);

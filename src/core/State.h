@@ -1,8 +1,8 @@
 #pragma once
-// The one state object of the program: the preset image being edited, its
-// per-filter mirrors, the automatic-search settings, the run-time flags, the
-// serial link's buffers and the preset directory. Created in main() and
-// shared by reference; plain data without behaviour.
+// The one state object of the program: the run-time flags, the serial
+// link's buffers and the preset directory (the values of both channels are
+// PresetModel's). Created in main() and shared by reference; plain data
+// without behaviour.
 
 #include "core/Tables.h"
 
@@ -34,13 +34,6 @@ inline constexpr int RxBufferBytes = 209;
 inline constexpr int DirectoryEntries = 20;
 
 struct AppState {
-    // Parameter model.
-    PresetImageArray PresetImage{};
-    std::array<double, FilterCount> NotchFreqHz{};
-    std::array<double, FilterCount> NotchGainDb{};
-    std::array<double, FilterCount> NotchWidthIndex{};
-    std::array<std::int16_t, 14> ChannelSettings{};
-
     // Run-time flags.
     bool DemoMode = false;
     bool SendSuppressed = false;
@@ -49,7 +42,6 @@ struct AppState {
     bool ChannelsDiffer = false;
     bool ExitRequested = false;
     bool ExitWithoutConfirm = false;
-    int LinkFlag = 0; // 1 = linked
     // Set once the program has been told to end: from then on nothing more is
     // sent or read, whatever the caller that was running goes on to do.
     bool ProgramEnding = false;

@@ -1,5 +1,6 @@
 #include "editor/AutoSettingsEditing.h"
 
+#include "editor/EditorView.h"
 #include "editor/FrmEq.h"
 #include "editor/KeyPress.h"
 #include "editor/NotchRowEditing.h"
@@ -13,9 +14,9 @@
 
 namespace ksr {
 
-AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender,
-                                         EditHistory &history, UserDialogs &dialogs)
-    : state_(state), editor_(editor), sender_(sender), history_(history), dialogs_(dialogs)
+AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterEditing &editing,
+                                         EditorView &view, UserDialogs &dialogs)
+    : state_(state), editor_(editor), editing_(editing), view_(view), dialogs_(dialogs)
 {
     for (int c = 0; c < 2; ++c) {
         const auto i = static_cast<std::size_t>(c);
@@ -36,52 +37,10 @@ AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, Paramet
     }
 }
 
-void AutoSettingsEditing::Send(SettingControl control, int c)
-{
-    switch (control) {
-    case SettingControl::HScroll1:
-        sender_.SendAutoCount(c);
-        break;
-    case SettingControl::HScroll2:
-        sender_.SendAutoQ(c);
-        break;
-    case SettingControl::HScroll3:
-        sender_.SendAttenuationMode(c);
-        break;
-    case SettingControl::HScroll4:
-        sender_.SendReleaseMode(c);
-        break;
-    case SettingControl::HScroll5:
-        sender_.SendSearchMode(c);
-        break;
-    case SettingControl::Slider1:
-        sender_.SendSensitivity(c);
-        break;
-    }
-}
-
 void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int value)
 {
-    if (state_.UpdatingControls) {
-        StoreSettingPosition(state_, editor_, control, c, value);
-        return;
-    }
-    const EditStepScope step(history_);
-    StoreSettingPosition(state_, editor_, control, c, value);
-    // A width goes to the channel's own automatic rows in SendAutoQ, for
-    // the edited channel and for its partner alike.
-    Send(control, c);
-    if (state_.LinkFlag == 0)
-        return;
-
-    const int p = 1 - c;
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetSettingValue(control, p, value);
-        if (control == SettingControl::Slider1)
-            editor_.SetSettingText(control, p, SettingShownText(control, value));
-    }
-    Send(control, p);
+    if (!state_.UpdatingControls)
+        editing_.EditSetting(control, c, value);
 }
 
 int AutoSettingsEditing::Text4_KeyPress(int c, int key)
@@ -96,26 +55,10 @@ int AutoSettingsEditing::Text4_KeyPress(int c, int key)
         dialogs_.ShowMessage({QStringLiteral("  Incorrect value"), QStringLiteral("Warning")});
         return KeyQuestionMark;
     }
-    const EditStepScope step(history_);
     const int sensitivity = NearestSensitivity(std::clamp(*typed, 1.0, 16.0));
-    // The slider follows as a programmatic change, so that the entry sends
-    // the sensitivity exactly once per channel.
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetSettingValue(SettingControl::Slider1, c, sensitivity - 1);
-    }
-    StoreSettingPosition(state_, editor_, SettingControl::Slider1, c, sensitivity - 1);
-    sender_.SendSensitivity(c);
-    if (state_.LinkFlag != 0) {
-        const int p = 1 - c;
-        {
-            const ControlsUpdate updating(state_);
-            editor_.SetSettingValue(SettingControl::Slider1, p, sensitivity - 1);
-            editor_.SetSettingText(SettingControl::Slider1, p,
-                                   SettingShownText(SettingControl::Slider1, sensitivity - 1));
-        }
-        sender_.SendSensitivity(p);
-    }
+    editing_.EditSetting(SettingControl::Slider1, c, sensitivity - 1);
+    // The box shows the sensitivity taken, also where it did not change.
+    view_.ShowSettings(c);
     return key;
 }
 

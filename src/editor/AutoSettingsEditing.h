@@ -1,23 +1,21 @@
 #pragma once
 // Editing the automatic-search settings of each channel: the five scroll
-// bars, the sensitivity slider and the typed sensitivity. Each change is
-// stored and shown even while the program sets the controls itself, and
-// sent (then repeated on the other channel when linked) only for the user's,
-// as one step of the edit history.
+// bars, the sensitivity slider and the typed sensitivity, each turned into a
+// change of the model that is sent at once (and repeated on the other
+// channel when linked).
 
-#include "core/UserDialogs.h"
-#include "core/EditorControls.h"
-#include "operations/EditHistory.h"
-#include "operations/ParameterSending.h"
 #include "core/State.h"
+#include "core/UserDialogs.h"
+#include "operations/ParameterEditing.h"
 
 namespace ksr {
 
 class FrmEq;
+class EditorView;
 
 class AutoSettingsEditing {
 public:
-    AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterSender &sender, EditHistory &history,
+    AutoSettingsEditing(AppState &state, FrmEq &editor, ParameterEditing &editing, EditorView &view,
                         UserDialogs &dialogs);
 
     // HScroll1..HScroll5 and Slider1 of channel c moved to `value`.
@@ -26,12 +24,10 @@ public:
     int Text4_KeyPress(int c, int key);
 
 private:
-    void Send(SettingControl control, int c);
-
     AppState &state_;
     FrmEq &editor_;
-    ParameterSender &sender_;
-    EditHistory &history_;
+    ParameterEditing &editing_;
+    EditorView &view_;
     UserDialogs &dialogs_;
 };
 

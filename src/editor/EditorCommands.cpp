@@ -12,9 +12,9 @@
 
 namespace ksr {
 
-EditorCommands::EditorCommands(AppState &state, FrmEq &editor, ChannelOperations &channels, EditHistory &history,
-                               UserDialogs &dialogs)
-    : state_(state), editor_(editor), channels_(channels), history_(history), dialogs_(dialogs)
+EditorCommands::EditorCommands(AppState &state, const PresetModel &model, FrmEq &editor, ChannelOperations &channels,
+                               EditHistory &history, UserDialogs &dialogs)
+    : state_(state), model_(model), editor_(editor), channels_(channels), history_(history), dialogs_(dialogs)
 {
     for (int i = 0; i < 4; ++i)
         QObject::connect(editor.Command1[static_cast<std::size_t>(i)], &QPushButton::clicked,
@@ -41,7 +41,7 @@ void EditorCommands::Command1_Click(int i)
             channels_.ResetManualNotches(channel);
     };
     reset(c);
-    if (state_.LinkFlag == 1)
+    if (model_.Linked())
         reset(1 - c);
 }
 

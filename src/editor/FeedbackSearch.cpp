@@ -8,9 +8,9 @@
 
 namespace ksr {
 
-FeedbackSearch::FeedbackSearch(AppState &state, FrmEq &editor, SerialLink &link, EditorCommands &commands,
-                               std::function<void(bool)> searching)
-    : state_(state), editor_(editor), link_(link), commands_(commands), searching_(std::move(searching))
+FeedbackSearch::FeedbackSearch(AppState &state, const PresetModel &model, FrmEq &editor, SerialLink &link,
+                               EditorCommands &commands, std::function<void(bool)> searching)
+    : state_(state), model_(model), editor_(editor), link_(link), commands_(commands), searching_(std::move(searching))
 {
     for (int k = 0; k < 3; ++k)
         QObject::connect(editor.Check1[static_cast<std::size_t>(k)], &QCheckBox::toggled,
@@ -32,7 +32,7 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
         commands_.LockCursor(-1);
         // Box k is channel code k; L&R and L carry the Left settings, R the
         // Right ones.
-        const AutoSearchSettings settings = AutoSearchSettingsOf(state_.PresetImage, k == 2 ? 1 : 0);
+        const AutoSearchSettings settings = AutoSearchSettingsOf(model_.Image(), k == 2 ? 1 : 0);
         link_.ExchangeCommand(AutoSearchFrame(static_cast<SearchChannels>(k), settings, SearchRun::On));
         state_.SearchActive = true;
         searching_(true);
@@ -44,7 +44,7 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
     // each report it sent until then is taken in before the stop frames'
     // replies are awaited, and one that crossed them is taken in after.
     const FrameArgs stop =
-        AutoSearchFrame(SearchChannels::Both, AutoSearchSettingsOf(state_.PresetImage, 0), SearchRun::Off);
+        AutoSearchFrame(SearchChannels::Both, AutoSearchSettingsOf(model_.Image(), 0), SearchRun::Off);
     link_.ExchangeCommand(stop);
     link_.ExchangeCommand(stop);
     link_.TakeInWaitingReports();

@@ -5,6 +5,8 @@
 #include "editor/EditorCommands.h"
 #include "link/SerialLink.h"
 #include "core/State.h"
+#include "operations/PresetModel.h"
+#include "operations/PresetModel.h"
 
 #include <functional>
 
@@ -16,8 +18,8 @@ class FeedbackSearch {
 public:
     // `searching` is told when the search starts and stops, so that the
     // main loop polls the device's reports only while it runs.
-    FeedbackSearch(AppState &state, FrmEq &editor, SerialLink &link, EditorCommands &commands,
-                   std::function<void(bool)> searching);
+    FeedbackSearch(AppState &state, const PresetModel &model, FrmEq &editor, SerialLink &link,
+                   EditorCommands &commands, std::function<void(bool)> searching);
 
     // Box k (0 L&R, 1 L, 2 R) ticked or cleared.
     void Check1_Click(int k, bool ticked);
@@ -26,6 +28,7 @@ private:
     void SetOtherBoxesEnabled(int k, bool enabled);
 
     AppState &state_;
+    const PresetModel &model_;
     FrmEq &editor_;
     SerialLink &link_;
     EditorCommands &commands_;

@@ -1,8 +1,8 @@
 #include "editor/NotchRowEditing.h"
 
+#include "editor/EditorView.h"
 #include "editor/FrmEq.h"
 #include "editor/KeyPress.h"
-#include "core/CurveRedraw.h"
 #include "core/Encodings.h"
 
 #include <QLineEdit>
@@ -40,9 +40,9 @@ std::optional<double> BoxNumber(const QString &text, bool minusAllowed)
     return value;
 }
 
-NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, CurveRedraw &graph,
-                                 EditHistory &history, UserDialogs &dialogs)
-    : state_(state), editor_(editor), sender_(sender), graph_(graph), history_(history), dialogs_(dialogs)
+NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterEditing &editing, EditorView &view,
+                                 UserDialogs &dialogs)
+    : state_(state), editor_(editor), editing_(editing), view_(view), dialogs_(dialogs)
 {
     for (int f = 0; f < FilterCount; ++f) {
         const auto i = static_cast<std::size_t>(f);
@@ -58,64 +58,22 @@ NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender
     }
 }
 
-void NotchRowEditing::SendAndDraw(int f)
-{
-    sender_.SendNotchFilter(f);
-    graph_.RedrawChannel(f);
-}
-
 void NotchRowEditing::HScroll6_Change(int f, int value)
 {
-    if (state_.UpdatingControls)
-        return;
-    const EditStepScope step(history_);
-    const QString text = FrequencyText(FreqTable[static_cast<std::size_t>(value)]);
-    editor_.SetText2Text(f, text);
-    SendAndDraw(f);
-    if (state_.LinkFlag == 0)
-        return;
-    const int p = PartnerFilter(f);
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetHScroll6Value(p, value);
-        editor_.SetText2Text(p, text);
-    }
-    SendAndDraw(p);
+    if (!state_.UpdatingControls)
+        editing_.EditNotchFrequency(f, value);
 }
 
 void NotchRowEditing::HScroll20_Change(int f, int value)
 {
-    if (state_.UpdatingControls)
-        return;
-    const EditStepScope step(history_);
-    editor_.SetText1Text(f, QString::number(value - 45));
-    SendAndDraw(f);
-    if (state_.LinkFlag == 0)
-        return;
-    const int p = PartnerFilter(f);
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetHScroll20Value(p, value);
-    }
-    SendAndDraw(p);
+    if (!state_.UpdatingControls)
+        editing_.EditNotchGain(f, value);
 }
 
 void NotchRowEditing::HScroll30_Change(int f, int value)
 {
-    if (state_.UpdatingControls)
-        return;
-    const EditStepScope step(history_);
-    editor_.SetText3Text(f, QString::fromLatin1(WidthText[static_cast<std::size_t>(value)]));
-    SendAndDraw(f);
-    if (state_.LinkFlag == 0)
-        return;
-    const int p = PartnerFilter(f);
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetHScroll30Value(p, value);
-    }
-    editor_.SetText3Text(p, editor_.Text3Text(f));
-    SendAndDraw(p);
+    if (!state_.UpdatingControls)
+        editing_.EditNotchWidth(f, value);
 }
 
 int NotchRowEditing::RejectKey(const QString &warning)
@@ -134,23 +92,9 @@ int NotchRowEditing::Text1_KeyPress(int f, int key)
     const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text1Text(f), true) : std::nullopt;
     if (!typed)
         return RejectKey(warning);
-
-    const EditStepScope historyStep(history_);
-    const int step = NearestGainStep(std::clamp(*typed, -45.0, 0.0));
-    editor_.SetText1Text(f, QString::number(step - 45));
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetHScroll20Value(f, step);
-    }
-    SendAndDraw(f);
-    if (state_.LinkFlag != 0) {
-        const int p = PartnerFilter(f);
-        {
-            const ControlsUpdate updating(state_);
-            editor_.SetHScroll20Value(p, editor_.HScroll20Value(f));
-        }
-        SendAndDraw(p);
-    }
+    editing_.EditNotchGain(f, NearestGainStep(std::clamp(*typed, -45.0, 0.0)));
+    // The box shows the step taken, also where the value did not change.
+    view_.ShowNotch(f);
     return key;
 }
 
@@ -164,24 +108,8 @@ int NotchRowEditing::Text2_KeyPress(int f, int key)
     const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text2Text(f), false) : std::nullopt;
     if (!typed)
         return RejectKey(warning);
-
-    const EditStepScope step(history_);
-    const double hz = NearestTableFrequency(std::clamp(*typed, 20.0, 20000.0));
-    editor_.SetText2Text(f, FrequencyText(hz));
-    {
-        const ControlsUpdate updating(state_);
-        editor_.SetHScroll6Value(f, NearestFrequencyIndex(hz));
-    }
-    SendAndDraw(f);
-    if (state_.LinkFlag != 0) {
-        const int p = PartnerFilter(f);
-        editor_.SetText2Text(p, editor_.Text2Text(f));
-        {
-            const ControlsUpdate updating(state_);
-            editor_.SetHScroll6Value(p, editor_.HScroll6Value(f));
-        }
-        SendAndDraw(p);
-    }
+    editing_.EditNotchFrequency(f, NearestFrequencyIndex(std::clamp(*typed, 20.0, 20000.0)));
+    view_.ShowNotch(f);
     return key;
 }
 

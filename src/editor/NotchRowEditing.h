@@ -1,25 +1,24 @@
 #pragma once
 // Editing the notch filter rows: the gain, frequency and width scroll bars
-// and the typed gain and frequency. Each change is sent and drawn at once,
-// and with the channels linked repeated on the same row of the other channel;
-// each is one step of the edit history.
+// and the typed gain and frequency, each turned into a change of the model
+// that is sent at once (the model repeats it on the other channel while
+// they are linked; the history makes it one step, the view shows it).
 
-#include "core/UserDialogs.h"
-#include "operations/EditHistory.h"
-#include "operations/ParameterSending.h"
 #include "core/State.h"
+#include "core/UserDialogs.h"
+#include "operations/ParameterEditing.h"
 
 #include <optional>
 
 namespace ksr {
 
 class FrmEq;
-class CurveRedraw;
+class EditorView;
 
 class NotchRowEditing {
 public:
-    NotchRowEditing(AppState &state, FrmEq &editor, ParameterSender &sender, CurveRedraw &graph,
-                    EditHistory &history, UserDialogs &dialogs);
+    NotchRowEditing(AppState &state, FrmEq &editor, ParameterEditing &editing, EditorView &view,
+                    UserDialogs &dialogs);
 
     void HScroll6_Change(int f, int value);
     void HScroll20_Change(int f, int value);
@@ -29,23 +28,14 @@ public:
     int Text2_KeyPress(int f, int key);
 
 private:
-    // Sends filter f and redraws its channel.
-    void SendAndDraw(int f);
     int RejectKey(const QString &warning);
 
     AppState &state_;
     FrmEq &editor_;
-    ParameterSender &sender_;
-    CurveRedraw &graph_;
-    EditHistory &history_;
+    ParameterEditing &editing_;
+    EditorView &view_;
     UserDialogs &dialogs_;
 };
-
-// The same row of the other channel.
-constexpr int PartnerFilter(int f)
-{
-    return f < FiltersPerChannel ? f + FiltersPerChannel : f - FiltersPerChannel;
-}
 
 // The whole text read as a whole number, if it is one: digits, with a
 // leading minus only where `minusAllowed`.

@@ -45,9 +45,9 @@ double WidthQ(double widthIndex)
 
 } // namespace
 
-ResponseGraph::ResponseGraph(const AppState &state, QObject *parent)
+ResponseGraph::ResponseGraph(const PresetValues &values, QObject *parent)
     : QObject(parent),
-      state_(state),
+      values_(values),
       grid_(GridImage()),
       filterDb_(FrequencyCount, std::array<double, FilterCount>{}),
       channelDb_(FrequencyCount, std::array<double, 2>{}),
@@ -187,12 +187,31 @@ void ResponseGraph::RedrawFilters(int channel, int count)
     emit ChannelRedrawn(channel);
 }
 
+void ResponseGraph::RedrawFilterSet(std::uint32_t filters)
+{
+    for (int c = 0; c < 2; ++c) {
+        bool any = false;
+        for (int row = 0; row < FiltersPerChannel; ++row) {
+            const int f = c * FiltersPerChannel + row;
+            if (((filters >> f) & 1U) != 0) {
+                Recompute(f);
+                any = true;
+            }
+        }
+        if (!any)
+            continue;
+        ClearPicture(c);
+        DrawCurve(c);
+        emit ChannelRedrawn(c);
+    }
+}
+
 void ResponseGraph::Recompute(int filter)
 {
     const int c = ChannelOf(filter);
-    const double q = WidthQ(state_.NotchWidthIndex[Index(filter)]);
-    const double fc = state_.NotchFreqHz[Index(filter)];
-    const double g = state_.NotchGainDb[Index(filter)];
+    const double q = WidthQ(values_.NotchWidthIndex[Index(filter)]);
+    const double fc = values_.NotchFreqHz[Index(filter)];
+    const double g = values_.NotchGainDb[Index(filter)];
     // The model only holds grid frequencies; a filter never set (0 Hz) or
     // otherwise without a positive frequency has no dip rather than a
     // division by zero.

@@ -4,7 +4,7 @@
 
 #include "core/CurveRedraw.h"
 #include "core/LookColours.h"
-#include "core/State.h"
+#include "core/PresetValues.h"
 
 #include <QImage>
 #include <QLine>
@@ -12,6 +12,7 @@
 #include <QPoint>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace ksr {
@@ -25,13 +26,16 @@ public:
     // integers, so that a runaway value cannot overflow the conversion.
     static constexpr double CoordinateLimit = 100000.0;
 
-    // Reads the per-filter mirrors of `state`.
-    explicit ResponseGraph(const AppState &state, QObject *parent = nullptr);
+    // Reads the per-filter mirrors of `values`.
+    explicit ResponseGraph(const PresetValues &values, QObject *parent = nullptr);
 
     // CurveRedraw; an index outside 0..23 is ignored.
     void RedrawChannel(int filter) override;
     void RedrawFilters(int channel, int count) override;
     void RedrawBothChannels() override;
+    // Recomputes the filters of `filters` (bit f for filter f) and redraws
+    // each channel they belong to once.
+    void RedrawFilterSet(std::uint32_t filters);
 
     // The picture of channel c as last drawn: grid and curve.
     const QImage &Picture(int channel) const;
@@ -86,7 +90,7 @@ private:
     // point to the next.
     void DrawCurve(int channel);
 
-    const AppState &state_;
+    const PresetValues &values_;
     LookColours colours_ = LightColours;
     qreal devicePixelRatio_ = 1.0;
     QImage grid_;

@@ -46,10 +46,9 @@ void PrintSummary(const QString &text)
 
 Librarian::Librarian(const CliOptions &options, CliProgress &progress)
     : options_(options), progress_(progress), port_(clock_, PortPathChooser(options.portChoice)),
-      link_(state_, port_, clock_, dialogs_, end_), sender_(state_, link_, controls_),
-      memory_(state_, link_, controls_, sender_, curves_, windows_, dialogs_),
-      presets_(state_, link_, controls_, sender_, curves_, memory_, dialogs_),
-      files_(state_, controls_, sender_, curves_, dialogs_), library_(state_, link_, presets_)
+      link_(state_, port_, clock_, dialogs_, end_), sender_(link_, model_),
+      presets_(state_, link_, model_, dialogs_),
+      files_(state_, model_, sender_, dialogs_), library_(state_, link_, presets_)
 {
     state_.StartDirectory = QDir::currentPath();
 }

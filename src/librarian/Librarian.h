@@ -15,10 +15,10 @@
 #include "link/SystemSerialPort.h"
 #include "operations/DeviceLibrary.h"
 #include "operations/DevicePresets.h"
-#include "operations/MemoryControls.h"
 #include "operations/ParameterSending.h"
+#include "operations/MemoryReads.h"
 #include "operations/PresetFiles.h"
-#include "operations/PresetMemory.h"
+#include "operations/PresetModel.h"
 
 #include <optional>
 #include <vector>
@@ -66,11 +66,8 @@ private:
     CliProgramEnd end_;
     AppState state_;
     SerialLink link_;
-    MemoryControls controls_;
-    NoCurves curves_;
-    NoWindows windows_;
+    PresetModel model_;
     ParameterSender sender_;
-    PresetMemory memory_;
     DevicePresets presets_;
     PresetFiles files_;
     DeviceLibrary library_;

@@ -1,33 +1,25 @@
 #pragma once
-// Shows a PresetImage in the editor and brings texts, mirrors, settings and
-// (when sending is allowed) the device into agreement with it: all of it
-// after the image was replaced as a whole, or only what differs from an
-// earlier edit snapshot.
+// Bringing the model and the device to a preset: all of it after a preset
+// was taken in as a whole, or only what differs from an edit snapshot.
 
-#include "core/EditorControls.h"
 #include "operations/EditSnapshot.h"
 #include "operations/ParameterSending.h"
-#include "core/State.h"
+#include "operations/PresetModel.h"
 
 namespace ksr {
 
-class CurveRedraw;
+// Takes `image` as a whole, unlinked, named by `source` and `name`, and sends
+// all of it: every filter as taken in, then each channel's settings, after
+// which its automatic rows take its automatic width, as the device's do.
+// Values outside a control's range are clamped; the image then holds them.
+void ApplyPresetImage(PresetModel &model, ParameterSender &sender, const PresetImageArray &image,
+                      const QString &source, const QString &name, ChangeOrigin origin);
 
-// Shows filter f's row as PresetImage holds it, as the program's own change
-// (no handler acts); a value outside a control's range is clamped.
-void ShowImageFilter(AppState &state, EditorControls &controls, int f);
-
-// Values outside a control's range are clamped into it as the control is
-// set; the image then holds the clamped value.
-void ApplyPresetImage(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
-
-// Brings the editor and the device to `target`, sending through the same
-// senders an edit uses and only what differs: one frame per changed filter,
+// Brings the model and the device to `target`, sending only what differs:
 // one automatic-search frame per channel whose count, width, attenuation or
 // sensitivity changed, one mode frame per channel whose release or search
-// mode changed. Settings go first, so that a width change reaches the
-// automatic rows as it does when edited, and those rows need no frame.
-void ApplyEditSnapshot(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
-                       const EditSnapshot &target);
+// mode changed, then one frame per changed filter. An automatic row that
+// took its channel's new width needs no frame of its own.
+void ApplyEditSnapshot(PresetModel &model, ParameterSender &sender, const EditSnapshot &target, ChangeOrigin origin);
 
 } // namespace ksr

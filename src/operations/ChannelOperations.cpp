@@ -1,58 +1,54 @@
 #include "operations/ChannelOperations.h"
 
-#include "core/CurveRedraw.h"
-#include "operations/ApplyPresetImage.h"
-
 #include <algorithm>
 
 namespace ksr {
 
-void CompareChannels(AppState &state)
+void CompareChannels(AppState &state, const PresetModel &model)
 {
-    const auto left = state.PresetImage.begin();
+    const auto left = model.Image().begin();
     state.ChannelsDiffer = !std::equal(left, left + ChannelBytes, left + ChannelBytes);
 }
 
-ChannelOperations::ChannelOperations(AppState &state, EditorControls &controls, ParameterSender &sender,
-                                     CurveRedraw &graph, UserDialogs &dialogs)
-    : state_(state), controls_(controls), sender_(sender), graph_(graph), dialogs_(dialogs)
+ChannelOperations::ChannelOperations(AppState &state, PresetModel &model, ParameterSender &sender,
+                                     UserDialogs &dialogs)
+    : state_(state), model_(model), sender_(sender), dialogs_(dialogs)
 {
 }
 
-void ChannelOperations::CopyControls(int source)
+void ChannelOperations::CopyChannel(int source)
 {
+    constexpr ChangeOrigin Origin = ChangeOrigin::ChannelOperation;
     const int target = 1 - source;
-    for (int row = 0; row < FiltersPerChannel; ++row) {
-        const int s = FiltersPerChannel * source + row;
-        const int t = FiltersPerChannel * target + row;
-        const auto so = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(s)]);
-        const auto to = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(t)]);
-        std::copy_n(state_.PresetImage.begin() + static_cast<std::ptrdiff_t>(so), 4,
-                    state_.PresetImage.begin() + static_cast<std::ptrdiff_t>(to));
-        // From the model, not the source row: a value typed there but not
-        // entered is no part of the channel.
-        ShowImageFilter(state_, controls_, t);
-        sender_.SendNotchFilter(t);
-        graph_.RedrawChannel(t);
+    {
+        const PresetModel::Batch batch(model_, Origin);
+        for (int row = 0; row < FiltersPerChannel; ++row) {
+            const int s = FiltersPerChannel * source + row;
+            model_.SetNotch(FiltersPerChannel * target + row, model_.NotchGainStep(s), model_.NotchFrequencyIndex(s),
+                            model_.NotchWidth(s), Origin);
+        }
     }
-    ShowStoredSettings(state_, controls_, source, target);
+    for (int row = 0; row < FiltersPerChannel; ++row)
+        sender_.SendNotchFilter(FiltersPerChannel * target + row);
+    const PresetModel::Batch batch(model_, Origin);
+    for (const AutoSettingField &field : AutoSettingFields)
+        model_.SetSetting(field.control, target, model_.SettingPosition(field.control, source), Origin);
 }
 
 void ChannelOperations::CopyChannelLeftToRight()
 {
-    CopyControls(0);
+    CopyChannel(0);
     sender_.SendAutoCount(1);
     sender_.SendAutoQ(1);
     sender_.SendAttenuationMode(1);
     sender_.SendSensitivity(1);
     sender_.SendReleaseMode(1);
     sender_.SendSearchMode(1);
-    sender_.UpdateFilterRowsEnabled(1);
 }
 
 void ChannelOperations::CopyChannelRightToLeft()
 {
-    CopyControls(1);
+    CopyChannel(1);
     // The sensitivity goes last in this direction.
     sender_.SendAutoCount(0);
     sender_.SendAutoQ(0);
@@ -60,20 +56,20 @@ void ChannelOperations::CopyChannelRightToLeft()
     sender_.SendReleaseMode(0);
     sender_.SendSearchMode(0);
     sender_.SendSensitivity(0);
-    sender_.UpdateFilterRowsEnabled(0);
 }
 
-void ChannelOperations::LinkChannels()
+bool ChannelOperations::LinkChannels(bool ticked)
 {
-    if (!controls_.Check2Value()) {
-        state_.LinkFlag = 0;
-        return;
+    constexpr ChangeOrigin Origin = ChangeOrigin::ChannelOperation;
+    if (!ticked) {
+        model_.SetLinked(false, Origin);
+        return true;
     }
     // Compared now: a change made since the last timer tick counts too.
-    CompareChannels(state_);
+    CompareChannels(state_, model_);
     if (!state_.ChannelsDiffer) {
-        state_.LinkFlag = 1;
-        return;
+        model_.SetLinked(true, Origin);
+        return true;
     }
     const QString question = QStringLiteral("      You requested to Link channel Left & Right  \r\n"
                                             "        This will copy channel Left to Right     \r\n"
@@ -81,30 +77,32 @@ void ChannelOperations::LinkChannels()
     const MessageAnswer answer = dialogs_.ShowMessage({question, QStringLiteral("Link Left & Right"),
                                                        MessageIcon::None, MessageButtons::YesNo, MessageAnswer::Yes});
     if (answer != MessageAnswer::Yes) {
-        // Clearing the box runs this again for a cleared box: unlinked.
-        controls_.SetCheck2Value(false);
-        state_.LinkFlag = 0;
-        return;
+        model_.SetLinked(false, Origin);
+        return false;
     }
-    controls_.SetEditorBusy(true);
+    if (busy_)
+        busy_(true);
     CopyChannelLeftToRight();
-    controls_.SetEditorBusy(false);
-    state_.LinkFlag = 1;
+    if (busy_)
+        busy_(false);
+    model_.SetLinked(true, Origin);
+    return true;
 }
 
 void ChannelOperations::ResetNotches(int c, bool automatic)
 {
-    const int count = state_.ChannelSettings[SettingIndex(AutoCountSlot, c)];
-    for (int row = 0; row < FiltersPerChannel; ++row) {
-        if ((row < count) != automatic)
-            continue;
-        const int f = FiltersPerChannel * c + row;
-        {
-            const ControlsUpdate updating(state_);
-            controls_.SetHScroll20Value(f, 45);
+    const int count = model_.AutoCount(c);
+    const auto reset = [&](int row) { return (row < count) == automatic; };
+    {
+        const PresetModel::Batch batch(model_, ChangeOrigin::ChannelOperation);
+        for (int row = 0; row < FiltersPerChannel; ++row) {
+            if (reset(row))
+                model_.SetNotchGain(FiltersPerChannel * c + row, 45, ChangeOrigin::ChannelOperation);
         }
-        sender_.SendNotchFilter(f);
-        graph_.RedrawChannel(f);
+    }
+    for (int row = 0; row < FiltersPerChannel; ++row) {
+        if (reset(row))
+            sender_.SendNotchFilter(FiltersPerChannel * c + row);
     }
 }
 

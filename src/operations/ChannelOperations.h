@@ -2,45 +2,49 @@
 // Operations on whole channels: copying one onto the other, linking them,
 // resetting their manual or automatic notches, comparing them.
 
-#include "core/UserDialogs.h"
-#include "core/EditorControls.h"
-#include "operations/ParameterSending.h"
 #include "core/State.h"
+#include "core/UserDialogs.h"
+#include "operations/ParameterSending.h"
+#include "operations/PresetModel.h"
+
+#include <functional>
 
 namespace ksr {
 
-class CurveRedraw;
-
 // ChannelsDiffer: whether any of the 80 bytes of the two channel halves of
-// PresetImage differ.
-void CompareChannels(AppState &state);
+// the image differ.
+void CompareChannels(AppState &state, const PresetModel &model);
 
 class ChannelOperations {
 public:
-    ChannelOperations(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
-                      UserDialogs &dialogs);
+    ChannelOperations(AppState &state, PresetModel &model, ParameterSender &sender, UserDialogs &dialogs);
+
+    // Shows the editor busy (true) or not, while a link copies a channel.
+    void SetBusy(std::function<void(bool)> busy) { busy_ = std::move(busy); }
 
     // The twelve notch filters and six settings of one channel onto the
     // other; the uninterpreted bytes stay as they are.
     void CopyChannelLeftToRight();
     void CopyChannelRightToLeft();
-    // Follows the link box: unlinks, or links, asking first to copy Left
-    // onto Right when the channels differ now.
-    void LinkChannels();
+    // Follows the link box, `ticked` or not: unlinks, or links, asking first
+    // to copy Left onto Right when the channels differ now. False when the
+    // user declined, so that the box goes back.
+    bool LinkChannels(bool ticked);
     // Sets the manual (or automatic) notches of channel c to 0 dB.
     void ResetManualNotches(int c);
     void ResetAutomaticNotches(int c);
 
 private:
-    // Copies records, rows and setting controls from `source` to the other channel.
-    void CopyControls(int source);
+    // Copies the rows of `source` onto the other channel and sends them, then
+    // its settings, leaving them to be sent.
+    void CopyChannel(int source);
     void ResetNotches(int c, bool automatic);
 
     AppState &state_;
-    EditorControls &controls_;
+    PresetModel &model_;
     ParameterSender &sender_;
-    CurveRedraw &graph_;
     UserDialogs &dialogs_;
+    std::function<void(bool)> busy_;
 };
 
 } // namespace ksr

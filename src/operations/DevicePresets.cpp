@@ -1,7 +1,7 @@
 #include "operations/DevicePresets.h"
 
 #include "core/Protocol.h"
-#include "operations/ApplyPresetImage.h"
+#include "operations/MemoryReads.h"
 #include "operations/PresetMemory.h"
 #include "core/PresetNames.h"
 
@@ -15,10 +15,8 @@ const QString FromDeviceText = QStringLiteral("Preset loaded from Device");
 
 } // namespace
 
-DevicePresets::DevicePresets(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                             CurveRedraw &graph, PresetMemory &memory, UserDialogs &dialogs)
-    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), memory_(memory),
-      dialogs_(dialogs)
+DevicePresets::DevicePresets(AppState &state, SerialLink &link, PresetModel &model, UserDialogs &dialogs)
+    : state_(state), link_(link), model_(model), dialogs_(dialogs)
 {
 }
 
@@ -26,6 +24,7 @@ void DevicePresets::ReadDevicePreset(int e)
 {
     if (e < 0 || e >= DirectoryEntries)
         return;
+    PresetImageArray image = model_.Image();
     if (!state_.DemoMode) {
         // A block that stray bytes touched is read again, and refused when
         // it cannot be read soundly.
@@ -38,17 +37,13 @@ void DevicePresets::ReadDevicePreset(int e)
                                       QStringLiteral("Read Preset"), MessageIcon::Exclamation});
             return;
         }
-        std::copy(block->begin(), block->end(), state_.PresetImage.begin());
+        std::copy(block->begin(), block->end(), image.begin());
     }
-    state_.LinkFlag = 0;
-    {
-        // The device loaded the preset itself: nothing to send back.
-        const SendingSuppressed quiet(state_);
-        ApplyPresetImage(state_, controls_, sender_, graph_);
-    }
+    // The device loaded the preset itself: nothing to send back.
+    const PresetModel::Batch batch(model_, ChangeOrigin::DevicePreset);
+    model_.LoadPreset(image, ChangeOrigin::DevicePreset);
     state_.PresetTitle = QStringLiteral("%1: %2").arg(e + 1).arg(state_.PresetNames[static_cast<std::size_t>(e)]);
-    memory_.ShowPresetTitle();
-    controls_.SetLabel7Caption(FromDeviceText);
+    model_.SetCaptions(FromDeviceText, state_.PresetTitle, ChangeOrigin::DevicePreset);
 }
 
 void DevicePresets::WriteMemoryByte(int address, std::uint8_t value)
@@ -58,15 +53,14 @@ void DevicePresets::WriteMemoryByte(int address, std::uint8_t value)
 
 bool DevicePresets::StorePreset(int t, const QString &name, const std::function<void()> &progress)
 {
-    if (!WritePresetSlot(t, state_.PresetImage, name, [&progress] {
+    if (!WritePresetSlot(t, model_.Image(), name, [&progress] {
             progress();
             return true;
         }))
         return false;
     const auto entry = static_cast<std::size_t>(t + FixedPresetCount);
     state_.PresetTitle = QStringLiteral("%1: %2").arg(t + FixedPresetCount + 1).arg(state_.PresetNames[entry]);
-    memory_.ShowPresetTitle();
-    controls_.SetLabel7Caption(FromDeviceText);
+    model_.SetCaptions(FromDeviceText, state_.PresetTitle, ChangeOrigin::DeviceStore);
     return true;
 }
 

@@ -4,15 +4,11 @@
 
 #include "link/SerialLink.h"
 #include "core/UserDialogs.h"
-#include "core/EditorControls.h"
-#include "operations/ParameterSending.h"
+#include "operations/PresetModel.h"
 
 #include <functional>
 
 namespace ksr {
-
-class PresetMemory;
-class CurveRedraw;
 
 // A store writes the marker "empty", 160 data bytes, 8 name bytes and the
 // marker "used".
@@ -20,14 +16,13 @@ inline constexpr int StoreExchanges = 1 + PresetBytes + 8 + 1;
 
 class DevicePresets {
 public:
-    DevicePresets(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                  CurveRedraw &graph, PresetMemory &memory, UserDialogs &dialogs);
+    DevicePresets(AppState &state, SerialLink &link, PresetModel &model, UserDialogs &dialogs);
 
     // Reads directory entry e (0..19) with one block read and shows it;
     // nothing is sent back. In demo mode the image stays as it is. When the
     // block cannot be read, the editor stays as it was and the user is told.
     void ReadDevicePreset(int e);
-    // Stores PresetImage and `name` into user slot t (0..15), the used
+    // Stores the model's image and `name` into user slot t (0..15), the used
     // marker last; `progress` is told after each data and name byte.
     // False, writing nothing, for a slot outside 0..15.
     bool StorePreset(int t, const QString &name, const std::function<void()> &progress);
@@ -45,10 +40,7 @@ private:
 
     AppState &state_;
     SerialLink &link_;
-    EditorControls &controls_;
-    ParameterSender &sender_;
-    CurveRedraw &graph_;
-    PresetMemory &memory_;
+    PresetModel &model_;
     UserDialogs &dialogs_;
 };
 

@@ -17,4 +17,13 @@ public:
     virtual void RestoreMainPointer() = 0;
 };
 
+class NoWindows final : public DumpDisplay {
+public:
+    // No splash, editor window or main window to show anything on.
+    void SetSplashLabel(const QString &) override {}
+    void SetEditorVisible(bool) override {}
+    void SetMainCaption(const QString &) override {}
+    void RestoreMainPointer() override {}
+};
+
 } // namespace ksr

@@ -4,14 +4,26 @@
 
 namespace ksr {
 
-EditHistory::EditHistory(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
-    : state_(state), controls_(controls), sender_(sender), graph_(graph)
+EditHistory::EditHistory(PresetModel &model, ParameterSender &sender)
+    : model_(model), sender_(sender), last_(TakeEditSnapshot(model))
 {
+    QObject::connect(&model, &PresetModel::Changed, &model,
+                     [this](const PresetChange &change) { ModelChanged(change); });
 }
 
 EditSnapshot EditHistory::Current() const
 {
-    return TakeEditSnapshot(state_, controls_);
+    return TakeEditSnapshot(model_);
+}
+
+void EditHistory::ModelChanged(const PresetChange &change)
+{
+    if (StepOpen())
+        return;
+    const EditSnapshot now = Current();
+    if (IsUserChange(change.origin))
+        RecordUserChange(last_, now);
+    last_ = now;
 }
 
 void EditHistory::TellChanged()
@@ -53,16 +65,21 @@ void EditHistory::CloseStepIfDone()
 {
     if (StepOpen())
         return;
-    const EditSnapshot after = Current();
-    if (after == before_)
+    last_ = Current();
+    RecordUserChange(before_, last_);
+}
+
+void EditHistory::RecordUserChange(const EditSnapshot &before, const EditSnapshot &after)
+{
+    if (after == before)
         return;
     // An edit while the held settings are live keeps them: their switch
     // becomes a step of its own, before the edit.
     if (comparing_) {
         comparing_ = false;
-        Record(edits_, before_);
+        Record(edits_, before);
     }
-    Record(before_, after);
+    Record(before, after);
     TellChanged();
 }
 
@@ -79,7 +96,7 @@ void EditHistory::Record(const EditSnapshot &before, const EditSnapshot &after)
 
 void EditHistory::Apply(const EditSnapshot &target)
 {
-    ApplyEditSnapshot(state_, controls_, sender_, graph_, target);
+    ApplyEditSnapshot(model_, sender_, target, ChangeOrigin::History);
 }
 
 void EditHistory::Undo()

@@ -1,15 +1,15 @@
 #pragma once
-// Undo, redo and A/B compare of the user's edits. A step is the difference
-// of the edit snapshot before and after one user change; taking it back or
-// making it again, and switching between the held settings and the current
-// ones, goes to the editor and the device through ApplyEditSnapshot, so only
-// what differs is sent (nothing in demo mode).
+// Undo, redo and A/B compare of the user's edits. The history observes the
+// model: a step is the difference of the edit snapshot before and after one
+// change the user made, wherever it was made (a group of changes opened with
+// BeginStep, or a held control, is one step). Taking it back or making it
+// again, and switching between the held settings and the current ones, goes
+// to the model and the device through ApplyEditSnapshot, so only what
+// differs is sent (nothing in demo mode).
 
-#include "core/CurveRedraw.h"
-#include "core/EditorControls.h"
 #include "operations/EditSnapshot.h"
 #include "operations/ParameterSending.h"
-#include "core/State.h"
+#include "operations/PresetModel.h"
 
 #include <deque>
 #include <functional>
@@ -22,13 +22,14 @@ public:
     // The oldest steps go beyond this many.
     static constexpr std::size_t MaxSteps = 10000;
 
-    EditHistory(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
+    EditHistory(PresetModel &model, ParameterSender &sender);
 
     // Told whenever what can be undone, redone or compared changes.
     void SetChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
-    // A user's change runs between BeginStep and EndStep; a pair inside
-    // another joins the outer one. A change that changed nothing is no step.
+    // The changes made between BeginStep and EndStep are one step; a pair
+    // inside another joins the outer one. A change that changed nothing is
+    // no step.
     void BeginStep();
     void EndStep();
     // A control held down (a pressed arrow, a dragged thumb, a held key):
@@ -58,6 +59,10 @@ public:
 
 private:
     bool StepOpen() const { return depth_ > 0 || holding_; }
+    // A change of the model: the user's is a step unless a group holds it.
+    void ModelChanged(const PresetChange &change);
+    // The user's change from `before` to `after`, as one step.
+    void RecordUserChange(const EditSnapshot &before, const EditSnapshot &after);
     // Records the open step once nothing holds it open any more.
     void CloseStepIfDone();
     // A new change: on the undo list, the redo list cleared.
@@ -69,17 +74,16 @@ private:
     EditSnapshot Current() const;
     void TellChanged();
 
-    AppState &state_;
-    EditorControls &controls_;
+    PresetModel &model_;
     ParameterSender &sender_;
-    CurveRedraw &graph_;
     std::function<void()> changed_;
 
     std::deque<EditStep> undo_;
     std::deque<EditStep> redo_;
     int depth_ = 0;
     bool holding_ = false;
-    EditSnapshot before_;
+    EditSnapshot before_; // where the open group began
+    EditSnapshot last_;   // the model as the last change left it
 
     std::optional<EditSnapshot> held_;
     bool comparing_ = false;

@@ -39,9 +39,9 @@ void ReplaceIfUnchanged(T &value, const std::optional<std::array<T, 2>> &pair, b
 
 } // namespace
 
-EditSnapshot TakeEditSnapshot(const AppState &state, const EditorControls &controls)
+EditSnapshot TakeEditSnapshot(const PresetModel &model)
 {
-    return {state.PresetImage, state.LinkFlag != 0, controls.Label7Caption(), controls.Label8Caption()};
+    return {model.Image(), model.Linked(), model.Source(), model.Name()};
 }
 
 std::optional<EditStep> EditStep::Between(const EditSnapshot &before, const EditSnapshot &after)

@@ -3,8 +3,7 @@
 // between them and the captions naming the preset), and one step of the
 // edit history: the fields that differ between two such values.
 
-#include "core/EditorControls.h"
-#include "core/State.h"
+#include "operations/PresetModel.h"
 
 #include <QString>
 
@@ -24,7 +23,7 @@ struct EditSnapshot {
     bool operator==(const EditSnapshot &) const = default;
 };
 
-EditSnapshot TakeEditSnapshot(const AppState &state, const EditorControls &controls);
+EditSnapshot TakeEditSnapshot(const PresetModel &model);
 
 // One change: each field of the image it changed (a frequency's two bytes
 // are one field, every other byte is one), and the link and captions where

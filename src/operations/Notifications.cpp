@@ -1,48 +1,23 @@
 #include "operations/Notifications.h"
 
-#include "core/CurveRedraw.h"
-#include "core/Protocol.h"
-
 namespace ksr {
 
-std::optional<DeviceReport> HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender,
-                                               CurveRedraw &graph)
+std::optional<DeviceReport> HandleNotification(const AppState &state, PresetModel &model)
 {
     const std::optional<DeviceReport> report = DecodeReport(std::span(state.RxBuffer).first<ReportUsedBytes>());
     if (!report)
         return std::nullopt;
-
-    const int f = report->filter;
-    const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(f)]);
-    auto &image = state.PresetImage;
-    image[o] = static_cast<std::uint8_t>(report->gainStep);
-    {
-        const ControlsUpdate updating(state);
-        controls.SetHScroll20Value(f, image[o]);
-        if (report->kind == DeviceReport::Kind::Notch) {
-            const auto frequency = HighLowBytes(report->frequencyIndex);
-            image[o + 1] = frequency[0];
-            image[o + 2] = frequency[1];
-            image[o + 3] = static_cast<std::uint8_t>(report->widthIndex);
-            controls.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(report->frequencyIndex)]));
-            // The scroll bar follows too, so that a later step starts from here.
-            controls.SetHScroll6Value(f, report->frequencyIndex);
-            controls.SetHScroll30Value(f, image[o + 3]);
-        }
-    }
-
-    {
-        // The device changed the filter itself: the model follows, nothing is sent.
-        const SendingSuppressed quiet(state);
-        sender.SendNotchFilter(f);
-    }
-    graph.RedrawChannel(f);
+    // The device changed the filter itself: the model follows, nothing is sent.
+    if (report->kind == DeviceReport::Kind::Notch)
+        model.SetNotch(report->filter, report->gainStep, report->frequencyIndex, report->widthIndex,
+                       ChangeOrigin::DeviceReport);
+    else
+        model.SetNotchGain(report->filter, report->gainStep, ChangeOrigin::DeviceReport);
     return report;
 }
 
-ReportTakeIn::ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                           CurveRedraw &graph)
-    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph)
+ReportTakeIn::ReportTakeIn(AppState &state, SerialLink &link, PresetModel &model)
+    : state_(state), link_(link), model_(model)
 {
 }
 
@@ -56,7 +31,7 @@ bool ReportTakeIn::TakeInReport()
 {
     if (!link_.TakeNotification())
         return false;
-    const std::optional<DeviceReport> report = HandleNotification(state_, controls_, sender_, graph_);
+    const std::optional<DeviceReport> report = HandleNotification(state_, model_);
     if (report && reportTaken_)
         reportTaken_(*report);
     link_.SendWithoutReply(NotificationAckFrame());

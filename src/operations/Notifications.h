@@ -1,33 +1,28 @@
 #pragma once
 // The notch filters the device reports during a feedback search, taken into
-// the image, the editor row and the curve, without sending anything back,
-// and the take-in of waiting reports with their acknowledgement.
+// the model without sending anything back, and the take-in of waiting
+// reports with their acknowledgement.
 
-#include "core/EditorControls.h"
 #include "core/Protocol.h"
 #include "core/State.h"
 #include "link/SerialLink.h"
-#include "operations/ParameterSending.h"
+#include "operations/PresetModel.h"
 
 #include <functional>
 #include <optional>
 
 namespace ksr {
 
-class CurveRedraw;
-
 // Handles the notification in RxBuffer 0..6. Unknown types, and reports
 // whose filter, frequency, width or gain lie outside their ranges, change
 // nothing. Returns the report taken in, if any.
-std::optional<DeviceReport> HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender,
-                                               CurveRedraw &graph);
+std::optional<DeviceReport> HandleNotification(const AppState &state, PresetModel &model);
 
 // Takes the device's reports off the link, handles each and acknowledges
 // it, whatever it held; needs no window.
 class ReportTakeIn {
 public:
-    ReportTakeIn(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                 CurveRedraw &graph);
+    ReportTakeIn(AppState &state, SerialLink &link, PresetModel &model);
 
     // Told each report taken in, before it is acknowledged.
     void SetReportTaken(std::function<void(const DeviceReport &)> taken) { reportTaken_ = std::move(taken); }
@@ -42,9 +37,7 @@ public:
 private:
     AppState &state_;
     SerialLink &link_;
-    EditorControls &controls_;
-    ParameterSender &sender_;
-    CurveRedraw &graph_;
+    PresetModel &model_;
     std::function<void(const DeviceReport &)> reportTaken_;
 };
 

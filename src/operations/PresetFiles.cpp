@@ -35,9 +35,8 @@ QString PresetFolder(const QString &startDirectory)
     return QFileInfo(lower).isDir() && !QFileInfo(upper).isDir() ? lower : upper;
 }
 
-PresetFiles::PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
-                         UserDialogs &dialogs)
-    : state_(state), controls_(controls), sender_(sender), graph_(graph), dialogs_(dialogs)
+PresetFiles::PresetFiles(AppState &state, PresetModel &model, ParameterSender &sender, UserDialogs &dialogs)
+    : state_(state), model_(model), sender_(sender), dialogs_(dialogs)
 {
 }
 
@@ -73,12 +72,12 @@ void PresetFiles::LoadPresetFromPc()
 
 void PresetFiles::ShowLoadedPreset(const PresetImageArray &image, const QString &fileName)
 {
-    state_.PresetImage = image;
-    controls_.SetEditorBusy(true);
-    ApplyPresetImage(state_, controls_, sender_, graph_);
-    controls_.SetEditorBusy(false);
-    controls_.SetLabel7Caption(QStringLiteral("Preset loaded from PC"));
-    controls_.SetLabel8Caption(fileName);
+    if (busy_)
+        busy_(true);
+    ApplyPresetImage(model_, sender_, image, QStringLiteral("Preset loaded from PC"), fileName,
+                     ChangeOrigin::FileLoad);
+    if (busy_)
+        busy_(false);
 }
 
 void PresetFiles::SavePresetToPc()
@@ -91,7 +90,7 @@ void PresetFiles::SavePresetToPc()
     // The dialog adds the suffix itself; a name that reached us without it still gets it.
     const QString path = WithDefaultSuffix(chosen, request.defaultSuffix);
     QString error;
-    if (!ReplaceFileContents(path, PresetFileBytes(state_.PresetImage), &error))
+    if (!ReplaceFileContents(path, PresetFileBytes(model_.Image()), &error))
         ShowError(QStringLiteral(" The preset could not be saved to %1: %2").arg(QFileInfo(path).fileName(), error));
 }
 

@@ -3,12 +3,12 @@
 // showing a loaded preset. The format itself is core/PresetFile.
 
 #include "core/UserDialogs.h"
-#include "core/EditorControls.h"
 #include "operations/ParameterSending.h"
+#include "operations/PresetModel.h"
+
+#include <functional>
 
 namespace ksr {
-
-class CurveRedraw;
 
 inline constexpr const char *PresetFileFilter = "file preset (*.Fbk)";
 // What a saved preset's name ends with when it was typed without an extension.
@@ -20,15 +20,17 @@ QString PresetFolder(const QString &startDirectory);
 
 class PresetFiles {
 public:
-    PresetFiles(AppState &state, EditorControls &controls, ParameterSender &sender, CurveRedraw &graph,
-                UserDialogs &dialogs);
+    PresetFiles(AppState &state, PresetModel &model, ParameterSender &sender, UserDialogs &dialogs);
 
-    // Reads a chosen file into PresetImage, shows it and sends all of it.
+    // Shows the editor busy (true) or not, while a loaded preset is sent.
+    void SetBusy(std::function<void(bool)> busy) { busy_ = std::move(busy); }
+
+    // Reads a chosen file into the model and sends all of it.
     void LoadPresetFromPc();
-    // Takes the image of a loaded file into PresetImage, shows it and sends
-    // all of it; Label8 shows the file's name.
+    // Takes the image of a loaded file into the model and sends all of it;
+    // the preset is named by the file's name.
     void ShowLoadedPreset(const PresetImageArray &image, const QString &fileName);
-    // Writes PresetImage to a chosen file, ".Fbk" added to a name without
+    // Writes the model's image to a chosen file, ".Fbk" added to a name without
     // extension; the file is replaced only once the new one is complete, and
     // a failure is reported.
     void SavePresetToPc();
@@ -37,9 +39,9 @@ private:
     void ShowError(const QString &text);
 
     AppState &state_;
-    EditorControls &controls_;
+    PresetModel &model_;
     ParameterSender &sender_;
-    CurveRedraw &graph_;
+    std::function<void(bool)> busy_;
     UserDialogs &dialogs_;
 };
 

@@ -1,9 +1,7 @@
 #include "operations/PresetMemory.h"
 
-#include "core/CurveRedraw.h"
-#include "core/Protocol.h"
-#include "operations/ApplyPresetImage.h"
 #include "core/AnsiText.h"
+#include "core/Protocol.h"
 
 #include <algorithm>
 
@@ -15,10 +13,9 @@ const QString DumpingText = QStringLiteral("Dumping memory: please wait ");
 
 } // namespace
 
-PresetMemory::PresetMemory(AppState &state, SerialLink &link, EditorControls &controls, ParameterSender &sender,
-                           CurveRedraw &graph, DumpDisplay &display, UserDialogs &dialogs)
-    : state_(state), link_(link), controls_(controls), sender_(sender), graph_(graph), display_(display),
-      dialogs_(dialogs)
+PresetMemory::PresetMemory(AppState &state, SerialLink &link, PresetModel &model, DumpDisplay &display,
+                           UserDialogs &dialogs)
+    : state_(state), link_(link), model_(model), display_(display), dialogs_(dialogs)
 {
 }
 
@@ -62,8 +59,6 @@ void PresetMemory::DumpDeviceMemory()
     }
     state_.CurrentPresetName = AnsiToString(reader.Values(currentNameAt, NameLength));
     TakeCurrentSettings(block);
-
-    FillEditorSuppressed();
     // Settings that were never read are not sent back over the device's own.
     if (block)
         SendSettingsAfterDump();
@@ -73,32 +68,31 @@ void PresetMemory::DumpDeviceMemory()
 
 void PresetMemory::TakeCurrentSettings(const std::optional<BlockArray> &block)
 {
+    PresetImageArray image = model_.Image();
     if (block) {
-        std::copy(block->begin(), block->end(), state_.PresetImage.begin());
+        std::copy(block->begin(), block->end(), image.begin());
+        FillEditor(image);
         return;
     }
     // Nothing of the block was taken: the editor shows the flat preset, as
     // in demo mode, not an image never filled.
-    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
+    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
     dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
                           QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
+    FillEditor(image);
 }
 
-void PresetMemory::FillEditorSuppressed()
+void PresetMemory::FillEditor(const PresetImageArray &image)
 {
     display_.SetEditorVisible(false);
-    state_.LinkFlag = 0;
-    {
-        const SendingSuppressed quiet(state_);
-        ApplyPresetImage(state_, controls_, sender_, graph_);
-    }
+    model_.LoadPreset(image, ChangeOrigin::DeviceDump);
     display_.SetEditorVisible(true);
 }
 
 void PresetMemory::SendSettingsAfterDump()
 {
-    const AutoSearchSettings left = AutoSearchSettingsOf(state_.PresetImage, 0);
-    const AutoSearchSettings right = AutoSearchSettingsOf(state_.PresetImage, 1);
+    const AutoSearchSettings left = AutoSearchSettingsOf(model_.Image(), 0);
+    const AutoSearchSettings right = AutoSearchSettingsOf(model_.Image(), 1);
     link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Both, left, SearchRun::Off));
     link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Left, left, SearchRun::Off));
     link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Right, right, SearchRun::Off));
@@ -113,8 +107,9 @@ void PresetMemory::FillDemoPresets()
         state_.PresetNames[i] = e < FixedPresetCount ? DefaultPresetNames[i] : EmptyPresetName;
     }
     state_.CurrentPresetName = FlatPresetName;
-    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), state_.PresetImage.begin());
-    FillEditorSuppressed();
+    PresetImageArray image = model_.Image();
+    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
+    FillEditor(image);
     display_.SetMainCaption(QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
     FinishFill();
 }
@@ -122,12 +117,11 @@ void PresetMemory::FillDemoPresets()
 void PresetMemory::FinishFill()
 {
     display_.RestoreMainPointer();
-    graph_.RedrawBothChannels();
 }
 
-void PresetMemory::ShowPresetTitle()
+void PresetMemory::ShowPresetTitle(ChangeOrigin origin)
 {
-    controls_.SetLabel8Caption(state_.PresetTitle);
+    model_.SetName(state_.PresetTitle, origin);
 }
 
 } // namespace ksr

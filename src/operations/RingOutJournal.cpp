@@ -1,5 +1,7 @@
 #include "operations/RingOutJournal.h"
 
+#include "core/Tables.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,8 +35,8 @@ std::optional<JournalRow> ParseJournalLine(const QByteArray &line)
     return JournalRow{fields, {}};
 }
 
-RingOutJournal::RingOutJournal(const AppState &state, const EditorControls &controls)
-    : state_(state), controls_(controls)
+RingOutJournal::RingOutJournal(const AppState &state, const PresetModel &model)
+    : state_(state), model_(model)
 {
 }
 
@@ -59,9 +61,9 @@ void RingOutJournal::AddReport(const DeviceReport &report)
         report.filter < FiltersPerChannel ? QStringLiteral("Left") : QStringLiteral("Right"),
         QString::number(report.filter % FiltersPerChannel + 1),
         report.kind == DeviceReport::Kind::Notch ? QStringLiteral("placed") : QStringLiteral("gain"),
-        controls_.Text2Text(report.filter),
-        controls_.Text3Text(report.filter),
-        controls_.Text1Text(report.filter),
+        FrequencyText(FreqTable[static_cast<std::size_t>(model_.NotchFrequencyIndex(report.filter))]),
+        TableText(WidthText, model_.NotchWidth(report.filter)),
+        QString::number(model_.NotchGainStep(report.filter) - 45),
     };
     AddLine(PathOf(now.date()), fields.join(QLatin1Char(',')).toUtf8());
 }

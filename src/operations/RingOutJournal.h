@@ -6,9 +6,9 @@
 // comment rows. A journal that cannot be written is said once (until it
 // can be written again), and never stops the search.
 
-#include "core/EditorControls.h"
 #include "core/Protocol.h"
 #include "core/State.h"
+#include "operations/PresetModel.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -41,8 +41,8 @@ std::optional<JournalRow> ParseJournalLine(const QByteArray &line);
 
 class RingOutJournal {
 public:
-    // `controls` show each report's row as the row is written.
-    RingOutJournal(const AppState &state, const EditorControls &controls);
+    // Each report's row is written as `model` holds it.
+    RingOutJournal(const AppState &state, const PresetModel &model);
 
     // What gives the local time of each row: the system's clock unless set.
     void SetNow(std::function<QDateTime()> now) { now_ = std::move(now); }
@@ -55,7 +55,8 @@ public:
     void SetWriteFailed(std::function<void(const QString &message)> failed) { writeFailed_ = std::move(failed); }
 
     // The row of a report just taken in, its frequency, width and gain as
-    // the editor shows the report's row. Nothing in demo mode.
+    // the model holds the report's filter, in the editor's texts. Nothing in
+    // demo mode.
     void AddReport(const DeviceReport &report);
     // A comment row "# text"; line breaks become spaces. Nothing for an empty text.
     void AddNote(const QString &text);
@@ -71,7 +72,7 @@ private:
     std::optional<QString> Append(const QString &path, const QByteArray &line) const;
 
     const AppState &state_;
-    const EditorControls &controls_;
+    const PresetModel &model_;
     std::function<QDateTime()> now_ = [] { return QDateTime::currentDateTime(); };
     std::function<void(const QString &, const QByteArray &)> lineAdded_;
     std::function<void(const QString &)> writeFailed_;

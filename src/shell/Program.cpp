@@ -26,13 +26,14 @@ bool DisplayTooSmall(QSize pixels)
 }
 
 Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end, const QString &settingsPath)
-    : link_(state_, port, clock, dialogs, end), graph_(state_), editor_(*mainWindow_.AddEditor(new FrmEq(graph_))),
-      sender_(state_, link_, editor_), history_(state_, editor_, sender_, graph_), journal_(state_, editor_),
-      reports_(state_, link_, editor_, sender_, graph_), rowEditing_(state_, editor_, sender_, graph_, history_, dialogs),
-      channels_(state_, editor_, sender_, graph_, dialogs),
-      autoEditing_(state_, editor_, sender_, history_, dialogs),
-      editorCommands_(state_, editor_, channels_, history_, dialogs),
-      search_(state_, editor_, link_, editorCommands_,
+    : link_(state_, port, clock, dialogs, end), graph_(model_.Values()),
+      editor_(*mainWindow_.AddEditor(new FrmEq(graph_))), editorView_(state_, model_, editor_, graph_),
+      sender_(link_, model_), editing_(model_, sender_), history_(model_, sender_), journal_(state_, model_),
+      reports_(state_, link_, model_), rowEditing_(state_, editor_, editing_, editorView_, dialogs),
+      channels_(state_, model_, sender_, dialogs),
+      autoEditing_(state_, editor_, editing_, editorView_, dialogs),
+      editorCommands_(state_, model_, editor_, channels_, history_, dialogs),
+      search_(state_, model_, editor_, link_, editorCommands_,
              [this](bool on) {
                  // Notches the device places go into the settings that are live.
                  if (on)
@@ -44,22 +45,27 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                  else
                      notificationPoll_.stop();
              }),
-      presets_(state_, link_, editor_, sender_, graph_, *this, dialogs),
-      devicePresets_(state_, link_, editor_, sender_, graph_, presets_, dialogs),
-      presetFiles_(state_, editor_, sender_, graph_, dialogs),
+      presets_(state_, link_, model_, *this, dialogs), devicePresets_(state_, link_, model_, dialogs),
+      presetFiles_(state_, model_, sender_, dialogs),
       mainCommands_(state_, mainWindow_, channels_, devicePresets_, presetFiles_, history_, dialogs),
       library_(state_, link_, devicePresets_), libraryCommands_(state_, library_, dialogs, &mainWindow_),
       heldControls_(editor_, history_), viewSettings_(settingsPath), port_(port),
       dialogs_(dialogs), end_(end)
 {
-    // Clearing the box from the program runs the link handling as a click
-    // does; the history setting it back or forth does not.
-    QObject::connect(editor_.Check2, &QCheckBox::toggled, &editor_, [this] {
+    // A click on the link box links or unlinks; the box then shows the
+    // link as it stands, cleared again when the user declined the copy.
+    QObject::connect(editor_.Check2, &QCheckBox::toggled, &editor_, [this](bool ticked) {
         if (state_.UpdatingControls)
             return;
-        const EditStepScope step(history_);
-        channels_.LinkChannels();
+        {
+            const EditStepScope step(history_);
+            channels_.LinkChannels(ticked);
+        }
+        editorView_.ShowLink();
     });
+    const auto editorBusy = [this](bool on) { editor_.SetEditorBusy(on); };
+    channels_.SetBusy(editorBusy);
+    presetFiles_.SetBusy(editorBusy);
     history_.SetChanged([this] { mainCommands_.UpdateCommandButtons(state_.SearchActive); });
     // Each report's row goes to the journal before the report is acknowledged.
     reports_.SetReportTaken([this](const DeviceReport &report) { journal_.AddReport(report); });
@@ -84,9 +90,6 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     // A timer of the main window: it waits, as the window's others do, while
     // the device is busy.
     notificationPoll_.setParent(&mainWindow_);
-    sender_.SetAutoWidthsChanged([this](int c) {
-        graph_.RedrawFilters(c, state_.ChannelSettings[SettingIndex(AutoCountSlot, c)]);
-    });
     link_.SetReportHandler([this] { reports_.TakeInAllReports(); });
     QObject::connect(&notificationPoll_, &QTimer::timeout, &mainWindow_, [this] { PollNotifications(); });
     port_.SetArrivalHandler([this] { PollNotifications(); });
@@ -234,9 +237,8 @@ void Program::CompleteStartup()
     mainWindow_.Timer3->start(CompareMilliseconds);
     state_.CurrentPresetName.clear();
     state_.PresetTitle = state_.CurrentPresetName;
-    presets_.ShowPresetTitle();
-    editor_.SetLabel7Caption(QStringLiteral("Preset loaded from Device"));
-    editor_.SetLabel8Caption(state_.CurrentPresetName);
+    model_.SetCaptions(QStringLiteral("Preset loaded from Device"), state_.CurrentPresetName,
+                       ChangeOrigin::DeviceDump);
     // The history starts here, with what was read from the device.
     mainCommands_.UpdateCommandButtons(false);
     stageView_->RestoreSaved();
@@ -282,13 +284,13 @@ bool Program::MDIForm_QueryUnload()
 
 void Program::Timer3_Timer()
 {
-    CompareChannels(state_);
+    CompareChannels(state_, model_);
     mainWindow_.Timer3->setInterval(CompareMilliseconds);
 }
 
-void Program::ApplyPresetImage()
+void Program::ApplyPresetImage(const PresetImageArray &image)
 {
-    ksr::ApplyPresetImage(state_, editor_, sender_, graph_);
+    ksr::ApplyPresetImage(model_, sender_, image, model_.Source(), model_.Name(), ChangeOrigin::FileLoad);
 }
 
 void Program::PollNotifications()

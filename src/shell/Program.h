@@ -6,6 +6,7 @@
 
 #include "editor/AutoSettingsEditing.h"
 #include "editor/EditorCommands.h"
+#include "editor/EditorView.h"
 #include "editor/FeedbackSearch.h"
 #include "editor/FrmEq.h"
 #include "editor/HeldControls.h"
@@ -15,7 +16,9 @@
 #include "operations/ChannelOperations.h"
 #include "operations/EditHistory.h"
 #include "operations/Notifications.h"
+#include "operations/ParameterEditing.h"
 #include "operations/ParameterSending.h"
+#include "operations/PresetModel.h"
 #include "core/State.h"
 #include "operations/DumpDisplay.h"
 #include "operations/DevicePresets.h"
@@ -80,6 +83,11 @@ public:
     // The parts that windows, tests and the benchmark drive from outside.
     AppState &State() { return state_; }
     const AppState &State() const { return state_; }
+    // The model of both channels, which every view observes.
+    PresetModel &Model() { return model_; }
+    const PresetValues &Values() const { return model_.Values(); }
+    // A user's change of one parameter, as the editor makes it.
+    ParameterEditing &Editing() { return editing_; }
     SerialLink &Link() { return link_; }
     ResponseGraph &Graph() { return graph_; }
     FrmSplash &Splash() { return splash_; }
@@ -101,8 +109,8 @@ public:
     void ShowJournalWindow();
     // How the journal window opens a folder; the desktop's by default.
     void SetUrlOpener(std::function<bool(const QUrl &)> open) { openUrl_ = std::move(open); }
-    // Shows PresetImage in the editor and sends all of it.
-    void ApplyPresetImage();
+    // Takes `image` as a whole, as a loaded file, and sends all of it.
+    void ApplyPresetImage(const PresetImageArray &image);
 
     // The View menu: the editor's zoom, fit to the window, the dark look.
     StageView &View() { return *stageView_; }
@@ -131,12 +139,15 @@ private:
     void ApplyLook(bool dark);
 
     AppState state_;
+    PresetModel model_;
     SerialLink link_;
     ResponseGraph graph_;
     FrmSplash splash_;
     MdiFrmMain mainWindow_;
     FrmEq &editor_;
+    EditorView editorView_;
     ParameterSender sender_;
+    ParameterEditing editing_;
     EditHistory history_;
     RingOutJournal journal_;
     ReportTakeIn reports_;

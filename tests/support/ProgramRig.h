@@ -77,9 +77,9 @@ inline sim::Preset FlatPresetWithAutoCounts(int left, int right)
     return p;
 }
 
-inline QByteArray ImageBytes(const AppState &state, int from, int count)
+inline QByteArray ImageBytes(const PresetValues &values, int from, int count)
 {
-    return QByteArray(reinterpret_cast<const char *>(state.PresetImage.data()) + from, count);
+    return QByteArray(reinterpret_cast<const char *>(values.PresetImage.data()) + from, count);
 }
 
 } // namespace ksr::test
