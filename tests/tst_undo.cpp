@@ -142,6 +142,8 @@ void ReadThroughTheWindow(ProgramRig &rig, int e)
 } // namespace
 
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(std::function<void(ksr::FrmEq &)>)
+Q_DECLARE_METATYPE(std::function<void(ksr::ParameterEditing &, const ksr::PresetModel &)>)
 
 class UndoTest : public QObject {
     Q_OBJECT
@@ -306,6 +308,109 @@ private slots:
             QCOMPARE(rig_->Writes().size(), undoFrames);
         QVERIFY(!Main().RedoButton->isEnabled());
         QVERIFY(!rig_->end.Ended());
+    }
+
+    // A change that does not come from the editor (the model changed as a
+    // remote client changes it): the editor shows it and the curves draw it
+    // as they show the same edit made in the editor, it goes out with that
+    // edit's frames, and Undo takes it back as one step.
+    void changeFromOutsideTheEditorIsAnEdit_data()
+    {
+        using A = QAbstractSlider;
+        using Outside = std::function<void(ParameterEditing &, const PresetModel &)>;
+        QTest::addColumn<std::function<void(FrmEq &)>>("inEditor");
+        QTest::addColumn<Outside>("outside");
+        QTest::addColumn<bool>("linked");
+        const auto remote = ChangeOrigin::Remote;
+        QTest::newRow("gain") << std::function<void(FrmEq &)>([](FrmEq &e) { Step(e.HScroll20[5], A::SliderSingleStepAdd); })
+                              << Outside([remote](ParameterEditing &edit, const PresetModel &m) {
+                                     edit.EditNotchGain(5, m.NotchGainStep(5) + 1, remote);
+                                 })
+                              << false;
+        QTest::newRow("frequency, linked")
+            << std::function<void(FrmEq &)>([](FrmEq &e) { Step(e.HScroll6[14], A::SliderSingleStepSub); })
+            << Outside([remote](ParameterEditing &edit, const PresetModel &m) {
+                   edit.EditNotchFrequency(14, m.NotchFrequencyIndex(14) - 1, remote);
+               })
+            << true;
+        QTest::newRow("automatic width")
+            << std::function<void(FrmEq &)>([](FrmEq &e) { Step(e.HScroll2[0], A::SliderSingleStepAdd); })
+            << Outside([remote](ParameterEditing &edit, const PresetModel &m) {
+                   edit.EditSetting(SettingControl::HScroll2, 0, m.SettingPosition(SettingControl::HScroll2, 0) + 1,
+                                    remote);
+               })
+            << false;
+        QTest::newRow("count, linked")
+            << std::function<void(FrmEq &)>([](FrmEq &e) { Step(e.HScroll1[1], A::SliderSingleStepAdd); })
+            << Outside([remote](ParameterEditing &edit, const PresetModel &m) {
+                   edit.EditSetting(SettingControl::HScroll1, 1, m.SettingPosition(SettingControl::HScroll1, 1) + 1,
+                                    remote);
+               })
+            << true;
+    }
+
+    void changeFromOutsideTheEditorIsAnEdit()
+    {
+        using Outside = std::function<void(ParameterEditing &, const PresetModel &)>;
+        QFETCH(std::function<void(FrmEq &)>, inEditor);
+        QFETCH(Outside, outside);
+        QFETCH(bool, linked);
+        // The same edit made in the editor, for what it shows and sends.
+        StartWith(StartPreset());
+        if (linked)
+            LinkWithCopy();
+        rig_->port.ClearWrites();
+        inEditor(Editor());
+        const QList<QByteArray> editFrames = rig_->Writes();
+        const QStringList editShown = EditorState(P());
+        const std::array<std::vector<QPoint>, 2> editDrawn = {P().Graph().CurvePoints(0), P().Graph().CurvePoints(1)};
+
+        StartWith(StartPreset());
+        if (linked)
+            LinkWithCopy();
+        const QStringList before = EditorState(P());
+        const QByteArray deviceBefore = DeviceSettings(*rig_);
+        const std::size_t steps = P().History().UndoCount();
+        rig_->port.ClearWrites();
+        outside(P().Editing(), P().Model());
+        QVERIFY(!editFrames.isEmpty());
+        QCOMPARE(rig_->Writes(), editFrames);
+        QCOMPARE(EditorState(P()), editShown);
+        QCOMPARE(P().Graph().CurvePoints(0), editDrawn[0]);
+        QCOMPARE(P().Graph().CurvePoints(1), editDrawn[1]);
+        QCOMPARE(P().History().UndoCount(), steps + 1);
+
+        Main().UndoButton->click();
+        QCOMPARE(EditorState(P()), before);
+        QCOMPARE(DeviceSettings(*rig_), deviceBefore);
+    }
+
+    // A notch the device places, told to the model from outside the editor:
+    // shown, written to the journal with the texts the editor shows, and no
+    // step of the history.
+    void reportFromTheModelIsJournaledNotUndone()
+    {
+        StartWith(StartPreset());
+        const std::size_t steps = P().History().UndoCount();
+        QStringList lines;
+        P().Journal().SetLineAdded([&lines](const QString &, const QByteArray &line) { lines << QString::fromUtf8(line); });
+        DeviceReport report{};
+        report.kind = DeviceReport::Kind::Notch;
+        report.filter = 2;
+        report.gainStep = 33;
+        report.frequencyIndex = 500;
+        report.widthIndex = 1;
+        P().Model().SetNotch(report.filter, report.gainStep, report.frequencyIndex, report.widthIndex,
+                             ChangeOrigin::DeviceReport);
+        P().Journal().AddReport(report);
+        QCOMPARE(Editor().HScroll20[2]->value(), 33);
+        QCOMPARE(lines.size(), 1);
+        const QStringList fields = lines.front().split(QLatin1Char(','));
+        QCOMPARE(fields.mid(4), (QStringList{Editor().Text2[2]->text(), Editor().Text3[2]->text(),
+                                             Editor().Text1[2]->text()}));
+        QCOMPARE(fields.mid(4), (QStringList{FrequencyText(FreqTable[500]), QStringLiteral("1/20"), QStringLiteral("-12")}));
+        QCOMPARE(P().History().UndoCount(), steps);
+        QVERIFY(rig_->Writes().isEmpty());
     }
 
     // A held arrow that repeats, a press let go during the device's wait on
