@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -135,6 +136,23 @@ QRect ItemCheckSquare(const QTreeWidget &tree, QTreeWidgetItem *item)
     const QRect square = tree.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &tree);
     return QRect(tree.viewport()->mapTo(tree.window(), square.topLeft()), square.size());
 }
+// The square of a checkable entry of a shown menu, in the menu's pixels: in
+// the entry's first column (before its text, clear of the menu's frame),
+// what stands out at all from the menu's background.
+QRect MenuCheckSquare(QMenu &menu, QAction *action)
+{
+    const QImage picture = menu.grab().toImage();
+    const QRect item = menu.actionGeometry(action);
+    const QRect column(item.left() + 2, item.top() + 2, item.height() + 2, item.height() - 4);
+    const unsigned background = CommonColourOnRing(picture.copy(column), 0);
+    QRect square;
+    for (int y = column.top(); y <= column.bottom(); ++y)
+        for (int x = column.left(); x <= column.right(); ++x)
+            if (ContrastRatio(PixelAt(picture, x, y), background) > 1.1)
+                square |= QRect(x, y, 1, 1);
+    return square;
+}
+
 } // namespace
 
 class LookTest : public QObject {
@@ -244,7 +262,8 @@ private slots:
 
     // In the dark look the square of every check box stands out from the
     // background around it, ticked or not: the editor's search and link
-    // boxes, the restore's safety backup and the ticks of its entries.
+    // boxes, the restore's safety backup and the ticks of its entries, the
+    // View menu's checkable entries.
     void darkCheckBoxesStandOut_data()
     {
         QTest::addColumn<double>("contrast");
@@ -274,6 +293,15 @@ private slots:
             entry->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
             QTest::addRow("restore entry, %s", state)
                 << IndicatorEdgeContrast(restore, ItemCheckSquare(*restore.Entries, entry));
+            // The View menu's fit to the window (the dark look's own entry
+            // stays ticked).
+            StageView &view = rig.program.View();
+            view.FitAction->setChecked(ticked);
+            view.Menu->popup(QPoint(0, 0));
+            QVERIFY(QTest::qWaitForWindowExposed(view.Menu));
+            QTest::addRow("View menu, fit, %s", state)
+                << IndicatorEdgeContrast(*view.Menu, MenuCheckSquare(*view.Menu, view.FitAction));
+            view.Menu->hide();
         }
     }
     void darkCheckBoxesStandOut()
