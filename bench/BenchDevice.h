@@ -1,28 +1,21 @@
 #pragma once
 // A simulator at 4800 baud in a folder of its own, the port to it, and the
-// programs started against it.
+// program started against it: the tests' whole-program rig on the
+// simulator's line, with dialogs that answer by themselves.
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <cstdio>
-#include <memory>
 
 #include "BenchSupport.h"
 #include "FullDeviceState.h"
-#include "link/SystemSerialPort.h"
-#include "shell/Program.h"
-#include "sim/SimProcess.h"
+#include "support/SimulatorRig.h"
 
 namespace ksr::bench {
 
-struct BenchDevice {
-    QTemporaryDir folder;
-    sim::SimProcess sim;
-    SteadyClock clock;
-    std::unique_ptr<SystemSerialPort> port;
-    AutoDialogs dialogs;
-    NoteEnd end;
+// The port reaches the simulator directly: the library's figures run two at once.
+struct BenchDevice : test::BasicProgramRig<test::SimulatorLine, AutoDialogs, NoteEnd> {
+    BenchDevice() { ports = test::SimPorts::Direct; }
 
     // Starts the simulator on `state` with `extra` options, and makes its
     // folder the current one; false when it did not start.
@@ -31,21 +24,17 @@ struct BenchDevice {
         if (!StartSimAt4800(sim, folder, state, extra))
             return false;
         QDir::setCurrent(folder.path());
-        port = std::make_unique<SystemSerialPort>(clock, [path = sim.PortPath()](int) { return path; });
         return true;
     }
-    // A program started against the simulator; none when it did not find it.
-    std::unique_ptr<Program> StartProgram()
+    // The program started against the simulator; none when it did not find it.
+    Program *StartProgram()
     {
-        // The view's choices in the bench's folder, never the user's.
-        auto program = std::make_unique<Program>(*port, clock, dialogs, end, folder.filePath(QStringLiteral("view.ini")));
-        program->SplashForm_Load();
-        program->SplashTimer1_Timer();
-        if (program->State().DemoMode || end.ended) {
+        Start();
+        if (program.State().DemoMode || end.ended) {
             std::fprintf(stderr, "no device on %s\n", qPrintable(sim.PortPath()));
             return nullptr;
         }
-        return program;
+        return &program;
     }
     // False, with the messages on stderr, when a message box came or the program ended.
     bool Quiet() const

@@ -118,7 +118,7 @@ bool LibraryFigures()
     BenchDevice windowDevice;
     if (!cliDevice.Open({}, OneSlotState()) || !windowDevice.Open({}, OneSlotState()))
         return false;
-    const std::unique_ptr<Program> program = windowDevice.StartProgram();
+    Program *const program = windowDevice.StartProgram();
     if (!program)
         return false;
     LibraryCommands &library = program->Library();

@@ -153,7 +153,7 @@ bool JournalFigures()
     BenchDevice device;
     if (!device.Open({QStringLiteral("--report-every"), QStringLiteral("100")}))
         return false;
-    const std::unique_ptr<Program> program = device.StartProgram();
+    Program *const program = device.StartProgram();
     if (!program)
         return false;
     // The program's own listener, as its constructor sets it.
@@ -186,7 +186,7 @@ bool TcpFigures(double dumpLine, double storeLine)
     BenchDevice device;
     if (!device.Open(sim::SimProcess::TcpLoopback()))
         return false;
-    const std::unique_ptr<Program> started = device.StartProgram();
+    Program *const started = device.StartProgram();
     if (!started)
         return false;
     Program &program = *started;

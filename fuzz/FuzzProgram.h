@@ -3,10 +3,7 @@
 // types into the editor's boxes: one instance for the fuzzer's process,
 // started against a device, with dialogs that answer by themselves.
 
-#include "shell/Program.h"
-#include "sim/InProcessPort.h"
-#include "sim/SimDevice.h"
-#include "sim/VirtualClock.h"
+#include "support/ProgramRig.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,24 +28,17 @@ public:
     void EndProgram(int) override {}
 };
 
-struct FuzzProgram {
-    QTemporaryDir &folder;
-    sim::VirtualClock clock;
-    sim::SimDevice device;
-    sim::InProcessPort port{clock};
-    QuietDialogs dialogs;
-    NoEnd end;
-    Program program{port, clock, dialogs, end, folder.filePath(QStringLiteral("view.ini"))};
-
-    explicit FuzzProgram(QTemporaryDir &startFolder) : folder(startFolder)
+// The tests' whole-program rig on the in-process line, its folder made in
+// `within`, which goes with the process (the rig never does).
+struct FuzzProgram : test::BasicProgramRig<test::InProcessLine, QuietDialogs, NoEnd> {
+    // `fuzzerFolder`, the current folder before the rig made its own the
+    // current one: start-up takes the current folder as its own, the
+    // fuzzer's paths stay relative to the one it was started in.
+    explicit FuzzProgram(const QTemporaryDir &within, const QString &fuzzerFolder = QDir::currentPath())
+        : BasicProgramRig(test::RigPlaces{{}, {}, within.path()})
     {
-        // Start-up takes the current folder as its own; the fuzzer's paths
-        // stay relative to the one it was started in.
-        const QString fuzzerFolder = QDir::currentPath();
-        QDir::setCurrent(folder.path());
-        port.AttachDevice(1, &device);
-        program.SplashForm_Load();
-        program.SplashTimer1_Timer();
+        AttachDevice();
+        Start();
         QDir::setCurrent(fuzzerFolder);
     }
 
@@ -59,8 +49,7 @@ struct FuzzProgram {
     void EndRun()
     {
         QCoreApplication::sendPostedEvents();
-        port.ClearWrites();
-        device.ClearReceivedFrames();
+        ForgetFrames();
     }
 };
 

@@ -3,15 +3,8 @@
 // against ksr704-sim on a pseudo-terminal, compared with a fault-free run.
 
 #include "support/FaultOperations.h"
-#include "support/ScriptedDialogs.h"
+#include "support/SimulatorRig.h"
 
-#include "link/PortNames.h"
-#include "link/SystemSerialPort.h"
-#include "shell/Program.h"
-#include "sim/SimProcess.h"
-
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -66,31 +59,26 @@ public:
     PtyRun(Operation op, int silent) : PtyRun(op, SilentArguments(op, silent)) {}
     PtyRun(Operation op, const QStringList &faults) : op_(op)
     {
-        started_ = sim_.Start(QStringList{QStringLiteral("--fast")} + faults);
-        qputenv("KSR704_PORTS", sim_.PortPath().toLocal8Bit());
-        QDir::setCurrent(folder_.path());
+        started_ = rig_.StartSim(SimPace::Unpaced, faults);
     }
-    ~PtyRun() { qunsetenv("KSR704_PORTS"); }
-    PtyRun(const PtyRun &) = delete;
-    PtyRun &operator=(const PtyRun &) = delete;
 
     bool Started() const { return started_; }
 
     Snapshot Perform()
     {
         if (!StartsTheProgram(op_))
-            StartProgram();
+            rig_.Start();
         Snapshot shot;
-        const AppState &s = program_.State();
+        const AppState &s = rig_.program.State();
         shot.imageBefore = Image();
-        const double start = clock_.NowSeconds();
-        PerformOperation(op_, program_, dialogs_, [this] { StartProgram(); });
-        shot.seconds = clock_.NowSeconds() - start;
+        const double start = rig_.clock.NowSeconds();
+        PerformOperation(op_, rig_.program, rig_.dialogs, [this] { rig_.Start(); });
+        shot.seconds = rig_.clock.NowSeconds() - start;
         shot.image = Image();
         for (const QString &name : s.PresetNames)
             shot.names << name;
-        shot.texts = dialogs_.Texts();
-        shot.exitCodes = end_.exitCodes;
+        shot.texts = rig_.dialogs.Texts();
+        shot.exitCodes = rig_.end.exitCodes;
         if (!s.ProgramEnding && !s.DemoMode) {
             shot.currentSettings = DeviceBlock(CurrentSettingsSelector);
             shot.storedSlot = DeviceBlock(static_cast<std::uint8_t>(FixedPresetCount + StoreSlot));
@@ -101,31 +89,19 @@ public:
 private:
     QByteArray Image() const
     {
-        return QByteArray(reinterpret_cast<const char *>(program_.Values().PresetImage.data()), PresetImageBytes);
-    }
-
-    void StartProgram()
-    {
-        program_.SplashForm_Load();
-        program_.SplashTimer1_Timer();
+        return QByteArray(reinterpret_cast<const char *>(rig_.program.Values().PresetImage.data()), PresetImageBytes);
     }
 
     QByteArray DeviceBlock(std::uint8_t selector)
     {
-        if (!program_.Link().ReadPresetBlock(selector))
+        if (!rig_.program.Link().ReadPresetBlock(selector))
             return QByteArrayLiteral("<not read>");
-        return QByteArray(reinterpret_cast<const char *>(program_.State().RxBuffer.data()), BlockBytes);
+        return QByteArray(reinterpret_cast<const char *>(rig_.program.State().RxBuffer.data()), BlockBytes);
     }
 
     Operation op_;
-    sim::SimProcess sim_;
+    SimulatorRig rig_;
     bool started_ = false;
-    QTemporaryDir folder_;
-    SteadyClock clock_;
-    SystemSerialPort port_{clock_, SystemPortDevicePath};
-    ScriptedDialogs dialogs_;
-    RecordingProgramEnd end_;
-    Program program_{port_, clock_, dialogs_, end_, folder_.filePath(QStringLiteral("view.ini"))};
 };
 
 } // namespace

@@ -8,17 +8,26 @@
 #include "core/LookColours.h"
 #include "journal/FrmJournal.h"
 #include "journal/JournalPlot.h"
+#include "presets/RestoreDialog.h"
 #include "shell/StageLook.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTest>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <tuple>
 
 using namespace ksr;
 using namespace ksr::test;
@@ -50,6 +59,98 @@ unsigned PixelAt(const QImage &image, int x, int y)
 void MarkFirstRowAutomatic(Program &program)
 {
     program.Editor().SetRowEnabled(0, false);
+}
+
+
+// The squares of check boxes stand out from what is around them by this.
+constexpr double IndicatorEdgeRatio = 3.0;
+
+// The colour most pixels of `image` have on the ring `inset` pixels inside its edge.
+unsigned CommonColourOnRing(const QImage &image, int inset)
+{
+    QHash<unsigned, int> counts;
+    const QRect ring = image.rect().adjusted(inset, inset, -inset, -inset);
+    for (int x = ring.left(); x <= ring.right(); ++x) {
+        ++counts[PixelAt(image, x, ring.top())];
+        ++counts[PixelAt(image, x, ring.bottom())];
+    }
+    for (int y = ring.top() + 1; y < ring.bottom(); ++y) {
+        ++counts[PixelAt(image, ring.left(), y)];
+        ++counts[PixelAt(image, ring.right(), y)];
+    }
+    unsigned common = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most)
+            std::tie(common, most) = std::pair(it.key(), it.value());
+    return common;
+}
+
+// How the square of a check box at `square` (in `form`'s pixels) stands
+// out from the background around it, as the form draws both: at the
+// middle of each side the edge's pixel (within a pixel of the square's
+// border) that stands out most; the least of the four sides.
+double IndicatorEdgeContrast(QWidget &form, const QRect &square)
+{
+    constexpr int Margin = 3;
+    const QImage picture = form.grab(square.adjusted(-Margin, -Margin, Margin, Margin)).toImage();
+    const unsigned background = CommonColourOnRing(picture, 1);
+    const QRect inside = picture.rect().adjusted(Margin, Margin, -Margin, -Margin);
+    const QPoint middle = inside.center();
+    double least = 21.0;
+    for (int side = 0; side < 4; ++side) {
+        double most = 1.0;
+        for (int d = -1; d <= 1; ++d) {
+            const QPoint at = side == 0   ? QPoint(inside.left() + d, middle.y())
+                              : side == 1 ? QPoint(inside.right() + d, middle.y())
+                              : side == 2 ? QPoint(middle.x(), inside.top() + d)
+                                          : QPoint(middle.x(), inside.bottom() + d);
+            most = std::max(most, ContrastRatio(PixelAt(picture, at.x(), at.y()), background));
+        }
+        least = std::min(least, most);
+    }
+    return least;
+}
+
+// The square of a check box, in the pixels of `form`, which holds it.
+QRect CheckBoxSquare(const QCheckBox &box, const QWidget &form)
+{
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    const QRect square = box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
+    return QRect(box.mapTo(&form, square.topLeft()), square.size());
+}
+
+// The square of the first column's check of a tree's row, in its window's pixels.
+QRect ItemCheckSquare(const QTreeWidget &tree, QTreeWidgetItem *item)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(tree.viewport());
+    option.rect = tree.visualItemRect(item);
+    option.rect.setWidth(tree.columnWidth(0));
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = item->text(0);
+    option.checkState = item->checkState(0);
+    option.font = tree.font();
+    option.fontMetrics = tree.fontMetrics();
+    const QRect square = tree.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &tree);
+    return QRect(tree.viewport()->mapTo(tree.window(), square.topLeft()), square.size());
+}
+// The square of a checkable entry of a shown menu, in the menu's pixels: in
+// the entry's first column (before its text, clear of the menu's frame),
+// what stands out at all from the menu's background.
+QRect MenuCheckSquare(QMenu &menu, QAction *action)
+{
+    const QImage picture = menu.grab().toImage();
+    const QRect item = menu.actionGeometry(action);
+    const QRect column(item.left() + 2, item.top() + 2, item.height() + 2, item.height() - 4);
+    const unsigned background = CommonColourOnRing(picture.copy(column), 0);
+    QRect square;
+    for (int y = column.top(); y <= column.bottom(); ++y)
+        for (int x = column.left(); x <= column.right(); ++x)
+            if (ContrastRatio(PixelAt(picture, x, y), background) > 1.1)
+                square |= QRect(x, y, 1, 1);
+    return square;
 }
 
 } // namespace
@@ -159,6 +260,56 @@ private slots:
                      qPrintable(QStringLiteral("a bright area: %1").arg(background, 6, 16)));
     }
 
+    // In the dark look the square of every check box stands out from the
+    // background around it, ticked or not: the editor's search and link
+    // boxes, the restore's safety backup and the ticks of its entries, the
+    // View menu's checkable entries.
+    void darkCheckBoxesStandOut_data()
+    {
+        QTest::addColumn<double>("contrast");
+        ProgramRig rig;
+        rig.StartWithDevice();
+        rig.program.SetDarkLook(true);
+        RestoreDialog restore(RestorePlan{}, rig.program.State(), QStringLiteral("/safety"));
+        restore.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&restore));
+        // Each box with the form it is drawn on: the editor reaches beyond
+        // the main window's area, and is grabbed whole.
+        QList<std::pair<QCheckBox *, QWidget *>> boxes;
+        for (QWidget *form : {static_cast<QWidget *>(&rig.program.Editor()), static_cast<QWidget *>(&restore)})
+            for (QCheckBox *box : form->findChildren<QCheckBox *>())
+                boxes.append({box, form});
+        QCOMPARE(boxes.size(), 5);
+        QCOMPARE(rig.program.MainWindow().findChildren<QCheckBox *>().size(), 4); // the editor's
+        QTreeWidgetItem *entry = restore.Entries->topLevelItem(0);
+        for (const bool ticked : {false, true}) {
+            const char *state = ticked ? "ticked" : "not ticked";
+            for (const auto &[box, form] : boxes) {
+                const QSignalBlocker quiet(box);
+                box->setChecked(ticked);
+                QTest::addRow("%s, %s", qPrintable(box->objectName()), state)
+                    << IndicatorEdgeContrast(*form, CheckBoxSquare(*box, *form));
+            }
+            entry->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+            QTest::addRow("restore entry, %s", state)
+                << IndicatorEdgeContrast(restore, ItemCheckSquare(*restore.Entries, entry));
+            // The View menu's fit to the window (the dark look's own entry
+            // stays ticked).
+            StageView &view = rig.program.View();
+            view.FitAction->setChecked(ticked);
+            view.Menu->popup(QPoint(0, 0));
+            QVERIFY(QTest::qWaitForWindowExposed(view.Menu));
+            QTest::addRow("View menu, fit, %s", state)
+                << IndicatorEdgeContrast(*view.Menu, MenuCheckSquare(*view.Menu, view.FitAction));
+            view.Menu->hide();
+        }
+    }
+    void darkCheckBoxesStandOut()
+    {
+        QFETCH(double, contrast);
+        QVERIFY2(contrast >= IndicatorEdgeRatio, qPrintable(QStringLiteral("%1:1").arg(contrast)));
+    }
+
     // In the dark look a row under automatic control has a background
     // clearly its own, next to a row of the user's whether that is open or
     // locked by a search.
@@ -194,8 +345,16 @@ private slots:
         MarkFirstRowAutomatic(rig.program);
         rig.program.Graph().RedrawBothChannels();
         const QImage picture = rig.program.Graph().Picture(1);
+        QWidget &band = *rig.program.Editor().TopBand;
+        {
+            // A ticked box next to the others, its tick alone.
+            const QSignalBlocker quiet(rig.program.Editor().Check1[1]);
+            rig.program.Editor().Check1[1]->setChecked(true);
+        }
+        const QImage bandBefore = band.grab().toImage();
         rig.program.SetDarkLook(true);
         rig.program.SetDarkLook(false);
+        QTest::newRow("editor's top band, pixels that differ") << unsigned(band.grab().toImage() != bandBefore) << 0u;
 
         const QPalette app = QApplication::palette();
         for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})

@@ -3,16 +3,10 @@
 // programs, and a report waiting when the search is stopped reaches the
 // editor.
 
-#include "support/ScriptedDialogs.h"
-
-#include "link/PortNames.h"
-#include "link/SystemSerialPort.h"
-#include "shell/Program.h"
-#include "sim/SimProcess.h"
+#include "support/SimulatorRig.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -23,23 +17,21 @@ using namespace ksr::test;
 
 namespace {
 
-// The whole program, started in `folder`, on the real serial port path.
-struct PtyProgram {
-    SteadyClock clock;
-    SystemSerialPort port{clock, SystemPortDevicePath};
-    ScriptedDialogs dialogs;
-    RecordingProgramEnd end;
-    // The view's choices in a file of its own, never the user's.
-    QTemporaryDir settings;
-    Program program{port, clock, dialogs, end, settings.filePath(QStringLiteral("view.ini"))};
+// Starts the rig's simulator with `pace` and `options`, then the program on
+// the port KSR704_PORTS names; false when the simulator did not start.
+bool StartIn(SimulatorRig &remote, SimPace pace, const QStringList &options)
+{
+    if (!remote.StartSim(pace, options))
+        return false;
+    remote.Start();
+    return true;
+}
 
-    explicit PtyProgram(const QString &folder)
-    {
-        QDir::setCurrent(folder);
-        program.SplashForm_Load();
-        program.SplashTimer1_Timer();
-    }
-};
+// A start folder that outlives the program, for a restart in it.
+RigPlaces StartFolder(const QTemporaryDir &folder)
+{
+    return RigPlaces{{}, folder.path(), {}};
+}
 
 QByteArray Image(const PresetValues &values)
 {
@@ -87,13 +79,11 @@ private slots:
         QFETCH(QStringList, line);
         QTemporaryDir folder;
         const QString state = folder.filePath(QStringLiteral("sim-state"));
-        const QStringList args = QStringList{QStringLiteral("--fast"), QStringLiteral("--state"), state} + line;
+        const QStringList args = QStringList{QStringLiteral("--state"), state} + line;
         QByteArray stored;
         {
-            sim::SimProcess sim;
-            QVERIFY(sim.Start(args));
-            qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
-            PtyProgram remote(folder.path());
+            SimulatorRig remote(StartFolder(folder));
+            QVERIFY(StartIn(remote, SimPace::Unpaced, args));
             QVERIFY(!remote.program.State().DemoMode);
             QVERIFY(!remote.program.State().PresetUsed[7]);
             remote.program.Editor().HScroll20[11]->setValue(7);
@@ -101,12 +91,10 @@ private slots:
             QVERIFY(remote.program.Presets().StorePreset(3, QStringLiteral("Tour"), [] {}));
             stored = Image(remote.program.Values());
             QVERIFY(remote.dialogs.messages.isEmpty());
-            QVERIFY(sim.Stop());
+            QVERIFY(remote.sim.Stop());
         }
-        sim::SimProcess sim;
-        QVERIFY(sim.Start(args));
-        qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
-        PtyProgram remote(folder.path());
+        SimulatorRig remote(StartFolder(folder));
+        QVERIFY(StartIn(remote, SimPace::Unpaced, args));
         const AppState &after = remote.program.State();
         QVERIFY(after.PresetUsed[7]);
         QCOMPARE(after.PresetNames[7], QStringLiteral("  Tour  "));
@@ -115,7 +103,6 @@ private slots:
         QCOMPARE(remote.program.Editor().Label8->text(), QStringLiteral("8:   Tour  "));
         QVERIFY(remote.dialogs.messages.isEmpty());
         QVERIFY(!remote.end.Ended());
-        qunsetenv("KSR704_PORTS");
     }
 
     void reportsReachTheEditor_data()
@@ -131,21 +118,19 @@ private slots:
     void reportsReachTheEditor()
     {
         QFETCH(bool, eventsRun);
-        QTemporaryDir folder;
-        sim::SimProcess sim;
-        QVERIFY(sim.Start({QStringLiteral("--baud"), QStringLiteral("4800"), QStringLiteral("--log-times")}));
-        qputenv("KSR704_PORTS", sim.PortPath().toLocal8Bit());
-        PtyProgram remote(folder.path());
+        SimulatorRig remote;
+        QVERIFY(StartIn(remote, SimPace::Line4800, {QStringLiteral("--log-times")}));
+        QProcess &sim = remote.sim.Process();
         QVERIFY(!remote.program.State().DemoMode);
         const QByteArray before = Image(remote.program.Values());
-        SkipSimLog(sim.Process());
+        SkipSimLog(sim);
         remote.program.Editor().Check1[0]->setChecked(true);
         if (eventsRun) {
             remote.program.ReportPoll().stop();
             QTRY_VERIFY_WITH_TIMEOUT(Image(remote.program.Values()) != before, 3000);
         } else {
             // The acknowledgement of the start, then the first report.
-            QVERIFY(WaitForSimBursts(sim.Process(), 2));
+            QVERIFY(WaitForSimBursts(sim, 2));
         }
         remote.program.Editor().Check1[0]->setChecked(false);
         QVERIFY(!remote.program.State().SearchActive);
@@ -156,7 +141,6 @@ private slots:
         QCOMPARE(shown.toHex(' '), device.toHex(' '));
         QVERIFY(shown != before);
         QVERIFY(remote.dialogs.messages.isEmpty());
-        qunsetenv("KSR704_PORTS");
     }
 };
 

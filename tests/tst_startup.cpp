@@ -6,6 +6,7 @@
 #include "operations/PresetMemory.h"
 #include "shell/RemoteOptions.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -179,6 +180,35 @@ private slots:
         editor.HScroll20[11]->setValue(20);
         QCOMPARE(rig.program.Values().PresetImage[72], std::uint8_t{20});
         QVERIFY(rig.Writes().isEmpty());
+    }
+
+    // Once start-up is done only the channel comparison ticks: the splash's
+    // timer has stopped (it would run start-up a second time), the report
+    // poll waits for a search, and nothing else keeps the idle program busy.
+    void onlyTheComparisonTicksAfterStartUp_data()
+    {
+        QTest::addColumn<bool>("device");
+        QTest::newRow("device found") << true;
+        QTest::newRow("demo mode") << false;
+    }
+    void onlyTheComparisonTicksAfterStartUp()
+    {
+        QFETCH(bool, device);
+        ProgramRig rig;
+        if (device)
+            rig.StartWithDevice();
+        else {
+            rig.dialogs.answers = {MessageAnswer::Yes};
+            rig.Start();
+        }
+        QCOMPARE(rig.program.State().DemoMode, !device);
+        QStringList running;
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            for (const QTimer *timer : window->findChildren<QTimer *>())
+                if (timer->isActive())
+                    running << QStringLiteral("%1 %2").arg(QString::fromLatin1(timer->parent()->metaObject()->className()),
+                                                           timer->objectName());
+        QCOMPARE(running.join(QStringLiteral(", ")), QStringLiteral("ksr::MdiFrmMain Timer3"));
     }
 
     void noDeviceAndNoEndsAtOnce()

@@ -563,7 +563,6 @@ private slots:
         QCOMPARE(main.ViewButton->geometry(), QRect(678, 4, 48, 41));
         QCOMPARE(main.centralWidget(), main.MdiArea);
         QVERIFY(!main.Timer3->isActive());
-        QVERIFY(!main.Timer1->isActive());
     }
 
     void mainWindowClosesOnlyWhenAllowed_data()

@@ -3,8 +3,10 @@
 #include "core/LookColours.h"
 
 #include <QApplication>
-#include <QStyle>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 namespace ksr {
 
@@ -13,6 +15,35 @@ namespace {
 // Where the application keeps the style it had before the dark look.
 const char *const LightStyleProperty = "ksrLightStyle";
 const QLatin1StringView PaletteStyle("fusion");
+
+// The edge of a check box's square, ticked or not, and of a square with the
+// keyboard's focus: at least 3:1 against the window, the boxes and the
+// menus (the style's own edge, a shade darker than the window, is lost on it).
+constexpr QRgb DarkIndicatorEdge = 0x8C8C8C;
+constexpr QRgb DarkIndicatorFocusEdge = 0x80B4F0;
+
+// The style of the dark look: one that follows the palette, with squares of
+// check boxes (of windows, item views and menus alike) that a dark room sees.
+class DarkLookStyle final : public QProxyStyle {
+public:
+    DarkLookStyle() : QProxyStyle(QStyleFactory::create(PaletteStyle)) {}
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        if (element != PE_IndicatorCheckBox)
+            return;
+        const bool focused = option->state.testFlag(State_HasFocus) &&
+                             option->state.testFlag(State_KeyboardFocusChange);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(QColor(focused ? DarkIndicatorFocusEdge : DarkIndicatorEdge));
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -57,18 +88,19 @@ void ApplyApplicationLook(bool dark)
     if (!app)
         return;
     if (dark) {
-        // A platform style that draws its own colours gives way to one that
-        // follows the palette.
-        if (QApplication::style()->name() != PaletteStyle) {
+        // The light look's style gives way to the dark look's, which follows
+        // the palette.
+        if (!app->property(LightStyleProperty).isValid()) {
             app->setProperty(LightStyleProperty, QApplication::style()->name());
-            QApplication::setStyle(QStyleFactory::create(PaletteStyle));
+            QApplication::setStyle(new DarkLookStyle);
         }
         QApplication::setPalette(DarkPalette());
     } else {
-        const QString lightStyle = app->property(LightStyleProperty).toString();
-        if (!lightStyle.isEmpty()) {
+        const QVariant lightStyle = app->property(LightStyleProperty);
+        if (lightStyle.isValid()) {
             app->setProperty(LightStyleProperty, QVariant());
-            QApplication::setStyle(QStyleFactory::create(lightStyle));
+            if (QStyle *style = QStyleFactory::create(lightStyle.toString()))
+                QApplication::setStyle(style);
         }
         // A palette that sets no role of its own: the platform's and the style's again.
         QPalette platform;
