@@ -12,9 +12,9 @@
 
 namespace ksr {
 
-EditorCommands::EditorCommands(AppState &state, const PresetModel &model, FrmEq &editor, ChannelOperations &channels,
+EditorCommands::EditorCommands(const PresetModel &model, FrmEq &editor, ChannelOperations &channels,
                                EditHistory &history, UserDialogs &dialogs)
-    : state_(state), model_(model), editor_(editor), channels_(channels), history_(history), dialogs_(dialogs)
+    : model_(model), editor_(editor), channels_(channels), history_(history), dialogs_(dialogs)
 {
     for (int i = 0; i < 4; ++i)
         QObject::connect(editor.Command1[static_cast<std::size_t>(i)], &QPushButton::clicked,

@@ -17,8 +17,8 @@ class FrmEq;
 
 class EditorCommands {
 public:
-    EditorCommands(AppState &state, const PresetModel &model, FrmEq &editor, ChannelOperations &channels,
-                   EditHistory &history, UserDialogs &dialogs);
+    EditorCommands(const PresetModel &model, FrmEq &editor, ChannelOperations &channels, EditHistory &history,
+                   UserDialogs &dialogs);
 
     // Reset button i: 0, 1 automatic notches of Left, Right; 2, 3 manual
     // ones; one step of the edit history.
@@ -31,7 +31,6 @@ public:
     QList<QWidget *> outside;
 
 private:
-    AppState &state_;
     const PresetModel &model_;
     FrmEq &editor_;
     ChannelOperations &channels_;

@@ -2,7 +2,6 @@
 // The response curve of each channel: every filter's dip in dB at the 730
 // grid frequencies, summed per channel and drawn on a 576 x 192 grid.
 
-#include "core/CurveRedraw.h"
 #include "core/LookColours.h"
 #include "core/PresetValues.h"
 
@@ -17,7 +16,7 @@
 
 namespace ksr {
 
-class ResponseGraph : public QObject, public CurveRedraw {
+class ResponseGraph : public QObject {
     Q_OBJECT
 public:
     static constexpr int Width = 576;
@@ -29,10 +28,13 @@ public:
     // Reads the per-filter mirrors of `values`.
     explicit ResponseGraph(const PresetValues &values, QObject *parent = nullptr);
 
-    // CurveRedraw; an index outside 0..23 is ignored.
-    void RedrawChannel(int filter) override;
-    void RedrawFilters(int channel, int count) override;
-    void RedrawBothChannels() override;
+    // Recomputes filter `filter`'s column and redraws its channel's curve;
+    // an index outside 0..23 is ignored.
+    void RedrawChannel(int filter);
+    // Recomputes filters 0..count-1 of channel c and redraws its curve once.
+    void RedrawFilters(int channel, int count);
+    // Redraws both curves from the sums as they stand, without recomputing.
+    void RedrawBothChannels();
     // Recomputes the filters of `filters` (bit f for filter f) and redraws
     // each channel they belong to once.
     void RedrawFilterSet(std::uint32_t filters);

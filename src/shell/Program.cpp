@@ -32,7 +32,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       reports_(state_, link_, model_), rowEditing_(state_, editor_, editing_, editorView_, dialogs),
       channels_(state_, model_, sender_, dialogs),
       autoEditing_(state_, editor_, editing_, editorView_, dialogs),
-      editorCommands_(state_, model_, editor_, channels_, history_, dialogs),
+      editorCommands_(model_, editor_, channels_, history_, dialogs),
       search_(state_, model_, editor_, link_, editorCommands_,
              [this](bool on) {
                  // Notches the device places go into the settings that are live.
