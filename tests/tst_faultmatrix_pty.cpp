@@ -114,7 +114,7 @@ private:
     {
         if (!program_.Link().ReadPresetBlock(selector))
             return QByteArrayLiteral("<not read>");
-        return QByteArray(reinterpret_cast<const char *>(program_.State().RxBuffer.data()), BlockBytes);
+        return QByteArray(reinterpret_cast<const char *>(program_.Link().RxBuffer().data()), BlockBytes);
     }
 
     Operation op_;

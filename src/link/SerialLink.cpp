@@ -54,9 +54,9 @@ void SerialLink::OpenPort()
     const WaitScope wait(*this);
     if (port_.IsOpen())
         port_.Close();
-    const bool opened = port_.Open(state_.PortNumber);
-    state_.PortOpened = opened;
-    state_.PortUsable = opened;
+    const bool opened = port_.Open(portNumber_);
+    portOpened_ = opened;
+    portUsable_ = opened;
 }
 
 void SerialLink::SetReceiveSize(int bytes)
@@ -78,9 +78,9 @@ bool SerialLink::SendingOff() const
 
 bool SerialLink::WriteFrame(const FrameArgs &args)
 {
-    state_.TxFrame = BuildFrame(args);
+    txFrame_ = BuildFrame(args);
     QByteArray bytes(TxFrameBytes, Qt::Uninitialized);
-    std::copy(state_.TxFrame.begin(), state_.TxFrame.end(), bytes.begin());
+    std::copy(txFrame_.begin(), txFrame_.end(), bytes.begin());
     return port_.Write(bytes);
 }
 
@@ -179,7 +179,7 @@ void SerialLink::KeepStrayReport(const QByteArray &dropped)
 void SerialLink::TakeReply(int count)
 {
     const QByteArray bytes = port_.Read(count);
-    std::copy(bytes.begin(), bytes.end(), state_.RxBuffer.begin());
+    std::copy(bytes.begin(), bytes.end(), rxBuffer_.begin());
     if (DropWaiting() > count)
         MarkUnsound();
 }
@@ -255,7 +255,7 @@ void SerialLink::ExchangeCommand(const FrameArgs &args)
 
 bool SerialLink::ProbeDevice(const FrameArgs &args)
 {
-    if (SendingOff() || !state_.PortUsable)
+    if (SendingOff() || !portUsable_)
         return false;
     const Operation operation(*this);
     ++serial_;
@@ -263,12 +263,12 @@ bool SerialLink::ProbeDevice(const FrameArgs &args)
     if (!SendFrame(args, &sentAt) || !WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds))
         return false;
     TakeReply(ReplyBytes);
-    return IsProbeAnswer(std::span(state_.RxBuffer).first<ReplyBytes>());
+    return IsProbeAnswer(std::span(rxBuffer_).first<ReplyBytes>());
 }
 
 bool SerialLink::ReadBlock(const FrameArgs &args)
 {
-    if (SendingOff() || !state_.PortUsable)
+    if (SendingOff() || !portUsable_)
         return false;
     const Operation operation(*this);
     if (SendWithResends(args, BlockBytes, BlockTimeoutSeconds, true) != SendResult::Answered)
@@ -321,7 +321,7 @@ bool SerialLink::TakeNotification()
         // A report is no stray: it marks no answer.
         DropWaiting();
     }
-    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), state_.RxBuffer.begin());
+    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), rxBuffer_.begin());
     return true;
 }
 

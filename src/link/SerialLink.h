@@ -46,6 +46,19 @@ public:
     // True while the port waits for the device or "Time out" is shown.
     bool Waiting() const { return waiting_; }
 
+    // The port the link opens, and whether it opened and may be probed.
+    std::int16_t PortNumber() const { return portNumber_; }
+    void SetPortNumber(std::int16_t number) { portNumber_ = number; }
+    bool PortOpened() const { return portOpened_; }
+    void SetPortOpened(bool opened) { portOpened_ = opened; }
+    bool PortUsable() const { return portUsable_; }
+    void SetPortUsable(bool usable) { portUsable_ = usable; }
+    // The last frame written, and the answer or report taken in last.
+    const Frame &TxFrame() const { return txFrame_; }
+    const std::array<std::uint8_t, RxBufferBytes> &RxBuffer() const { return rxBuffer_; }
+    // Writable, so that a test can tell the bytes an answer left alone.
+    std::array<std::uint8_t, RxBufferBytes> &RxBuffer() { return rxBuffer_; }
+
     // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
     void OpenPort();
     // Closes the port, sets its receive buffer to 10 or 160 bytes, reopens it.
@@ -136,6 +149,11 @@ private:
     Clock &clock_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;
+    std::int16_t portNumber_ = 0;
+    bool portOpened_ = false;
+    bool portUsable_ = false;
+    Frame txFrame_{};
+    std::array<std::uint8_t, RxBufferBytes> rxBuffer_{};
     std::function<void()> reportHandler_;
     std::function<void(bool)> busyChanged_;
     bool handlingReports_ = false;

@@ -5,10 +5,10 @@
 
 namespace ksr {
 
-std::optional<DeviceReport> HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender,
-                                               CurveRedraw &graph)
+std::optional<DeviceReport> HandleNotification(AppState &state, std::span<const std::uint8_t, ReportUsedBytes> bytes,
+                                               EditorControls &controls, ParameterSender &sender, CurveRedraw &graph)
 {
-    const std::optional<DeviceReport> report = DecodeReport(std::span(state.RxBuffer).first<ReportUsedBytes>());
+    const std::optional<DeviceReport> report = DecodeReport(bytes);
     if (!report)
         return std::nullopt;
 
@@ -56,7 +56,8 @@ bool ReportTakeIn::TakeInReport()
 {
     if (!link_.TakeNotification())
         return false;
-    const std::optional<DeviceReport> report = HandleNotification(state_, controls_, sender_, graph_);
+    const std::optional<DeviceReport> report = HandleNotification(
+        state_, std::span(link_.RxBuffer()).first<ReportUsedBytes>(), controls_, sender_, graph_);
     if (report && reportTaken_)
         reportTaken_(*report);
     link_.SendWithoutReply(NotificationAckFrame());

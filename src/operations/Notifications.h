@@ -16,11 +16,11 @@ namespace ksr {
 
 class CurveRedraw;
 
-// Handles the notification in RxBuffer 0..6. Unknown types, and reports
-// whose filter, frequency, width or gain lie outside their ranges, change
-// nothing. Returns the report taken in, if any.
-std::optional<DeviceReport> HandleNotification(AppState &state, EditorControls &controls, ParameterSender &sender,
-                                               CurveRedraw &graph);
+// Handles the notification in `bytes` (the link's RxBuffer 0..6). Unknown
+// types, and reports whose filter, frequency, width or gain lie outside their
+// ranges, change nothing. Returns the report taken in, if any.
+std::optional<DeviceReport> HandleNotification(AppState &state, std::span<const std::uint8_t, ReportUsedBytes> bytes,
+                                               EditorControls &controls, ParameterSender &sender, CurveRedraw &graph);
 
 // Takes the device's reports off the link, handles each and acknowledges
 // it, whatever it held; needs no window.
