@@ -1,6 +1,7 @@
 #include "link/DeviceServerPort.h"
 
 #include "core/TcpAddress.h"
+#include "link/LinkLogging.h"
 
 namespace ksr {
 
@@ -51,8 +52,10 @@ void DeviceServerPort::ClearReceived()
 
 void DeviceServerPort::CloseOnFatalError()
 {
-    if (server_.state() != QAbstractSocket::ConnectedState)
-        server_.abort();
+    if (server_.state() == QAbstractSocket::ConnectedState)
+        return;
+    qCDebug(LinkLog).noquote() << "connection to" << server_.peerName() << "lost:" << server_.errorString();
+    server_.abort();
 }
 
 } // namespace ksr

@@ -1,5 +1,7 @@
 #include "link/SerialDevicePort.h"
 
+#include "link/LinkLogging.h"
+
 namespace ksr {
 
 SerialDevicePort::SerialDevicePort(Clock &clock, std::function<QString(int)> pathForNumber)
@@ -53,6 +55,7 @@ void SerialDevicePort::CloseOnFatalError()
     serial_.clearError();
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
+    qCDebug(LinkLog).noquote() << "closing" << serial_.portName() << "after error" << error;
     serial_.close();
     serial_.clearError();
 }
