@@ -462,7 +462,7 @@ private slots:
     {
         const auto parsed = ParseRemoteOptions({"ksr704-remote", "--help"});
         QVERIFY(std::holds_alternative<CommandLineText>(parsed));
-        for (const char *option : {"--port", "--device", "--start-folder", "--user-folder", "--help", "--version"})
+        for (const char *option : {"--port", "--device", "--start-folder", "--user-folder", "--trace", "--help", "--version"})
             QVERIFY2(std::get<CommandLineText>(parsed).text.contains(QLatin1String(option)), option);
     }
 

@@ -56,6 +56,11 @@ Librarian::Librarian(const CliOptions &options, CliProgress &progress)
 
 int Librarian::Run()
 {
+    // The trace is opened before anything is sent, so that it holds every frame.
+    if (QString error; !options_.tracePath.isEmpty() && !link_.Trace().WriteTo(options_.tracePath, &error)) {
+        PrintError(QStringLiteral("cannot write the line trace to %1: %2").arg(options_.tracePath, error));
+        return ExitWriteFailed;
+    }
     switch (options_.command) {
     case CliCommand::List:
         return List();

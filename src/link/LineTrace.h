@@ -1,7 +1,7 @@
 #pragma once
 // The trace of the line, for bug reports: every frame the link sends and
 // every answer it takes in or misses, one line each, e.g.
-//   12.345678 2026-12-11T03:04:59.123Z exchange 17 resend 1 answer: F0 5B ... F7 [extra 2 bytes; unsound #16-#17]
+//   12.345678 2026-12-11T03:04:59.123Z exchange 17 resend 1 answer: F0 5B ... F7 [2 extra bytes; unsound #16-#17]
 // with the seconds since the link started (its monotonic clock), the wall
 // clock (UTC), the exchange's number ("-" for a frame that expects no
 // answer or a line about the port), how many times the frame had been sent
