@@ -78,6 +78,8 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     new EditShortcuts(mainWindow_); // owned by the main window
     stageView_ = new StageView(mainWindow_, editor_, viewSettings_);
     QObject::connect(stageView_->DarkAction, &QAction::toggled, &mainWindow_, [this](bool dark) { SetDarkLook(dark); });
+    QObject::connect(stageView_->SaveTraceAction, &QAction::triggered, &mainWindow_,
+                     [this] { mainCommands_.SaveLineTrace(link_.Trace()); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
     link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
