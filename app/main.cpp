@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QStandardPaths>
 
@@ -48,8 +49,9 @@ int main(int argc, char *argv[])
 
     QCoreApplication::setApplicationName(QStringLiteral("ksr704-remote"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KSR704_VERSION));
-    // A relative --device path is taken from the folder the program was started in.
+    // A relative --device or --trace path is taken from the folder the program was started in.
     auto portPathFor = ksr::PortPathChooser(options.portChoice);
+    const QString tracePath = options.tracePath.isEmpty() ? QString() : QFileInfo(options.tracePath).absoluteFilePath();
     QString folderError;
     const QString startFolder = ksr::ChosenStartFolder(
         options, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), folderError);
@@ -74,6 +76,10 @@ int main(int argc, char *argv[])
     ksr::QtDialogs dialogs;
     ksr::QtProgramEnd end;
     ksr::Program program(port, clock, dialogs, end);
+    if (QString error; !tracePath.isEmpty() && !program.Link().Trace().WriteTo(tracePath, &error)) {
+        PrintError(QStringLiteral("cannot write the line trace to %1: %2").arg(tracePath, error));
+        return ExitRefused;
+    }
     dialogs.SetParent(&program.MainWindow());
     program.SetPortPaths(std::move(portPathFor));
     if (options.portChoice.Given())

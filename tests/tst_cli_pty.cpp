@@ -71,6 +71,19 @@ void AddLineRows()
     QTest::newRow("tcp") << SimProcess::TcpLoopback();
 }
 
+// The trace's lines of frames sent ("sent") or answers ("answer"): the
+// exchange's number and resend count, and the bytes.
+QStringList TraceLines(const QString &path, const QString &what)
+{
+    QStringList found;
+    const QString mark = QStringLiteral(" %1: ").arg(what);
+    for (const QString &line : QString::fromUtf8(ReadAll(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (const qsizetype at = line.indexOf(mark); at >= 0)
+            found << line.section(QLatin1Char(' '), 2, 5) + QLatin1Char(' ') + line.mid(at + mark.size());
+    }
+    return found;
+}
+
 const QString Probe = QStringLiteral("F0 5B 00 00 00 00 00 00 00 F7");
 const QString ReadCurrentBlock = QStringLiteral("F0 5B 0B FF 00 00 00 00 00 F7");
 
@@ -436,6 +449,59 @@ private slots:
     // `config`: what init.cfg in the working folder is: none, a FIFO
     // (nobody writes to it, so reading it would wait for ever), or a file
     // naming port 2; "one port": none, with one port listed. The working folder holds an earlier backup in "backup".
+    // --trace FILE holds every frame the device received, in order, each
+    // with its answer.
+    void traceHoldsEveryFrameTheDeviceReceived_data() { AddLineRows(); }
+    void traceHoldsEveryFrameTheDeviceReceived()
+    {
+        QFETCH(QStringList, line);
+        QTemporaryDir work;
+        SimProcess sim;
+        QVERIFY(sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--log")} + line));
+        const CliRun list = RunCli({QStringLiteral("--trace"), QStringLiteral("trace.txt"), QStringLiteral("--device"),
+                                    sim.PortPath(), QStringLiteral("list")},
+                                   work.path());
+        QCOMPARE(list.status, 0);
+        const QStringList frames = FramesOf(sim);
+        QVERIFY(frames.size() > 60);
+        const QString trace = work.filePath(QStringLiteral("trace.txt"));
+        const QStringList sent = TraceLines(trace, QStringLiteral("sent"));
+        const QStringList answers = TraceLines(trace, QStringLiteral("answer"));
+        QStringList sentFrames;
+        for (const QString &frame : sent)
+            sentFrames << frame.section(QLatin1Char(' '), 4);
+        QCOMPARE(sentFrames, frames);
+        // One sound answer a frame, of the exchange that sent it, echoing its command.
+        QCOMPARE(answers.size(), sent.size());
+        for (qsizetype i = 0; i < sent.size(); ++i) {
+            QCOMPARE(answers[i].section(QLatin1Char(' '), 0, 3), sent[i].section(QLatin1Char(' '), 0, 3));
+            QCOMPARE(answers[i].section(QLatin1Char(' '), 4, 6), sent[i].section(QLatin1Char(' '), 4, 6));
+            QVERIFY2(!answers[i].contains(QLatin1Char('[')), qPrintable(answers[i]));
+        }
+    }
+
+    // Without --trace nothing is written; a trace that cannot be written
+    // ends the command before anything is sent.
+    void traceIsWrittenOnlyWhenAsked()
+    {
+        QTemporaryDir work;
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
+        const QStringList device = {QStringLiteral("--device"), sim.PortPath()};
+        const CliRun refused = RunCli(QStringList{QStringLiteral("--trace"), QStringLiteral("missing/trace.txt")} + device
+                                          + QStringList{QStringLiteral("list")},
+                                      work.path());
+        QCOMPARE(refused.status, 4);
+        QVERIFY2(refused.err.startsWith(QStringLiteral("ksr704-cli: cannot write the line trace to missing/trace.txt: ")),
+                 qPrintable(refused.err));
+        QCOMPARE(RunCli(device + QStringList{QStringLiteral("list")}, work.path()).status, 0);
+        QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        // The frames are the second run's alone, from its probe on.
+        const QStringList frames = FramesOf(sim);
+        QCOMPARE(frames.value(0), Probe);
+        QCOMPARE(frames.count(Probe), 1);
+    }
+
     void noDeviceExits3_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -96,7 +96,7 @@ private:
     {
         if (!rig_.program.Link().ReadPresetBlock(selector))
             return QByteArrayLiteral("<not read>");
-        return QByteArray(reinterpret_cast<const char *>(rig_.program.State().RxBuffer.data()), BlockBytes);
+        return QByteArray(reinterpret_cast<const char *>(rig_.program.Link().RxBuffer().data()), BlockBytes);
     }
 
     Operation op_;

@@ -42,11 +42,11 @@ struct PtyRig {
 
     bool OpenDevicePort()
     {
-        state.PortNumber = 2;
-        state.PortUsable = true;
+        link.SetPortNumber(2);
+        link.SetPortUsable(true);
         link.OpenPort();
         link.SetReceiveSize(ReplyBytes);
-        return state.PortOpened;
+        return link.PortOpened();
     }
 };
 
@@ -96,10 +96,10 @@ private slots:
         QVERIFY(sim.Start(SimArguments(tcp)));
         PtyRig rig(sim.PortPath());
 
-        rig.state.PortNumber = 1;
-        rig.state.PortUsable = true;
+        rig.link.SetPortNumber(1);
+        rig.link.SetPortUsable(true);
         rig.link.OpenPort();
-        QVERIFY(!rig.state.PortOpened);
+        QVERIFY(!rig.link.PortOpened());
 
         QVERIFY(rig.OpenDevicePort());
         QVERIFY(rig.link.ProbeDevice(ProbeArgs));
@@ -107,20 +107,20 @@ private slots:
         // Write a byte of user memory and read it back.
         rig.link.ExchangeCommand({WriteByteCommand, 0x0F, 0x20, 0, 0xC4, 0, 0});
         rig.link.ExchangeCommand(ReadByteAt(0x0F20));
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0xC4});
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0xC4});
 
         rig.link.SetReceiveSize(BlockBytes);
-        rig.state.RxBuffer.fill(0xEE);
+        rig.link.RxBuffer().fill(0xEE);
         QVERIFY(rig.link.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0}));
         rig.link.SetReceiveSize(ReplyBytes);
         // A plausible preset image: automatic counts 1..12 on both channels.
-        QVERIFY(rig.state.RxBuffer[76] >= 1 && rig.state.RxBuffer[76] <= 12);
-        QVERIFY(rig.state.RxBuffer[156] >= 1 && rig.state.RxBuffer[156] <= 12);
-        QCOMPARE(rig.state.RxBuffer[160], std::uint8_t{0xEE});
+        QVERIFY(rig.link.RxBuffer()[76] >= 1 && rig.link.RxBuffer()[76] <= 12);
+        QVERIFY(rig.link.RxBuffer()[156] >= 1 && rig.link.RxBuffer()[156] <= 12);
+        QCOMPARE(rig.link.RxBuffer()[160], std::uint8_t{0xEE});
 
         // The link is back on 10-byte replies after the block.
         rig.link.ExchangeCommand(ReadByteAt(0x0F20));
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0xC4});
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0xC4});
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.end.Ended());
     }
@@ -204,10 +204,10 @@ private slots:
         QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
         timer.start(100);
         const double start = rig.clock.NowSeconds();
-        rig.state.PortNumber = 2;
-        rig.state.PortUsable = true;
+        rig.link.SetPortNumber(2);
+        rig.link.SetPortUsable(true);
         rig.link.OpenPort();
-        QVERIFY(!rig.state.PortOpened);
+        QVERIFY(!rig.link.PortOpened());
         const double took = rig.clock.NowSeconds() - start;
         if (refused) {
             QVERIFY2(took < 0.5, qPrintable(QString::number(took)));
@@ -228,7 +228,7 @@ private slots:
         QVERIFY(rig.OpenDevicePort());
         rig.link.ExchangeCommand({WriteByteCommand, 0x0F, 0x21, 0, 0x3B, 0, 0});
         rig.link.ExchangeCommand(ReadByteAt(0x0F21));
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0x3B});
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0x3B});
         QVERIFY(!rig.end.Ended());
     }
 
@@ -261,12 +261,12 @@ private slots:
         QByteArray read;
         for (int i = 0; i < 6; ++i) {
             rig.link.ExchangeCommand(ReadByteAt(0x0F20 + i));
-            read.append(static_cast<char>(rig.state.RxBuffer[6]));
+            read.append(static_cast<char>(rig.link.RxBuffer()[6]));
         }
         QCOMPARE(read.toHex(' '), expected.toHex(' '));
         // The exchanges after it are whole replies again.
         rig.link.ExchangeCommand(ReadByteAt(0x0F25));
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(rig.state.RxBuffer.data()), ReplyBytes),
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(rig.link.RxBuffer().data()), ReplyBytes),
                  QByteArray::fromHex("F05B100F2500A50000F7"));
         QVERIFY(rig.dialogs.messages.isEmpty());
     }

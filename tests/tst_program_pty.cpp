@@ -137,7 +137,7 @@ private slots:
         // The editor holds the notches the device placed and reported.
         const QByteArray shown = Image(remote.program.Values());
         QVERIFY(remote.program.Link().ReadPresetBlock(CurrentSettingsSelector));
-        const QByteArray device(reinterpret_cast<const char *>(remote.program.State().RxBuffer.data()), PresetBytes);
+        const QByteArray device(reinterpret_cast<const char *>(remote.program.Link().RxBuffer().data()), PresetBytes);
         QCOMPARE(shown.toHex(' '), device.toHex(' '));
         QVERIFY(shown != before);
         QVERIFY(remote.dialogs.messages.isEmpty());

@@ -5,7 +5,9 @@
 #include "sim/SimProcess.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -30,6 +32,21 @@ bool WaitForLogLine(QProcess &sim, QStringList &log, const QString &prefix, int 
         sim.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
     }
     return false;
+}
+
+// The trace's lines of `what` ("sent", "answer"): the bytes after the colon.
+QStringList TraceLines(const QString &path, const QString &what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList found;
+    const QString mark = QStringLiteral(" %1: ").arg(what);
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (const qsizetype at = line.indexOf(mark); at >= 0)
+            found << line.mid(at + mark.size());
+    }
+    return found;
 }
 
 } // namespace
@@ -88,6 +105,46 @@ private slots:
 
         remote.kill();
         remote.waitForFinished(5000);
+    }
+
+    // --trace FILE holds every frame the device received, in order, each
+    // with its answer, line by line as it happens: a program killed after
+    // start-up leaves every line.
+    void traceHoldsEveryFrameTheDeviceReceived()
+    {
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
+        QTemporaryDir start;
+        QTemporaryDir elsewhere;
+        QProcess remote;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KSR704_PORTS"), sim.PortPath());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        remote.setProcessEnvironment(env);
+        // The trace's path is taken from the folder the program starts in,
+        // not from its start folder.
+        remote.setWorkingDirectory(elsewhere.path());
+        remote.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        remote.start(QStringLiteral(KSR704_REMOTE_PATH),
+                     {QStringLiteral("--trace"), QStringLiteral("trace.txt"), QStringLiteral("--start-folder"), start.path()});
+        QVERIFY(remote.waitForStarted(5000));
+        QStringList log;
+        QVERIFY2(WaitForLogLine(sim.Process(), log, QStringLiteral("F0 5B 0A 02"), 30000),
+                 qPrintable(log.join(QLatin1Char('\n'))));
+        // Until the last frame's answer is in the trace, then killed.
+        const QString trace = QDir(elsewhere.path()).filePath(QStringLiteral("trace.txt"));
+        const QDeadlineTimer deadline(10000);
+        while (TraceLines(trace, QStringLiteral("answer")).size() < log.size() && !deadline.hasExpired())
+            QTest::qWait(20);
+        remote.kill();
+        QVERIFY(remote.waitForFinished(5000));
+        QVERIFY(sim.Stop());
+        while (sim.Process().canReadLine())
+            log << QString::fromLatin1(sim.Process().readLine()).trimmed();
+
+        QCOMPARE(TraceLines(trace, QStringLiteral("sent")), log);
+        QCOMPARE(TraceLines(trace, QStringLiteral("answer")).size(), log.size());
+        QVERIFY(!QFileInfo::exists(QDir(start.path()).filePath(QStringLiteral("trace.txt"))));
     }
 };
 

@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(rig_->Writes(), writes);
         QCOMPARE(Editor().Text2Text(15), QStringLiteral("342.5"));
         QCOMPARE(ImageBytes(Values(), NotchOffset[15], 4), QByteArray::fromHex("14012C02"));
-        QCOMPARE(State().RxBuffer[2], std::uint8_t{AutoSearchCommand});
+        QCOMPARE(rig_->program.Link().RxBuffer()[2], std::uint8_t{AutoSearchCommand});
         QVERIFY(!State().SearchActive);
         QVERIFY(rig_->dialogs.messages.isEmpty());
     }

@@ -10,9 +10,9 @@ using namespace ksr::test;
 
 namespace {
 
-QByteArray Rx(const AppState &state, int count)
+QByteArray Rx(const SerialLink &link, int count)
 {
-    return QByteArray(reinterpret_cast<const char *>(state.RxBuffer.data()), count);
+    return QByteArray(reinterpret_cast<const char *>(link.RxBuffer().data()), count);
 }
 
 FrameArgs ReadByteAt(int address)
@@ -54,7 +54,7 @@ private slots:
         std::copy(args.begin(), args.end(), a.begin());
         rig.link.ExchangeCommand(a);
         QCOMPARE(rig.Writes(), QList<QByteArray>{frame});
-        QCOMPARE(FrameBytes(rig.state.TxFrame), frame);
+        QCOMPARE(FrameBytes(rig.link.TxFrame()), frame);
         // The device saw the same frame: arguments equal to the markers do not
         // break the framing.
         QCOMPARE(rig.device.ReceivedFrames().size(), std::size_t{1});
@@ -67,7 +67,7 @@ private slots:
         LinkRig rig;
         rig.device.SetMemoryByte(0x0F20, 0xA7);
         rig.link.ExchangeCommand(ReadByteAt(0x0F20));
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0xA7});
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0xA7});
         QCOMPARE(rig.port.BytesWaiting(), 0);
     }
 
@@ -121,15 +121,15 @@ private slots:
         rig.device.SetFaults(FaultsWith(&sim::Faults::extraBytes, 2));
         rig.device.SetMemoryByte(0x0031, 0x55);
         rig.link.ExchangeCommand(ReadByteAt(0x0031));
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0x55});
-        QCOMPARE(rig.state.RxBuffer[0], FrameStart);
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0x55});
+        QCOMPARE(rig.link.RxBuffer()[0], FrameStart);
         QCOMPARE(rig.port.BytesWaiting(), 0);
         // The next reply is read from its own first byte.
         rig.device.SetFaults({});
         rig.device.SetMemoryByte(0x0032, 0x12);
         rig.link.ExchangeCommand(ReadByteAt(0x0032));
-        QCOMPARE(rig.state.RxBuffer[0], FrameStart);
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0x12});
+        QCOMPARE(rig.link.RxBuffer()[0], FrameStart);
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0x12});
         QCOMPARE(rig.Writes().size(), 2);
     }
 
@@ -144,8 +144,8 @@ private slots:
         const double start = rig.clock.NowSeconds();
         rig.link.ExchangeCommand(ReadByteAt(0x0070));
         QCOMPARE(rig.Writes().size(), 1);
-        QCOMPARE(rig.state.RxBuffer[6], std::uint8_t{0x41});
-        QCOMPARE(rig.state.RxBuffer[9], FrameEnd);
+        QCOMPARE(rig.link.RxBuffer()[6], std::uint8_t{0x41});
+        QCOMPARE(rig.link.RxBuffer()[9], FrameEnd);
         const double took = rig.clock.NowSeconds() - start;
         QVERIFY2(took >= 1.0 && took < 1.1, qPrintable(QString::number(took)));
     }
@@ -161,7 +161,7 @@ private slots:
         QVERIFY(!rig.end.Ended());
         const double took = rig.clock.NowSeconds() - start;
         QVERIFY2(took >= 3.5 && took < 3.6, qPrintable(QString::number(took)));
-        QCOMPARE(Rx(rig.state, 3), QByteArray::fromHex("F05B0F"));
+        QCOMPARE(Rx(rig.link, 3), QByteArray::fromHex("F05B0F"));
     }
 
     // One stray answer (bytes left waiting, a reply after its time-out, a
@@ -207,8 +207,8 @@ private slots:
             if (staleBytes && i == 3)
                 rig.port.InjectBytes(QByteArray::fromHex("FE0103012C02140000"), rig.clock.NowSeconds());
             rig.link.ExchangeCommand(ReadByteAt(0x0F20 + i));
-            read.append(static_cast<char>(rig.state.RxBuffer[6]));
-            QCOMPARE(rig.state.RxBuffer[0], FrameStart);
+            read.append(static_cast<char>(rig.link.RxBuffer()[6]));
+            QCOMPARE(rig.link.RxBuffer()[0], FrameStart);
         }
         QCOMPARE(read.toHex(' '), expected.toHex(' '));
         QCOMPARE(rig.Writes().size(), sends);
@@ -259,10 +259,10 @@ private slots:
         QFETCH(int, number);
         QFETCH(bool, opened);
         LinkRig rig;
-        rig.state.PortNumber = static_cast<std::int16_t>(number);
+        rig.link.SetPortNumber(static_cast<std::int16_t>(number));
         rig.link.OpenPort();
-        QCOMPARE(rig.state.PortOpened, opened);
-        QCOMPARE(rig.state.PortUsable, opened);
+        QCOMPARE(rig.link.PortOpened(), opened);
+        QCOMPARE(rig.link.PortUsable(), opened);
         QVERIFY(rig.dialogs.messages.isEmpty());
     }
 
@@ -292,13 +292,13 @@ private slots:
         LinkRig rig;
         rig.state.DemoMode = demo;
         rig.state.SendSuppressed = suppressed;
-        rig.state.PortUsable = usable;
-        rig.state.RxBuffer.fill(0x77);
+        rig.link.SetPortUsable(usable);
+        rig.link.RxBuffer().fill(0x77);
 
         rig.link.ExchangeCommand(ExitArgs);
         QCOMPARE(rig.Writes().size(), exchangeSends ? 1 : 0);
         if (!exchangeSends)
-            QCOMPARE(rig.state.RxBuffer[0], std::uint8_t{0x77});
+            QCOMPARE(rig.link.RxBuffer()[0], std::uint8_t{0x77});
 
         rig.port.ClearWrites();
         rig.link.SendWithoutReply({NotificationAck, 0, 0, 0, 0, 0, 0});
@@ -318,7 +318,7 @@ private slots:
         rig.link.SetReceiveSize(BlockBytes);
         QVERIFY(rig.link.ReadBlock({ReadPresetCommand, CurrentSettingsSelector, 0, 0, 0, 0, 0}));
         const auto current = rig.device.CurrentSettings();
-        QCOMPARE(Rx(rig.state, BlockBytes),
+        QCOMPARE(Rx(rig.link, BlockBytes),
                  QByteArray(reinterpret_cast<const char *>(current.data()), BlockBytes));
         QCOMPARE(rig.Writes(), QList<QByteArray>{QByteArray::fromHex("F05B0BFF0000000000F7")});
     }
@@ -370,7 +370,7 @@ private slots:
         // The resend's whole block, not 100 bytes of the first and 60 of the second.
         QCOMPARE(rig.Writes().size(), 2);
         const auto current = rig.device.CurrentSettings();
-        QCOMPARE(Rx(rig.state, BlockBytes), QByteArray(reinterpret_cast<const char *>(current.data()), BlockBytes));
+        QCOMPARE(Rx(rig.link, BlockBytes), QByteArray(reinterpret_cast<const char *>(current.data()), BlockBytes));
     }
 
     void alwaysTruncatedBlockEndsInTimeOut()
@@ -391,7 +391,7 @@ private slots:
         // Three sends were lost, the fourth was answered.
         QCOMPARE(rig.device.ReceivedFrames().size(), std::size_t{1});
         QVERIFY(!rig.end.Ended());
-        QCOMPARE(Rx(rig.state, 3), QByteArray::fromHex("F05B0F"));
+        QCOMPARE(Rx(rig.link, 3), QByteArray::fromHex("F05B0F"));
     }
 
     void vanishedPortEndsInTimeOutAtOnce()

@@ -232,6 +232,48 @@ private slots:
         QCOMPARE(rig.program.View().Zoom().Scale(), scale);
         QCOMPARE(rig.program.Editor().size(), QSize(qRound(1049 * scale), qRound(563 * scale)));
     }
+
+    // "Save line trace..." writes what the trace keeps: every frame start-up
+    // sent, in order, each with its answer; a file that cannot be written is
+    // said, and an earlier file there stays.
+    void saveLineTraceWritesEveryFrameOfStartUp()
+    {
+        ProgramRig rig;
+        rig.port.AttachDevice(1, &rig.device);
+        rig.Start();
+        const QString path = rig.folder.filePath(QStringLiteral("trace.txt"));
+        rig.dialogs.saveFileNames << path;
+        rig.program.View().SaveTraceAction->trigger();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        file.close();
+        QCOMPARE(saved, rig.program.Link().Trace().Text());
+
+        QList<QByteArray> sent;
+        int answers = 0;
+        for (const QByteArray &line : saved.split('\n')) {
+            if (const qsizetype at = line.indexOf(" sent: "); at >= 0)
+                sent << QByteArray::fromHex(line.mid(at + 7, 29));
+            answers += line.contains(" answer: ") ? 1 : 0;
+        }
+        QList<QByteArray> received;
+        for (const Frame &frame : rig.device.ReceivedFrames())
+            received << FrameBytes(frame);
+        QVERIFY2(received.size() > 10, qPrintable(QString::number(received.size())));
+        QCOMPARE(sent, received);
+        QCOMPARE(answers, received.size());
+
+        const qsizetype messages = rig.dialogs.messages.size();
+        rig.dialogs.saveFileNames << path + QStringLiteral("/inside-a-file.txt");
+        rig.program.View().SaveTraceAction->trigger();
+        QCOMPARE(rig.dialogs.messages.size(), messages + 1);
+        QVERIFY2(rig.dialogs.messages.last().text.startsWith(
+                     QStringLiteral(" The line trace could not be saved to inside-a-file.txt: ")),
+                 qPrintable(rig.dialogs.messages.last().text));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), saved);
+    }
 };
 
 QTEST_MAIN(StageViewTest)

@@ -73,7 +73,7 @@ private slots:
 
         // The empty file read at start is written with port 3.
         QCOMPARE(rig.Config(), ConfigFor(3));
-        QCOMPARE(rig.program.State().PortNumber, std::int16_t{3});
+        QCOMPARE(rig.program.Link().PortNumber(), std::int16_t{3});
         QVERIFY(!rig.program.State().DemoMode);
         QCOMPARE(rig.program.MainWindow().PortStatus->text(), QStringLiteral("Port 3"));
         // Port 1 was probed in vain, port 2 does not open, port 3 answered.
@@ -228,7 +228,7 @@ private slots:
         QDir(rig.folder.path()).mkdir(QStringLiteral("init.cfg")); // a folder where the file should be
         rig.port.AttachDevice(2, &rig.device);
         rig.Start();
-        QCOMPARE(rig.program.State().PortNumber, std::int16_t{2});
+        QCOMPARE(rig.program.Link().PortNumber(), std::int16_t{2});
         QVERIFY(rig.dialogs.messages.isEmpty());
         QVERIFY(!rig.end.Ended());
     }
@@ -417,7 +417,7 @@ private slots:
         QCOMPARE(rig.dialogs.messages.size(), demo ? 1 : 0);
         QCOMPARE(rig.Config(), config);
         // Nothing but the chosen port was probed: every probe went to it.
-        QCOMPARE(rig.program.State().PortNumber, std::int16_t(chosen));
+        QCOMPARE(rig.program.Link().PortNumber(), std::int16_t(chosen));
         QCOMPARE(rig.device.ReceivedFrames().empty(), demo);
     }
 
@@ -493,7 +493,7 @@ private slots:
     {
         const auto parsed = ParseRemoteOptions({"ksr704-remote", "--help"});
         QVERIFY(std::holds_alternative<CommandLineText>(parsed));
-        for (const char *option : {"--port", "--device", "--start-folder", "--user-folder", "--help", "--version"})
+        for (const char *option : {"--port", "--device", "--start-folder", "--user-folder", "--trace", "--help", "--version"})
             QVERIFY2(std::get<CommandLineText>(parsed).text.contains(QLatin1String(option)), option);
     }
 

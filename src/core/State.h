@@ -1,8 +1,8 @@
 #pragma once
-// The one state object of the program: the run-time flags, the serial
-// link's buffers and the preset directory (the values of both channels are
-// PresetModel's). Created in main() and shared by reference; plain data
-// without behaviour.
+// The one state object of the program: the run-time flags and the preset
+// directory (the values of both channels are PresetModel's, the serial link
+// keeps its own buffers and port). Created in main() and shared by
+// reference; plain data without behaviour.
 
 #include "core/Tables.h"
 
@@ -45,13 +45,6 @@ struct AppState {
     // Set once the program has been told to end: from then on nothing more is
     // sent or read, whatever the caller that was running goes on to do.
     bool ProgramEnding = false;
-
-    // Serial link.
-    std::array<std::uint8_t, TxFrameBytes> TxFrame{};
-    std::array<std::uint8_t, RxBufferBytes> RxBuffer{};
-    std::int16_t PortNumber = 0;
-    bool PortOpened = false;
-    bool PortUsable = false;
 
     // Preset directory: entries 0..3 fixed, 4..19 user slots.
     std::array<bool, DirectoryEntries> PresetUsed{};

@@ -41,7 +41,7 @@ QString TakeArguments(const Arity &arity, const QStringList &args, CliOptions &o
 {
     const auto count = args.size();
     if (count < arity.min || (arity.max >= 0 && count > arity.max))
-        return QStringLiteral("usage: ksr704-cli [--port N | --device PATH] [--quiet] [--no-verify] %1")
+        return QStringLiteral("usage: ksr704-cli [--port N | --device PATH] [--quiet] [--no-verify] [--trace FILE] %1")
             .arg(QLatin1StringView(arity.usage));
     options.command = arity.command;
     if (count == 0)
@@ -79,7 +79,8 @@ std::variant<CliOptions, CommandLineText, CommandLineRefusal> ParseCliOptions(co
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption noVerify(QStringLiteral("no-verify"));
-    parser.addOptions({help, version, quiet, noVerify});
+    const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("FILE"));
+    parser.addOptions({help, version, quiet, noVerify, trace});
     parser.addOptions(PortOptions());
     if (!parser.parse(arguments))
         return CommandLineRefusal{parser.errorText()};
@@ -91,6 +92,9 @@ std::variant<CliOptions, CommandLineText, CommandLineRefusal> ParseCliOptions(co
     CliOptions options;
     options.quiet = parser.isSet(quiet);
     options.verify = !parser.isSet(noVerify);
+    options.tracePath = parser.value(trace);
+    if (parser.isSet(trace) && options.tracePath.isEmpty())
+        return CommandLineRefusal{QStringLiteral("--trace expects a file")};
     if (const QString refusal = ReadPortChoice(parser, options.portChoice); !refusal.isEmpty())
         return CommandLineRefusal{refusal};
 
@@ -115,7 +119,8 @@ QString CliHelpText()
     ksr704-cli - list, back up and restore the presets of a KSR-704
 
 SYNOPSIS
-    ksr704-cli [--port N | --device PATH] [--quiet] [--no-verify] COMMAND [ARGS]
+    ksr704-cli [--port N | --device PATH] [--quiet] [--no-verify] [--trace FILE]
+               COMMAND [ARGS]
     ksr704-cli --help | --version
 
 DESCRIPTION
@@ -172,6 +177,14 @@ OPTIONS
     --no-verify
         restore and store do not read back the data, name and marker they
         wrote (about half their time).
+    --trace FILE
+        Writes every frame sent to the device and every answer to FILE as
+        they happen, one line each: the seconds since the program started,
+        the time of day (UTC), the exchange's number, how often its frame
+        was sent before, the bytes, and in brackets what made an answer
+        unsound (stray bytes, a reply in parts, a garbled reply, no answer).
+        FILE is replaced; each line is written at once, so that the trace
+        survives a crash or "Time out". For bug reports.
     --help
         This page.
     --version

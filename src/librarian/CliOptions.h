@@ -33,6 +33,7 @@ struct CliOptions {
     QString path;             // DIR or FILE
     std::vector<int> entries; // 5..20: restore's entries (none: all), store's entry
     QString name;             // store's NAME
+    QString tracePath;        // --trace FILE: the line's trace; empty: none
 };
 
 // The options in `arguments` (the program name first).

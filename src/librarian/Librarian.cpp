@@ -55,6 +55,11 @@ Librarian::Librarian(const CliOptions &options, CliProgress &progress)
 
 int Librarian::Run()
 {
+    // The trace is opened before anything is sent, so that it holds every frame.
+    if (QString error; !options_.tracePath.isEmpty() && !link_.Trace().WriteTo(options_.tracePath, &error)) {
+        PrintError(QStringLiteral("cannot write the line trace to %1: %2").arg(options_.tracePath, error));
+        return ExitWriteFailed;
+    }
     switch (options_.command) {
     case CliCommand::List:
         return List();
@@ -76,8 +81,8 @@ int Librarian::FindDevice()
 {
     const PortChoice &choice = options_.portChoice;
     if (choice.Given()) {
-        state_.PortNumber = static_cast<std::int16_t>(choice.ProbedPort());
-        if (ProbeSavedPort(state_, link_))
+        link_.SetPortNumber(static_cast<std::int16_t>(choice.ProbedPort()));
+        if (ProbeSavedPort(link_))
             return ExitOk;
         const QString path = choice.devicePath.isEmpty() ? SystemPortDevicePath(choice.port) : ChosenDevicePath(choice);
         const QString where = choice.port > 0
@@ -95,7 +100,7 @@ int Librarian::FindDevice()
     // init.cfg is only read, as the program reads it: the command line never
     // creates it nor changes the saved port.
     const std::int16_t saved = ReadPortConfig(QStringLiteral("init.cfg"), PortConfigAccess::ReadOnly).PortNumber();
-    state_.PortNumber = saved;
+    link_.SetPortNumber(saved);
     QStringList tried;
     for (int n = 1; n <= HighestPortNumber; ++n) {
         const QString path = SystemPortDevicePath(n);
@@ -107,7 +112,7 @@ int Librarian::FindDevice()
                                                       tried.join(QStringLiteral(", ")));
     if (!tried.isEmpty())
         progress_.Note(QStringLiteral("looking for a KSR-704 on %1 ...").arg(ports));
-    if (ProbeSavedPort(state_, link_) || PortSearch(state_, link_))
+    if (ProbeSavedPort(link_) || PortSearch(link_))
         return ExitOk;
 
     PrintError(tried.isEmpty() ? QStringLiteral("no KSR-704 found: no serial port is listed for ports 1 to 35 "

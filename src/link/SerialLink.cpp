@@ -1,11 +1,32 @@
 #include "link/SerialLink.h"
 
 #include "core/Protocol.h"
+#include "link/LinkLogging.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace ksr {
+
+namespace {
+
+// The marks of a trace line, those that say something.
+QString Marks(std::initializer_list<QString> marks)
+{
+    QStringList said;
+    for (const QString &mark : marks) {
+        if (!mark.isEmpty())
+            said << mark;
+    }
+    return said.join(QStringLiteral("; "));
+}
+
+QString BytesMark(qint64 count, const char *what)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1StringView(what));
+}
+
+} // namespace
 
 // One operation on the line, from its first write to its answer taken in;
 // the program hears when the outermost one begins and ends.
@@ -42,7 +63,7 @@ private:
 };
 
 SerialLink::SerialLink(AppState &state, SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEnd &end)
-    : state_(state), port_(port), clock_(clock), dialogs_(dialogs), end_(end)
+    : state_(state), port_(port), clock_(clock), dialogs_(dialogs), end_(end), trace_(clock)
 {
 }
 
@@ -54,9 +75,12 @@ void SerialLink::OpenPort()
     const WaitScope wait(*this);
     if (port_.IsOpen())
         port_.Close();
-    const bool opened = port_.Open(state_.PortNumber);
-    state_.PortOpened = opened;
-    state_.PortUsable = opened;
+    const bool opened = port_.Open(portNumber_);
+    portOpened_ = opened;
+    portUsable_ = opened;
+    const QString what = QStringLiteral("port %1 %2").arg(portNumber_).arg(opened ? QStringLiteral("opened") : QStringLiteral("did not open"));
+    qCDebug(LinkLog).noquote() << what;
+    trace_.Record(LineTrace::NoExchange, -1, what);
 }
 
 void SerialLink::SetReceiveSize(int bytes)
@@ -66,7 +90,10 @@ void SerialLink::SetReceiveSize(int bytes)
     // may wait for a connection, as opening does.
     const Operation operation(*this);
     const WaitScope wait(*this);
-    port_.SetReceiveSize(bytes);
+    const bool reopened = port_.SetReceiveSize(bytes);
+    const QString what = QStringLiteral("receive size %1").arg(bytes);
+    qCDebug(LinkLog).noquote() << what << (reopened ? "" : "(the port did not reopen)");
+    trace_.Record(LineTrace::NoExchange, -1, what, {}, reopened ? QString() : QStringLiteral("port did not reopen"));
 }
 
 bool SerialLink::SendingOff() const
@@ -76,18 +103,21 @@ bool SerialLink::SendingOff() const
     return state_.DemoMode || state_.SendSuppressed || state_.ProgramEnding || waiting_;
 }
 
-bool SerialLink::WriteFrame(const FrameArgs &args)
+bool SerialLink::WriteFrame(const FrameArgs &args, bool answered)
 {
-    state_.TxFrame = BuildFrame(args);
+    txFrame_ = BuildFrame(args);
     QByteArray bytes(TxFrameBytes, Qt::Uninitialized);
-    std::copy(state_.TxFrame.begin(), state_.TxFrame.end(), bytes.begin());
-    return port_.Write(bytes);
+    std::copy(txFrame_.begin(), txFrame_.end(), bytes.begin());
+    const bool written = port_.Write(bytes);
+    trace_.Record(answered ? serial_ : LineTrace::NoExchange, answered ? resend_ : -1, QStringLiteral("sent"), bytes,
+                  written ? QString() : QStringLiteral("write failed"));
+    return written;
 }
 
 bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
 {
     *sentAt = clock_.NowSeconds();
-    if (!WriteFrame(args))
+    if (!WriteFrame(args, true))
         return false;
     // Until our frame has crossed the line and the first byte of an answer
     // could have come back, no byte of the answer can be here: what arrives
@@ -104,8 +134,11 @@ bool SerialLink::SendFrame(const FrameArgs &args, double *sentAt)
     // What was dropped belongs to no answer: it may be the rest of the last
     // one, which then came mis-framed. What stays is this answer's start.
     const qint64 waiting = port_.BytesWaiting();
-    if (UnaccountedBytes() > waiting)
-        MarkUnsound();
+    if (const qint64 stray = UnaccountedBytes() - waiting; stray > 0) {
+        const QString marks = MarkUnsound();
+        trace_.Record(serial_, resend_, QStringLiteral("stray"), dropped,
+                      Marks({BytesMark(stray, "bytes of no answer before this one"), marks}));
+    }
     accounted_ = port_.BytesArrived() - waiting;
     return true;
 }
@@ -123,20 +156,24 @@ qint64 SerialLink::DropWaiting()
     return unaccounted;
 }
 
-void SerialLink::MarkUnsound(quint64 first)
+QString SerialLink::MarkUnsound(quint64 first)
 {
     // Enough marks for any one read to ask about its answers.
     constexpr std::size_t KeptMarks = 4096;
-    for (quint64 serial = std::max({first, settled_ + 1, serial_ > KeptMarks ? serial_ - KeptMarks : 1});
-         serial <= serial_; ++serial)
+    const quint64 from = std::max({first, settled_ + 1, serial_ > KeptMarks ? serial_ - KeptMarks : 1});
+    for (quint64 serial = from; serial <= serial_; ++serial)
         unsound_.insert(serial);
     while (unsound_.size() > KeptMarks)
         unsound_.erase(unsound_.begin());
+    if (from > serial_)
+        return {};
+    return from == serial_ ? QStringLiteral("unsound #%1").arg(serial_)
+                           : QStringLiteral("unsound #%1-#%2").arg(from).arg(serial_);
 }
 
-void SerialLink::MarkUnsound()
+QString SerialLink::MarkUnsound()
 {
-    MarkUnsound(serial_ > 1 ? serial_ - 1 : 1);
+    return MarkUnsound(serial_ > 1 ? serial_ - 1 : 1);
 }
 
 bool SerialLink::AwaitQuietLine()
@@ -155,8 +192,11 @@ bool SerialLink::AwaitQuietLine()
     for (;;) {
         // Bytes after the last answer was taken: one stray answer may have
         // shifted every answer since the line was last quiet by as much.
-        if (DropWaiting() > 0)
-            MarkUnsound(settled_ + 1);
+        if (const qint64 stray = DropWaiting(); stray > 0) {
+            const QString marks = MarkUnsound(settled_ + 1);
+            trace_.Record(serial_, -1, QStringLiteral("stray"), {},
+                          Marks({BytesMark(stray, "bytes after the answers"), marks}));
+        }
         const double now = clock_.NowSeconds();
         if (now > giveUp) {
             TimeOut();
@@ -179,9 +219,22 @@ void SerialLink::KeepStrayReport(const QByteArray &dropped)
 void SerialLink::TakeReply(int count)
 {
     const QByteArray bytes = port_.Read(count);
-    std::copy(bytes.begin(), bytes.end(), state_.RxBuffer.begin());
-    if (DropWaiting() > count)
-        MarkUnsound();
+    std::copy(bytes.begin(), bytes.end(), rxBuffer_.begin());
+    const qint64 taken = DropWaiting();
+    // A reply that is no frame is taken as it came; the trace tells it.
+    const bool framed = count != ReplyBytes
+                        || (bytes.size() == ReplyBytes && std::uint8_t(bytes[0]) == FrameStart
+                            && std::uint8_t(bytes[1]) == FrameMarker && std::uint8_t(bytes[9]) == FrameEnd);
+    const QString marks = taken > count ? MarkUnsound() : QString();
+    trace_.Record(serial_, resend_, QStringLiteral("answer"), bytes,
+                  Marks({framed ? QString() : QStringLiteral("not a reply frame"),
+                         taken > count ? BytesMark(taken - count, "extra bytes") : QString(), marks}));
+}
+
+void SerialLink::TraceNoAnswer(const QString &marks)
+{
+    trace_.Record(serial_, resend_, QStringLiteral("no answer"), {},
+                  Marks({marks, port_.IsOpen() ? QString() : QStringLiteral("port closed")}));
 }
 
 void SerialLink::TimeOut()
@@ -189,6 +242,8 @@ void SerialLink::TimeOut()
     // Nothing may be sent or read any more, not even from events that run
     // while the message box is open.
     state_.ProgramEnding = true;
+    trace_.Record(serial_, resend_, QStringLiteral("Time out"));
+    qCDebug(LinkLog).noquote() << "Time out in exchange" << serial_;
     const WaitScope wait(*this);
     dialogs_.ShowMessage({QStringLiteral("Time out"), QString::fromLatin1(ApplicationTitle),
                           MessageIcon::Exclamation, MessageButtons::Ok, MessageAnswer::Ok});
@@ -214,6 +269,7 @@ SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int co
 {
     ++serial_;
     for (int sends = 1; sends <= MaxSends; ++sends) {
+        resend_ = sends - 1;
         double sentAt = 0;
         // A frame that could not be written gets no answer: the next send
         // follows at once. A block read ends at the first port failure.
@@ -227,14 +283,17 @@ SerialLink::SendResult SerialLink::SendWithResends(const FrameArgs &args, int co
             // and a line that goes on flooding ends in "Time out".
             if (UnaccountedBytes() - count <= FloodBytes)
                 return SendResult::Answered;
-            MarkUnsound();
+            const qint64 flood = UnaccountedBytes();
+            const QString marks = MarkUnsound();
             DropWaiting();
+            trace_.Record(serial_, resend_, QStringLiteral("flood"), {}, Marks({BytesMark(flood, "bytes"), marks}));
             continue;
         }
         // Part of an answer at the time-out: the rest may come later and be
         // taken for the start of the next one.
-        if (port_.BytesWaiting() > 0)
-            MarkUnsound();
+        const int partial = port_.BytesWaiting();
+        const QString marks = partial > 0 ? MarkUnsound() : QString();
+        TraceNoAnswer(Marks({partial > 0 ? QStringLiteral("%1 of %2 bytes").arg(partial).arg(count) : QString(), marks}));
         if (isBlock && !port_.IsOpen())
             return SendResult::PortFailed;
     }
@@ -255,20 +314,25 @@ void SerialLink::ExchangeCommand(const FrameArgs &args)
 
 bool SerialLink::ProbeDevice(const FrameArgs &args)
 {
-    if (SendingOff() || !state_.PortUsable)
+    if (SendingOff() || !portUsable_)
         return false;
     const Operation operation(*this);
     ++serial_;
+    resend_ = 0;
     double sentAt = 0;
-    if (!SendFrame(args, &sentAt) || !WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds))
+    if (!SendFrame(args, &sentAt))
         return false;
+    if (!WaitForReply(ReplyBytes, sentAt, ReplyTimeoutSeconds)) {
+        TraceNoAnswer({});
+        return false;
+    }
     TakeReply(ReplyBytes);
-    return IsProbeAnswer(std::span(state_.RxBuffer).first<ReplyBytes>());
+    return IsProbeAnswer(std::span(rxBuffer_).first<ReplyBytes>());
 }
 
 bool SerialLink::ReadBlock(const FrameArgs &args)
 {
-    if (SendingOff() || !state_.PortUsable)
+    if (SendingOff() || !portUsable_)
         return false;
     const Operation operation(*this);
     if (SendWithResends(args, BlockBytes, BlockTimeoutSeconds, true) != SendResult::Answered)
@@ -321,7 +385,8 @@ bool SerialLink::TakeNotification()
         // A report is no stray: it marks no answer.
         DropWaiting();
     }
-    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), state_.RxBuffer.begin());
+    trace_.Record(LineTrace::NoExchange, -1, QStringLiteral("report"), bytes);
+    std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), ReportUsedBytes), rxBuffer_.begin());
     return true;
 }
 
@@ -329,7 +394,7 @@ void SerialLink::SendWithoutReply(const FrameArgs &args)
 {
     if (SendingOff())
         return;
-    WriteFrame(args);
+    WriteFrame(args, false);
 }
 
 } // namespace ksr

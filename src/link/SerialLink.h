@@ -11,6 +11,7 @@
 #include "core/UserDialogs.h"
 #include "core/Frames.h"
 #include "core/State.h"
+#include "link/LineTrace.h"
 
 #include <functional>
 #include <set>
@@ -45,6 +46,22 @@ public:
     void SetBusyChanged(std::function<void(bool)> busyChanged) { busyChanged_ = std::move(busyChanged); }
     // True while the port waits for the device or "Time out" is shown.
     bool Waiting() const { return waiting_; }
+
+    // The port the link opens, and whether it opened and may be probed.
+    std::int16_t PortNumber() const { return portNumber_; }
+    void SetPortNumber(std::int16_t number) { portNumber_ = number; }
+    bool PortOpened() const { return portOpened_; }
+    void SetPortOpened(bool opened) { portOpened_ = opened; }
+    bool PortUsable() const { return portUsable_; }
+    void SetPortUsable(bool usable) { portUsable_ = usable; }
+    // The last frame written, and the answer or report taken in last.
+    const Frame &TxFrame() const { return txFrame_; }
+    const std::array<std::uint8_t, RxBufferBytes> &RxBuffer() const { return rxBuffer_; }
+    // Writable, so that a test can tell the bytes an answer left alone.
+    std::array<std::uint8_t, RxBufferBytes> &RxBuffer() { return rxBuffer_; }
+    // Every frame sent and every answer, each with what made it unsound.
+    LineTrace &Trace() { return trace_; }
+    const LineTrace &Trace() const { return trace_; }
 
     // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
     void OpenPort();
@@ -102,7 +119,9 @@ private:
     // once the program is ending.
     bool SendingOff() const;
     // Builds TxFrame from the seven bytes and writes it; false on a port error.
-    bool WriteFrame(const FrameArgs &args);
+    // `answered`: the frame is the exchange's under way, else one that gets
+    // no answer.
+    bool WriteFrame(const FrameArgs &args, bool answered);
     // Writes a frame that expects an answer, noting in `sentAt` when it went,
     // and drops what arrives while it is on the line; false on a port error.
     bool SendFrame(const FrameArgs &args, double *sentAt);
@@ -117,6 +136,8 @@ private:
     // failed write or port ends it at once; for a reply a failed write counts
     // as a send that got no answer, without waiting for one.
     SendResult SendWithResends(const FrameArgs &args, int count, double limit, bool isBlock);
+    // Traces a send that got no answer in time, with `marks`.
+    void TraceNoAnswer(const QString &marks);
     // Takes `count` bytes into RxBuffer and discards the rest, marking the
     // answer unsound when more came.
     void TakeReply(int count);
@@ -126,16 +147,21 @@ private:
     // returns how many were not accounted for before.
     qint64 DropWaiting();
     // Marks the answer under way and the one before it unsound.
-    void MarkUnsound();
+    QString MarkUnsound();
     // Marks answers `first` up to the one under way unsound, none that a
-    // quiet line followed.
-    void MarkUnsound(quint64 first);
+    // quiet line followed. Both return what they marked, for the trace.
+    QString MarkUnsound(quint64 first);
 
     AppState &state_;
     SerialPort &port_;
     Clock &clock_;
     UserDialogs &dialogs_;
     ProgramEnd &end_;
+    std::int16_t portNumber_ = 0;
+    bool portOpened_ = false;
+    bool portUsable_ = false;
+    Frame txFrame_{};
+    std::array<std::uint8_t, RxBufferBytes> rxBuffer_{};
     std::function<void()> reportHandler_;
     std::function<void(bool)> busyChanged_;
     bool handlingReports_ = false;
@@ -143,12 +169,15 @@ private:
     bool waiting_ = false;
     QByteArray strayReport_;
     quint64 serial_ = 0;
+    // The sends of the exchange's frame before the one under way.
+    int resend_ = 0;
     std::set<quint64> unsound_;
     // The port's arrival count up to which every byte was an answer's or
     // marked as none.
     qint64 accounted_ = 0;
     // The last answer a quiet line followed: nothing later can touch it.
     quint64 settled_ = 0;
+    LineTrace trace_;
 };
 
 } // namespace ksr

@@ -7,10 +7,10 @@ namespace ksr {
 namespace {
 
 // Opens PortNumber and, if it opens, probes it.
-bool OpenAndProbe(AppState &state, SerialLink &link)
+bool OpenAndProbe(SerialLink &link)
 {
     link.OpenPort();
-    if (!state.PortOpened)
+    if (!link.PortOpened())
         return false;
     link.SetReceiveSize(ReplyBytes);
     return link.ProbeDevice(ProbeFrame());
@@ -18,23 +18,23 @@ bool OpenAndProbe(AppState &state, SerialLink &link)
 
 } // namespace
 
-bool ProbeSavedPort(AppState &state, SerialLink &link)
+bool ProbeSavedPort(SerialLink &link)
 {
-    state.PortUsable = true;
-    const bool found = OpenAndProbe(state, link);
+    link.SetPortUsable(true);
+    const bool found = OpenAndProbe(link);
     if (!found)
-        state.PortOpened = false;
+        link.SetPortOpened(false);
     return found;
 }
 
-bool PortSearch(AppState &state, SerialLink &link)
+bool PortSearch(SerialLink &link)
 {
-    const std::int16_t saved = state.PortNumber;
+    const std::int16_t saved = link.PortNumber();
     for (int n = 1; n <= HighestPortNumber; ++n) {
         if (n == saved)
             continue;
-        state.PortNumber = static_cast<std::int16_t>(n);
-        if (OpenAndProbe(state, link))
+        link.SetPortNumber(static_cast<std::int16_t>(n));
+        if (OpenAndProbe(link))
             return true;
     }
     return false;

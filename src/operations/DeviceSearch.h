@@ -9,9 +9,9 @@ namespace ksr {
 inline constexpr int HighestPortNumber = 35;
 
 // Opens PortNumber and probes it; true when the KSR-704 answered there.
-bool ProbeSavedPort(AppState &state, SerialLink &link);
+bool ProbeSavedPort(SerialLink &link);
 // Tries ports 1..35 in order, skipping the saved PortNumber; true at the
 // first that answers. Otherwise PortNumber is the last number tried.
-bool PortSearch(AppState &state, SerialLink &link);
+bool PortSearch(SerialLink &link);
 
 } // namespace ksr

@@ -31,7 +31,7 @@ bool MemoryReader::Ask(Byte &byte)
     link_.ExchangeCommand(ReadByteFrame(byte.address));
     if (state_.ProgramEnding)
         return false;
-    byte.value = ReadByteValue(std::span(state_.RxBuffer).first<ReplyBytes>());
+    byte.value = ReadByteValue(std::span(link_.RxBuffer()).first<ReplyBytes>());
     byte.serial = link_.LastAnswerSerial();
     if (progress_)
         progress_();
@@ -138,7 +138,7 @@ std::optional<UserDirectory> ReadUserDirectory(MemoryReader &reader, const std::
     return directory;
 }
 
-std::optional<BlockArray> ReadPresetBlockSoundly(AppState &state, SerialLink &link, std::uint8_t selector,
+std::optional<BlockArray> ReadPresetBlockSoundly(AppState &, SerialLink &link, std::uint8_t selector,
                                                  ReadCheck check)
 {
     // Each read waits for the line to fall quiet after its block, so that a
@@ -149,7 +149,7 @@ std::optional<BlockArray> ReadPresetBlockSoundly(AppState &state, SerialLink &li
     const auto another = [&] {
         if (!link.Unsound(link.LastAnswerSerial())) {
             BlockArray block{};
-            std::copy_n(state.RxBuffer.begin(), BlockBytes, block.begin());
+            std::copy_n(link.RxBuffer().begin(), BlockBytes, block.begin());
             if (check == ReadCheck::Sound || seen == block)
                 sure = block;
             seen = block;

@@ -2,9 +2,9 @@
 
 namespace ksr {
 
-std::optional<DeviceReport> HandleNotification(const AppState &state, PresetModel &model)
+std::optional<DeviceReport> HandleNotification(std::span<const std::uint8_t, ReportUsedBytes> bytes, PresetModel &model)
 {
-    const std::optional<DeviceReport> report = DecodeReport(std::span(state.RxBuffer).first<ReportUsedBytes>());
+    const std::optional<DeviceReport> report = DecodeReport(bytes);
     if (!report)
         return std::nullopt;
     // The device changed the filter itself: the model follows, nothing is sent.
@@ -31,7 +31,8 @@ bool ReportTakeIn::TakeInReport()
 {
     if (!link_.TakeNotification())
         return false;
-    const std::optional<DeviceReport> report = HandleNotification(state_, model_);
+    const std::optional<DeviceReport> report =
+        HandleNotification(std::span(link_.RxBuffer()).first<ReportUsedBytes>(), model_);
     if (report && reportTaken_)
         reportTaken_(*report);
     link_.SendWithoutReply(NotificationAckFrame());

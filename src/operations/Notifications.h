@@ -13,10 +13,10 @@
 
 namespace ksr {
 
-// Handles the notification in RxBuffer 0..6. Unknown types, and reports
-// whose filter, frequency, width or gain lie outside their ranges, change
-// nothing. Returns the report taken in, if any.
-std::optional<DeviceReport> HandleNotification(const AppState &state, PresetModel &model);
+// Handles the notification in `bytes` (the link's RxBuffer 0..6). Unknown
+// types, and reports whose filter, frequency, width or gain lie outside their
+// ranges, change nothing. Returns the report taken in, if any.
+std::optional<DeviceReport> HandleNotification(std::span<const std::uint8_t, ReportUsedBytes> bytes, PresetModel &model);
 
 // Takes the device's reports off the link, handles each and acknowledges
 // it, whatever it held; needs no window.

@@ -37,7 +37,7 @@ void PresetMemory::DumpDeviceMemory()
         currentNameAt = reader.Read(CurrentNameAddress, NameLength);
         if (!state_.ProgramEnding && link_.ReadPresetBlock(CurrentSettingsSelector)) {
             block.emplace();
-            std::copy_n(state_.RxBuffer.begin(), BlockBytes, block->begin());
+            std::copy_n(link_.RxBuffer().begin(), BlockBytes, block->begin());
             blockSerial = link_.LastAnswerSerial();
         }
     });

@@ -5,6 +5,11 @@
 #include "shell/MdiFrmMain.h"
 #include "editor/EditorToolTips.h"
 
+#include "core/FileWriting.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QToolButton>
 
 namespace ksr {
@@ -81,6 +86,22 @@ void MainCommands::CopyChannel(bool leftToRight)
     else
         channels_.CopyChannelRightToLeft();
     window_.unsetCursor();
+}
+
+void MainCommands::SaveLineTrace(const LineTrace &trace)
+{
+    const QString name = QStringLiteral("ksr704-trace-%1.txt")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save line trace"),
+                                                   QDir(state_.StartDirectory).filePath(name),
+                                                   QStringLiteral("Text file (*.txt)"), QStringLiteral("txt")});
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!ReplaceFileContents(path, trace.Text(), &error))
+        dialogs_.ShowMessage({QStringLiteral(" The line trace could not be saved to %1: %2")
+                                  .arg(QFileInfo(path).fileName(), error),
+                              QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
 }
 
 void MainCommands::UpdateCommandButtons(bool searchRunning)

@@ -4,6 +4,7 @@
 // buttons undo, redo, hold and compare.
 
 #include "core/UserDialogs.h"
+#include "link/LineTrace.h"
 #include "operations/ChannelOperations.h"
 #include "operations/DevicePresets.h"
 #include "operations/EditHistory.h"
@@ -26,6 +27,9 @@ public:
     // librarian's with a device (none while a search runs); shows whether
     // the held settings are live.
     void UpdateCommandButtons(bool searchRunning);
+    // "Save line trace...": the frames and answers the trace keeps in memory
+    // into a file the user names, replaced only once it is whole.
+    void SaveLineTrace(const LineTrace &trace);
 
 private:
     void CopyChannel(bool leftToRight);

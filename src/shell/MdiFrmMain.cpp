@@ -73,7 +73,7 @@ constexpr std::array<TextButton, 7> TextButtons = {{
     {&MdiFrmMain::RestoreButton, "RestoreButton", RestoreLeft, LibraryButtonWidth, "Restore...", "Restore device",
      "Restore device: user presets from a backup folder, after a safety backup", false},
     {&MdiFrmMain::ViewButton, "ViewButton", ViewLeft, ViewWidth, "View", "View",
-     "View: fit the editor to the window, zoom, dark colours", true},
+     "View: fit the editor to the window, zoom, dark colours; save the line trace", true},
 }};
 
 // The editor's window inside the area: a title bar without buttons (Qt

@@ -52,7 +52,7 @@ public:
     // while a search runs.
     QToolButton *BackupButton = nullptr;
     QToolButton *RestoreButton = nullptr;
-    // Opens the View menu (zoom, fit to window, dark colours).
+    // Opens the View menu (zoom, fit to window, dark colours, the line trace).
     QToolButton *ViewButton = nullptr;
     // The status bar: the port in use (or "Demo mode"), and whether the
     // device's feedback search runs.

@@ -84,6 +84,8 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     new EditShortcuts(mainWindow_); // owned by the main window
     stageView_ = new StageView(mainWindow_, editor_, viewSettings_);
     QObject::connect(stageView_->DarkAction, &QAction::toggled, &mainWindow_, [this](bool dark) { SetDarkLook(dark); });
+    QObject::connect(stageView_->SaveTraceAction, &QAction::triggered, &mainWindow_,
+                     [this] { mainCommands_.SaveLineTrace(link_.Trace()); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
     link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
@@ -186,11 +188,11 @@ void Program::MDIForm_Load()
     // A device named on the command line by its path leaves init.cfg alone.
     const bool usesConfig = onlyPort_ == 0 || saveOnlyPort_;
     PortConfigRecord config = usesConfig ? ReadPortConfig(ConfigPath()) : PortConfigRecord{};
-    state_.PortNumber = onlyPort_ > 0 ? static_cast<std::int16_t>(onlyPort_) : config.PortNumber();
+    link_.SetPortNumber(onlyPort_ > 0 ? static_cast<std::int16_t>(onlyPort_) : config.PortNumber());
     if (!FindDeviceOrDemo())
         return;
     if (usesConfig) {
-        config.SetPortNumber(state_.PortNumber);
+        config.SetPortNumber(link_.PortNumber());
         WritePortConfig(ConfigPath(), config);
     }
 
@@ -199,10 +201,10 @@ void Program::MDIForm_Load()
 
 bool Program::FindDeviceOrDemo()
 {
-    if (ProbeSavedPort(state_, link_))
+    if (ProbeSavedPort(link_))
         return true;
     ShowSplashLabel();
-    if (onlyPort_ == 0 && PortSearch(state_, link_))
+    if (onlyPort_ == 0 && PortSearch(link_))
         return true;
 
     const MessageAnswer answer =
@@ -225,9 +227,9 @@ void Program::ShowPortStatus()
         mainWindow_.PortStatus->setText(QStringLiteral("Demo mode"));
         return;
     }
-    const QString path = portPathFor_ ? portPathFor_(state_.PortNumber) : QString();
-    mainWindow_.PortStatus->setText(path.isEmpty() ? QStringLiteral("Port %1").arg(state_.PortNumber)
-                                                   : QStringLiteral("Port %1: %2").arg(state_.PortNumber).arg(path));
+    const QString path = portPathFor_ ? portPathFor_(link_.PortNumber()) : QString();
+    mainWindow_.PortStatus->setText(path.isEmpty() ? QStringLiteral("Port %1").arg(link_.PortNumber())
+                                                   : QStringLiteral("Port %1: %2").arg(link_.PortNumber()).arg(path));
 }
 
 void Program::CompleteStartup()

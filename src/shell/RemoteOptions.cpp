@@ -31,7 +31,8 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
     const QCommandLineOption version(QStringLiteral("version"));
     const QCommandLineOption startFolder(QStringLiteral("start-folder"), {}, QStringLiteral("DIR"));
     const QCommandLineOption userFolder(QStringLiteral("user-folder"));
-    parser.addOptions({help, version, startFolder, userFolder});
+    const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("FILE"));
+    parser.addOptions({help, version, startFolder, userFolder, trace});
     parser.addOptions(PortOptions());
     for (const char *name : QtValueOptions)
         parser.addOption(Hidden(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("VALUE"))));
@@ -57,6 +58,9 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
         return CommandLineRefusal{QStringLiteral("--start-folder expects a folder")};
     if (options.userFolder && parser.isSet(startFolder))
         return CommandLineRefusal{QStringLiteral("--start-folder and --user-folder exclude each other")};
+    options.tracePath = parser.value(trace);
+    if (parser.isSet(trace) && options.tracePath.isEmpty())
+        return CommandLineRefusal{QStringLiteral("--trace expects a file")};
     return options;
 }
 
@@ -86,6 +90,7 @@ QString RemoteHelpText()
 
 SYNOPSIS
     ksr704-remote [--port N | --device PATH] [--start-folder DIR | --user-folder]
+                  [--trace FILE]
     ksr704-remote --help | --version
 
 DESCRIPTION
@@ -113,6 +118,16 @@ OPTIONS
         The user's data folder stands for the start folder; it is created,
         with its Preset folder, when missing. The desktop menu starts the
         program so.
+    --trace FILE
+        Writes every frame sent to the device and every answer to FILE as
+        they happen, one line each: the seconds since the program started,
+        the time of day (UTC), the exchange's number, how often its frame
+        was sent before, the bytes, and in brackets what made an answer
+        unsound (stray bytes, a reply in parts, a garbled reply, no answer).
+        FILE, taken from the folder the program was started in, is
+        replaced; each line is written at once, so that the trace survives
+        a crash or "Time out". For bug reports. Without it the last 2,000
+        lines are kept in memory only: View > Save line trace... writes them.
     --help
         This page.
     --version
@@ -128,8 +143,8 @@ ENVIRONMENT
 EXIT STATUS
     0  the program ended normally
     1  "Time out": the device stopped answering
-    2  the command line was refused, or the start folder is not usable;
-       no window was opened
+    2  the command line was refused, the start folder is not usable, or
+       the --trace file cannot be written; no window was opened
 
 EXAMPLE
     ksr704-remote --device /dev/ttyUSB0 --user-folder

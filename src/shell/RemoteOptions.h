@@ -17,6 +17,7 @@ struct RemoteOptions {
     PortChoice portChoice; // --port N or --device PATH: probe that port only
     QString startFolder;   // --start-folder DIR; empty: the current folder
     bool userFolder = false; // --user-folder: the user's data folder
+    QString tracePath;       // --trace FILE: the line's trace; empty: none
 };
 
 // The options in `arguments` (the program name first).

@@ -26,6 +26,8 @@ StageView::StageView(MdiFrmMain &window, FrmEq &editor, const ViewSettings &sett
     Menu->addSeparator();
     DarkAction = Menu->addAction(QStringLiteral("&Dark"));
     DarkAction->setCheckable(true);
+    Menu->addSeparator();
+    SaveTraceAction = Menu->addAction(QStringLiteral("Save line &trace..."));
     window.ViewButton->setMenu(Menu);
     // The keys work wherever the focus is in the main window or the editor.
     for (QAction *action : {ZoomInAction, ZoomOutAction, ActualSizeAction}) {

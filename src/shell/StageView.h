@@ -1,7 +1,8 @@
 #pragma once
 // The View menu of the main window: the editor fitted to the window, zoomed
 // in and out in steps (Ctrl+plus, Ctrl+minus) or back to its design size
-// (Ctrl+0), and the dark look; the choices are kept between sessions.
+// (Ctrl+0), and the dark look; the choices are kept between sessions. Its
+// last entry saves the line's trace (the program connects it).
 
 #include "editor/EditorZoom.h"
 #include "shell/ViewSettings.h"
@@ -41,6 +42,7 @@ public:
     QAction *ZoomOutAction = nullptr;
     QAction *ActualSizeAction = nullptr;
     QAction *DarkAction = nullptr; // checked while the dark look is on
+    QAction *SaveTraceAction = nullptr; // "Save line trace..."
 
 private:
     // Scales the editor to `scale` (fitting ends) and sizes its window.

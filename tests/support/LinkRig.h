@@ -26,8 +26,8 @@ struct LinkRig {
     LinkRig()
     {
         port.AttachDevice(DevicePort, &device);
-        state.PortNumber = DevicePort;
-        state.PortUsable = true;
+        link.SetPortNumber(DevicePort);
+        link.SetPortUsable(true);
         link.OpenPort();
     }
 

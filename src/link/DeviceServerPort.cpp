@@ -1,0 +1,61 @@
+#include "link/DeviceServerPort.h"
+
+#include "core/TcpAddress.h"
+#include "link/LinkLogging.h"
+
+namespace ksr {
+
+DeviceServerPort::DeviceServerPort(Clock &clock, std::function<QString(int)> pathForNumber)
+    : BufferedPort(clock, std::move(pathForNumber), server_)
+{
+    server_.setReadBufferSize(ReadChunkBytes);
+    QObject::connect(&server_, &QTcpSocket::readyRead, &server_, [this] { DataArrived(); });
+    // A connection made, refused or dropped ends the wait for it.
+    QObject::connect(&server_, &QTcpSocket::errorOccurred, &server_, [this] { EndWait(); });
+    QObject::connect(&server_, &QTcpSocket::connected, &server_, [this] { EndWait(); });
+    QObject::connect(&server_, &QTcpSocket::disconnected, &server_, [this] { EndWait(); });
+}
+
+bool DeviceServerPort::OpenDevice(const QString &path)
+{
+    const std::optional<TcpAddress> address = ParseTcpAddress(path);
+    if (!address)
+        return false;
+    // The connection is awaited in the wait loop, so that the windows go
+    // on painting meanwhile; a host name is looked up there too.
+    server_.connectToHost(address->host, address->port);
+    if (server_.state() != QAbstractSocket::ConnectedState && !RunWaitLoop(ConnectTimeoutMs))
+        server_.waitForConnected(ConnectTimeoutMs);
+    if (server_.state() != QAbstractSocket::ConnectedState) {
+        server_.abort();
+        return false;
+    }
+    // Each frame leaves at once, not held back to be sent with the next.
+    server_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return true;
+}
+
+bool DeviceServerPort::SetReceiveSize(int bytes)
+{
+    if (!IsOpen())
+        return BufferedPort::SetReceiveSize(bytes);
+    RestartReceiving(bytes);
+    return true;
+}
+
+void DeviceServerPort::ClearReceived()
+{
+    // What is dropped here still counts as arrived.
+    server_.waitForReadyRead(0);
+    ReadArrived();
+}
+
+void DeviceServerPort::CloseOnFatalError()
+{
+    if (server_.state() == QAbstractSocket::ConnectedState)
+        return;
+    qCDebug(LinkLog).noquote() << "connection to" << server_.peerName() << "lost:" << server_.errorString();
+    server_.abort();
+}
+
+} // namespace ksr
