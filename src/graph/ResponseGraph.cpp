@@ -176,15 +176,15 @@ void ResponseGraph::RedrawChannel(int filter)
     emit ChannelRedrawn(c);
 }
 
-void ResponseGraph::RedrawFilters(int channel, int count)
+void ResponseGraph::RedrawBothChannels()
 {
-    if (channel < 0 || channel > 1)
-        return;
-    for (int row = 0; row < std::min(count, FiltersPerChannel); ++row)
-        Recompute(channel * FiltersPerChannel + row);
-    ClearPicture(channel);
-    DrawCurve(channel);
-    emit ChannelRedrawn(channel);
+    // Only the Left picture is cleared: the Right one already shows the curve
+    // its filters' redraws have just drawn, and is drawn over as it stands.
+    ClearPicture(0);
+    DrawCurve(0);
+    emit ChannelRedrawn(0);
+    DrawCurve(1);
+    emit ChannelRedrawn(1);
 }
 
 void ResponseGraph::RedrawFilterSet(std::uint32_t filters)
@@ -231,17 +231,6 @@ void ResponseGraph::Recompute(int filter)
             sum += row[Index(k)];
         channelDb_[Index(d)][Index(c)] = sum;
     }
-}
-
-void ResponseGraph::RedrawBothChannels()
-{
-    // Only the Left picture is cleared: the Right one already shows the curve
-    // its filters' redraws have just drawn, and is drawn over as it stands.
-    ClearPicture(0);
-    DrawCurve(0);
-    emit ChannelRedrawn(0);
-    DrawCurve(1);
-    emit ChannelRedrawn(1);
 }
 
 void ResponseGraph::DrawCurve(int channel)

@@ -31,8 +31,6 @@ public:
     // Recomputes filter `filter`'s column and redraws its channel's curve;
     // an index outside 0..23 is ignored.
     void RedrawChannel(int filter);
-    // Recomputes filters 0..count-1 of channel c and redraws its curve once.
-    void RedrawFilters(int channel, int count);
     // Redraws both curves from the sums as they stand, without recomputing.
     void RedrawBothChannels();
     // Recomputes the filters of `filters` (bit f for filter f) and redraws

@@ -42,18 +42,4 @@ void ParameterSender::SendAutoSearch(int c)
         AutoSearchFrame(SearchChannelsOf(c), AutoSearchSettingsOf(model_.Image(), c), SearchRun::Off));
 }
 
-void ParameterSender::SendPresetImage()
-{
-    for (int f = 0; f < FilterCount; ++f)
-        SendNotchFilter(f);
-    for (int c = 0; c < 2; ++c) {
-        SendAutoCount(c);
-        SendAutoQ(c);
-        SendAttenuationMode(c);
-        SendSensitivity(c);
-        SendReleaseMode(c);
-        SendSearchMode(c);
-    }
-}
-
 } // namespace ksr

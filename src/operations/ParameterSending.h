@@ -29,8 +29,6 @@ public:
     void SendSearchModes(int c);
     // The frame of channel c's count, width, attenuation and sensitivity.
     void SendAutoSearch(int c);
-    // Every filter and every setting, as a preset taken in from a file goes out.
-    void SendPresetImage();
 
 private:
     SerialLink &link_;

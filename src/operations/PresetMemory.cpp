@@ -119,9 +119,4 @@ void PresetMemory::FinishFill()
     display_.RestoreMainPointer();
 }
 
-void PresetMemory::ShowPresetTitle(ChangeOrigin origin)
-{
-    model_.SetName(state_.PresetTitle, origin);
-}
-
 } // namespace ksr

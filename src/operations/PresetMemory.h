@@ -1,7 +1,7 @@
 #pragma once
 // The device's preset directory and current settings: read once at start-up
 // from the device (the memory dump), or filled with the flat preset in demo
-// mode; and the preset title the editor shows.
+// mode.
 
 #include "link/SerialLink.h"
 #include "core/UserDialogs.h"
@@ -26,8 +26,6 @@ public:
     void DumpDeviceMemory();
     // Demo mode: flat preset, empty user slots, the demo caption.
     void FillDemoPresets();
-    // Makes PresetTitle the preset's name (the editor's Label8).
-    void ShowPresetTitle(ChangeOrigin origin);
 
 private:
     // Takes the current settings into the model; without them (the block

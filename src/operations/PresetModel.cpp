@@ -289,11 +289,6 @@ void PresetModel::SetCaptions(const QString &source, const QString &name, Change
     Tell(change);
 }
 
-void PresetModel::SetName(const QString &name, ChangeOrigin origin)
-{
-    SetCaptions(values_.PresetSource, name, origin);
-}
-
 void PresetModel::LoadPreset(const PresetImageArray &image, ChangeOrigin origin)
 {
     PresetChange change{origin};

@@ -101,7 +101,6 @@ public:
     void SetSetting(SettingControl control, int c, int position, ChangeOrigin origin);
     void SetLinked(bool linked, ChangeOrigin origin);
     void SetCaptions(const QString &source, const QString &name, ChangeOrigin origin);
-    void SetName(const QString &name, ChangeOrigin origin);
     // A preset taken in as a whole: unlinked, values outside a control's
     // range clamped, the automatic rows at their channel's automatic width.
     void LoadPreset(const PresetImageArray &image, ChangeOrigin origin);
