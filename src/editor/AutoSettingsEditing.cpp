@@ -39,8 +39,10 @@ AutoSettingsEditing::AutoSettingsEditing(AppState &state, FrmEq &editor, Paramet
 
 void AutoSettingsEditing::SettingChanged(SettingControl control, int c, int value)
 {
-    if (!state_.UpdatingControls)
-        editing_.EditSetting(control, c, value);
+    if (state_.UpdatingControls)
+        return;
+    editor_.SetSettingText(control, c, SettingShownText(control, value));
+    editing_.EditSetting(control, c, value);
 }
 
 int AutoSettingsEditing::Text4_KeyPress(int c, int key)
@@ -56,6 +58,7 @@ int AutoSettingsEditing::Text4_KeyPress(int c, int key)
         return KeyQuestionMark;
     }
     const int sensitivity = NearestSensitivity(std::clamp(*typed, 1.0, 16.0));
+    editor_.SetSettingText(SettingControl::Slider1, c, SettingShownText(SettingControl::Slider1, sensitivity - 1));
     editing_.EditSetting(SettingControl::Slider1, c, sensitivity - 1);
     // The box shows the sensitivity taken, also where it did not change.
     view_.ShowSettings(c);

@@ -60,20 +60,26 @@ NotchRowEditing::NotchRowEditing(AppState &state, FrmEq &editor, ParameterEditin
 
 void NotchRowEditing::HScroll6_Change(int f, int value)
 {
-    if (!state_.UpdatingControls)
-        editing_.EditNotchFrequency(f, value);
+    if (state_.UpdatingControls)
+        return;
+    editor_.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(value)]));
+    editing_.EditNotchFrequency(f, value);
 }
 
 void NotchRowEditing::HScroll20_Change(int f, int value)
 {
-    if (!state_.UpdatingControls)
-        editing_.EditNotchGain(f, value);
+    if (state_.UpdatingControls)
+        return;
+    editor_.SetText1Text(f, QString::number(value - 45));
+    editing_.EditNotchGain(f, value);
 }
 
 void NotchRowEditing::HScroll30_Change(int f, int value)
 {
-    if (!state_.UpdatingControls)
-        editing_.EditNotchWidth(f, value);
+    if (state_.UpdatingControls)
+        return;
+    editor_.SetText3Text(f, WidthTextOf(value));
+    editing_.EditNotchWidth(f, value);
 }
 
 int NotchRowEditing::RejectKey(const QString &warning)
@@ -92,8 +98,10 @@ int NotchRowEditing::Text1_KeyPress(int f, int key)
     const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text1Text(f), true) : std::nullopt;
     if (!typed)
         return RejectKey(warning);
-    editing_.EditNotchGain(f, NearestGainStep(std::clamp(*typed, -45.0, 0.0)));
-    // The box shows the step taken, also where the value did not change.
+    const int step = NearestGainStep(std::clamp(*typed, -45.0, 0.0));
+    // The box shows the step taken while it goes out, also where the value did not change.
+    editor_.SetText1Text(f, QString::number(step - 45));
+    editing_.EditNotchGain(f, step);
     view_.ShowNotch(f);
     return key;
 }
@@ -108,7 +116,9 @@ int NotchRowEditing::Text2_KeyPress(int f, int key)
     const std::optional<double> typed = key == KeyEnter ? BoxNumber(editor_.Text2Text(f), false) : std::nullopt;
     if (!typed)
         return RejectKey(warning);
-    editing_.EditNotchFrequency(f, NearestFrequencyIndex(std::clamp(*typed, 20.0, 20000.0)));
+    const int index = NearestFrequencyIndex(std::clamp(*typed, 20.0, 20000.0));
+    editor_.SetText2Text(f, FrequencyText(FreqTable[static_cast<std::size_t>(index)]));
+    editing_.EditNotchFrequency(f, index);
     view_.ShowNotch(f);
     return key;
 }

@@ -68,6 +68,8 @@ void ApplyEditSnapshot(PresetModel &model, ParameterSender &sender, const EditSn
     for (int f = 0; f < FilterCount; ++f)
         notchChanged[static_cast<std::size_t>(f)] = !NotchEqual(widened, target.image, f);
 
+    // Told once the frames are out, as an edit is.
+    const PresetModel::Batch toldOnceSent(model, origin);
     model.SetValues(target.image, target.linked, target.source, target.name, origin);
     for (int c = 0; c < 2; ++c) {
         if (searchChanged[static_cast<std::size_t>(c)])

@@ -1,7 +1,10 @@
 #pragma once
 // A user's change of one parameter, from the editor or a remote client: the
 // model takes it (on both channels while they are linked) and it is sent at
-// once, the edited channel first, whether or not the value changed.
+// once, the edited channel first, whether or not the value changed. The
+// model tells of it once the frames are out, so that the curves and the
+// history never delay a frame (a report taken in meanwhile is told apart);
+// the editor shows the edited value itself before it goes out.
 
 #include "operations/ParameterSending.h"
 #include "operations/PresetModel.h"
