@@ -2,6 +2,7 @@
 // in order, with the marks of the unsound ones; the last 2,000 lines kept in
 // memory; a file that holds each line as soon as it happens.
 
+#include "support/FileBytes.h"
 #include "support/LinkRig.h"
 
 #include "core/Protocol.h"
@@ -166,18 +167,6 @@ private slots:
 
         QVERIFY(!rig.link.Trace().WriteTo(folder.filePath(QStringLiteral("missing/trace.txt")), &error));
         QVERIFY(!error.isEmpty());
-    }
-
-private:
-    static QByteArray ReadAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static bool WriteAll(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 };
 

@@ -54,19 +54,6 @@ bool PresetChange::SettingChanged(SettingControl control, int c) const
     return ValidChannel(c) && (settings[At(c)] & SettingBit(control)) != 0;
 }
 
-bool PresetChange::ChannelChanged(int c) const
-{
-    if (!ValidChannel(c))
-        return false;
-    const std::uint32_t rows = ((std::uint32_t{1} << FiltersPerChannel) - 1) << (FiltersPerChannel * c);
-    return (Notches() & rows) != 0 || settings[At(c)] != 0;
-}
-
-int PresetChange::Channels() const
-{
-    return (ChannelChanged(0) ? 1 : 0) | (ChannelChanged(1) ? 2 : 0);
-}
-
 void PresetChange::Merge(const PresetChange &other)
 {
     gains |= other.gains;
@@ -216,40 +203,33 @@ std::array<int, 2> PresetModel::Targets(int f, ChangeOrigin origin) const
     return {f, Linked() && IsLinkedOrigin(origin) ? PartnerFilter(f) : -1};
 }
 
-void PresetModel::SetNotchGain(int f, int step, ChangeOrigin origin)
+void PresetModel::SetNotchFields(int f, std::optional<int> step, std::optional<int> index, std::optional<int> width,
+                                 ChangeOrigin origin)
 {
     if (!ValidFilter(f))
         return;
     PresetChange change{origin};
     for (const int t : Targets(f, origin)) {
         if (t >= 0)
-            WriteNotch(t, step, NotchFrequencyIndex(t), NotchWidth(t), change);
+            WriteNotch(t, step.value_or(NotchGainStep(t)), index.value_or(NotchFrequencyIndex(t)),
+                       width.value_or(NotchWidth(t)), change);
     }
     Tell(change);
+}
+
+void PresetModel::SetNotchGain(int f, int step, ChangeOrigin origin)
+{
+    SetNotchFields(f, step, std::nullopt, std::nullopt, origin);
 }
 
 void PresetModel::SetNotchFrequency(int f, int index, ChangeOrigin origin)
 {
-    if (!ValidFilter(f))
-        return;
-    PresetChange change{origin};
-    for (const int t : Targets(f, origin)) {
-        if (t >= 0)
-            WriteNotch(t, NotchGainStep(t), index, NotchWidth(t), change);
-    }
-    Tell(change);
+    SetNotchFields(f, std::nullopt, index, std::nullopt, origin);
 }
 
 void PresetModel::SetNotchWidth(int f, int width, ChangeOrigin origin)
 {
-    if (!ValidFilter(f))
-        return;
-    PresetChange change{origin};
-    for (const int t : Targets(f, origin)) {
-        if (t >= 0)
-            WriteNotch(t, NotchGainStep(t), NotchFrequencyIndex(t), width, change);
-    }
-    Tell(change);
+    SetNotchFields(f, std::nullopt, std::nullopt, width, origin);
 }
 
 void PresetModel::SetNotch(int f, int step, int index, int width, ChangeOrigin origin)

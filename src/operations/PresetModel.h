@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace ksr {
 
@@ -54,10 +55,6 @@ struct PresetChange {
     std::uint32_t Notches() const { return gains | frequencies | widths; }
     bool NotchChanged(int f) const { return f >= 0 && f < FilterCount && ((Notches() >> f) & 1U) != 0; }
     bool SettingChanged(SettingControl control, int c) const;
-    // Any notch or setting of channel c.
-    bool ChannelChanged(int c) const;
-    // The channels a change names, 0 (none) to 3 (both).
-    int Channels() const;
     // `other` added to this one.
     void Merge(const PresetChange &other);
 };
@@ -130,6 +127,10 @@ signals:
     void Changed(const ksr::PresetChange &change);
 
 private:
+    // Filter f's given fields (the others as they are), and its partner's
+    // for a linked edit.
+    void SetNotchFields(int f, std::optional<int> step, std::optional<int> index, std::optional<int> width,
+                        ChangeOrigin origin);
     // Writes filter f's fields, keeps its mirrors, and notes what changed.
     void WriteNotch(int f, int step, int index, int width, PresetChange &change);
     void WriteSetting(SettingControl control, int c, int position, PresetChange &change);

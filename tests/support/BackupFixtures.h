@@ -3,6 +3,8 @@
 // process, files and folders read whole, presets the device takes, and
 // simulator state files holding them.
 
+#include "FileBytes.h"
+
 #include "core/Tables.h"
 #include "sim/DeviceMemory.h"
 #include "sim/SimDevice.h"
@@ -43,18 +45,6 @@ inline CliRun RunCli(const QStringList &arguments, const QString &folder, const 
     }
     return {finished && cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
             QString::fromLocal8Bit(cli.readAllStandardOutput()), QString::fromLocal8Bit(cli.readAllStandardError())};
-}
-
-inline QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Every entry of `folder`, hidden ones and those of its subfolders too, with
