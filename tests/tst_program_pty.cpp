@@ -1,13 +1,14 @@
 // The whole program through QSerialPort against ksr704-sim on a
 // pseudo-terminal (or over TCP): a stored preset survives restarts of both
-// programs, and a report waiting when the search is stopped reaches the
-// editor.
+// programs, a report waiting when the search is stopped reaches the editor,
+// and the notches a search found, once kept, are on the device.
 
 #include "support/SimulatorRig.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,6 +142,36 @@ private slots:
         QCOMPARE(shown.toHex(' '), device.toHex(' '));
         QVERIFY(shown != before);
         QVERIFY(remote.dialogs.messages.isEmpty());
+    }
+
+    // After a real search, the notches kept as manual filters are on the
+    // device as the editor shows them.
+    void keptNotchesReachTheDevice()
+    {
+        SimulatorRig remote;
+        QVERIFY(StartIn(remote, SimPace::Line4800, {QStringLiteral("--report-every"), QStringLiteral("20")}));
+        Program &program = remote.program;
+        const int countBefore = program.Model().AutoCount(0);
+        QVERIFY(countBefore >= 3);
+        const auto placedOnLeft = [&] {
+            int placed = 0;
+            for (int row = 0; row < countBefore; ++row)
+                placed += program.Model().NotchGainStep(row) < 45 ? 1 : 0;
+            return placed;
+        };
+        program.Editor().Check1[1]->setChecked(true);
+        QTRY_VERIFY_WITH_TIMEOUT(placedOnLeft() >= 2, 10000);
+        program.Editor().Check1[1]->setChecked(false);
+        QVERIFY(!program.State().SearchActive);
+        const int placed = placedOnLeft();
+
+        remote.dialogs.answers = {MessageAnswer::Yes};
+        program.Editor().KeepFound[0]->click();
+        QCOMPARE(program.Model().AutoCount(0), std::max(1, countBefore - placed));
+        QVERIFY(program.Link().ReadPresetBlock(CurrentSettingsSelector));
+        const QByteArray device(reinterpret_cast<const char *>(program.Link().RxBuffer().data()), PresetBytes);
+        QCOMPARE(device.toHex(' '), Image(program.Values()).toHex(' '));
+        QCOMPARE(remote.dialogs.messages.size(), 1);
     }
 };
 

@@ -74,6 +74,8 @@ private:
                      << Editor().ManualFrame[c];
         for (QPushButton *b : Editor().Command1)
             controls << b;
+        for (QPushButton *b : Editor().KeepFound)
+            controls << b;
         controls << Editor().Check2;
         for (int i : {0, 1, 2, 3, 7, 8})
             controls << rig_->program.MainWindow().Command1[static_cast<std::size_t>(i)];

@@ -19,6 +19,9 @@ EditorCommands::EditorCommands(const PresetModel &model, FrmEq &editor, ChannelO
     for (int i = 0; i < 4; ++i)
         QObject::connect(editor.Command1[static_cast<std::size_t>(i)], &QPushButton::clicked,
                          editor.Command1[static_cast<std::size_t>(i)], [this, i] { Command1_Click(i); });
+    for (int c = 0; c < 2; ++c)
+        QObject::connect(editor.KeepFound[static_cast<std::size_t>(c)], &QPushButton::clicked,
+                         editor.KeepFound[static_cast<std::size_t>(c)], [this, c] { KeepFound_Click(c); });
 }
 
 void EditorCommands::Command1_Click(int i)
@@ -45,6 +48,12 @@ void EditorCommands::Command1_Click(int i)
         reset(1 - c);
 }
 
+void EditorCommands::KeepFound_Click(int c)
+{
+    if (c == 0 || c == 1)
+        channels_.KeepFoundNotches(c);
+}
+
 void EditorCommands::LockCursor(int FlagLock)
 {
     const bool enabled = FlagLock == 0;
@@ -56,6 +65,8 @@ void EditorCommands::LockCursor(int FlagLock)
             LockForSearch(w, !enabled);
     }
     for (QPushButton *button : editor_.Command1)
+        LockForSearch(button, !enabled);
+    for (QPushButton *button : editor_.KeepFound)
         LockForSearch(button, !enabled);
     LockForSearch(editor_.Check2, !enabled);
     for (QWidget *w : outside)

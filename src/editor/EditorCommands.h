@@ -1,6 +1,7 @@
 #pragma once
 // The editor window's own commands: the four reset buttons with their
-// question, and the cursor lock that disables editing during a search.
+// question, keeping the found notches, and the cursor lock that disables
+// editing during a search.
 
 #include "core/UserDialogs.h"
 #include "operations/ChannelOperations.h"
@@ -23,6 +24,8 @@ public:
     // Reset button i: 0, 1 automatic notches of Left, Right; 2, 3 manual
     // ones; one step of the edit history.
     void Command1_Click(int i);
+    // "Keep found notches" of channel c.
+    void KeepFound_Click(int c);
     // Nonzero locks, 0 unlocks: the setting controls, the manual-filter
     // frames, the reset buttons, the link box and `outside` (the main
     // window's preset and copy buttons).

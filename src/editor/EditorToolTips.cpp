@@ -90,6 +90,9 @@ void SetEditorToolTips(FrmEq &editor)
         SetOwnTip(editor.Text4[i], sensitivity);
         SetOwnTip(editor.Command1[i], QStringLiteral("%1: every automatic notch back to 0 dB").arg(channel));
         SetOwnTip(editor.Command1[i + 2], QStringLiteral("%1: every manual notch back to 0 dB").arg(channel));
+        SetOwnTip(editor.KeepFound[i], QStringLiteral("%1: the notches the search placed become manual filters, "
+                                                      "and the automatic count goes down by as many")
+                                           .arg(channel));
     }
     SetOwnTip(editor.Check2, QStringLiteral("Link the channels: a change to one is made to the other too"));
     const std::array<const char *, 3> searched = {"both channels", "the Left channel", "the Right channel"};

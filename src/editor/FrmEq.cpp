@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace ksr {
 
@@ -85,6 +86,7 @@ void FrmEq::BuildChannelFrame(ResponseGraph &graph, int channel)
     BuildFilterRows(*this, channel);
     BuildAutoSettings(*this, channel);
     BuildResetFrame(channel);
+    BuildKeepButton(channel);
 }
 
 void FrmEq::BuildResetFrame(int channel)
@@ -100,6 +102,19 @@ void FrmEq::BuildResetFrame(int channel)
     Command1[automatic] = new WrappingPushButton(QStringLiteral("Reset Notch Automatic"), frame);
     Command1[automatic]->setObjectName(ArrayName("Command1", channel));
     PlaceTwips(Command1[automatic], 1680, 240, 1335, 495);
+}
+
+void FrmEq::BuildKeepButton(int channel)
+{
+    const auto c = static_cast<std::size_t>(channel);
+    KeepFound[c] = new QPushButton(QStringLiteral("Keep found notches"), ChannelFrame[c]);
+    KeepFound[c]->setObjectName(ArrayName("KeepFound", channel));
+    KeepFound[c]->setAccessibleName(channel == 0 ? QStringLiteral("Keep found notches Left")
+                                                 : QStringLiteral("Keep found notches Right"));
+    // In the caption strip of the channel, right-aligned over its automatic
+    // settings, the frame's empty top margin below it.
+    PlaceTwips(KeepFound[c], 13395, 0, 2220, 435);
+    KeepFound[c]->raise();
 }
 
 QSize FrmEq::sizeHint() const

@@ -77,6 +77,8 @@ public:
 
     // Reset buttons: 0, 1 automatic notches Left, Right; 2, 3 manual ones.
     std::array<QPushButton *, 4> Command1{};
+    // "Keep found notches" of each channel, above its automatic settings.
+    std::array<QPushButton *, 2> KeepFound{};
 
     // Window-wide boxes and labels in the top band.
     std::array<QCheckBox *, 3> Check1{}; // feedback search L&R, L, R
@@ -131,6 +133,7 @@ private:
     void BuildTopBand();
     void BuildChannelFrame(ResponseGraph &graph, int channel);
     void BuildResetFrame(int channel);
+    void BuildKeepButton(int channel);
 };
 
 } // namespace ksr

@@ -116,4 +116,24 @@ void ChannelOperations::ResetAutomaticNotches(int c)
     ResetNotches(c, true);
 }
 
+bool ChannelOperations::KeepFoundNotches(int c)
+{
+    const FoundNotchesPlan plan = PlanKeepFoundNotches(model_, c);
+    const QString text = KeepFoundNotchesText(model_, plan);
+    const QString title = QStringLiteral("Keep found notches");
+    if (plan.Empty()) {
+        dialogs_.ShowMessage({text, title, MessageIcon::Information, MessageButtons::Ok, MessageAnswer::Ok});
+        return false;
+    }
+    if (dialogs_.ShowMessage({text, title, MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes})
+        != MessageAnswer::Yes)
+        return false;
+    ksr::KeepFoundNotches(model_, sender_, plan, ChangeOrigin::ChannelOperation);
+    if (kept_) {
+        for (const KeptNotch &notch : plan.kept)
+            kept_(notch.to);
+    }
+    return true;
+}
+
 } // namespace ksr

@@ -4,6 +4,7 @@
 
 #include "core/State.h"
 #include "core/UserDialogs.h"
+#include "operations/FoundNotches.h"
 #include "operations/ParameterSending.h"
 #include "operations/PresetModel.h"
 
@@ -21,6 +22,8 @@ public:
 
     // Shows the editor busy (true) or not, while a link copies a channel.
     void SetBusy(std::function<void(bool)> busy) { busy_ = std::move(busy); }
+    // Told each filter that holds a kept notch, once all frames are out.
+    void SetNotchKept(std::function<void(int f)> kept) { kept_ = std::move(kept); }
 
     // The twelve notch filters and six settings of one channel onto the
     // other; the uninterpreted bytes stay as they are.
@@ -33,6 +36,10 @@ public:
     // Sets the manual (or automatic) notches of channel c to 0 dB.
     void ResetManualNotches(int c);
     void ResetAutomaticNotches(int c);
+    // Asks, then keeps the notches the search placed in channel c's
+    // automatic rows as manual filters: one change of the model. False when
+    // nothing was kept.
+    bool KeepFoundNotches(int c);
 
 private:
     // Copies the rows of `source` onto the other channel and sends them, then
@@ -45,6 +52,7 @@ private:
     ParameterSender &sender_;
     UserDialogs &dialogs_;
     std::function<void(bool)> busy_;
+    std::function<void(int)> kept_;
 };
 
 } // namespace ksr

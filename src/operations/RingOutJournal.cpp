@@ -52,18 +52,29 @@ QString RingOutJournal::PathOf(QDate day) const
 
 void RingOutJournal::AddReport(const DeviceReport &report)
 {
+    AddFilterRow(report.filter,
+                 report.kind == DeviceReport::Kind::Notch ? QStringLiteral("placed") : QStringLiteral("gain"));
+}
+
+void RingOutJournal::AddKept(int f)
+{
+    AddFilterRow(f, QStringLiteral("kept"));
+}
+
+void RingOutJournal::AddFilterRow(int f, const QString &event)
+{
     if (state_.DemoMode)
         return;
     // One reading of the clock: a row just before midnight goes to the day it names.
     const QDateTime now = now_();
     const QStringList fields = {
         now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
-        report.filter < FiltersPerChannel ? QStringLiteral("Left") : QStringLiteral("Right"),
-        QString::number(report.filter % FiltersPerChannel + 1),
-        report.kind == DeviceReport::Kind::Notch ? QStringLiteral("placed") : QStringLiteral("gain"),
-        FrequencyText(FreqTable[static_cast<std::size_t>(model_.NotchFrequencyIndex(report.filter))]),
-        TableText(WidthText, model_.NotchWidth(report.filter)),
-        QString::number(model_.NotchGainStep(report.filter) - 45),
+        f < FiltersPerChannel ? QStringLiteral("Left") : QStringLiteral("Right"),
+        QString::number(f % FiltersPerChannel + 1),
+        event,
+        FrequencyText(FreqTable[static_cast<std::size_t>(model_.NotchFrequencyIndex(f))]),
+        TableText(WidthText, model_.NotchWidth(f)),
+        QString::number(model_.NotchGainStep(f) - 45),
     };
     AddLine(PathOf(now.date()), fields.join(QLatin1Char(',')).toUtf8());
 }

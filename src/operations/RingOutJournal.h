@@ -58,6 +58,9 @@ public:
     // the model holds the report's filter, in the editor's texts. Nothing in
     // demo mode.
     void AddReport(const DeviceReport &report);
+    // The row of filter f kept as a manual filter (event `kept`), as the
+    // model holds it. Nothing in demo mode.
+    void AddKept(int f);
     // A comment row "# text"; line breaks become spaces. Nothing for an empty text.
     void AddNote(const QString &text);
 
@@ -65,6 +68,8 @@ public:
     QString TodaysPath() const;
 
 private:
+    // The row of filter f with `event`, as the model holds the filter.
+    void AddFilterRow(int f, const QString &event);
     // Appends `line` to the file at `path`, and tells of it or of the failure.
     void AddLine(const QString &path, const QByteArray &line);
     QString PathOf(QDate day) const;

@@ -69,6 +69,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     history_.SetChanged([this] { mainCommands_.UpdateCommandButtons(state_.SearchActive); });
     // Each report's row goes to the journal before the report is acknowledged.
     reports_.SetReportTaken([this](const DeviceReport &report) { journal_.AddReport(report); });
+    channels_.SetNotchKept([this](int f) { journal_.AddKept(f); });
     journal_.SetWriteFailed([this](const QString &message) { mainWindow_.ShowNotice(message); });
     journal_.SetLineAdded([this](const QString &path, const QByteArray &line) {
         if (journalWindow_)
