@@ -1,0 +1,1 @@
+// The stage remote's page.

@@ -1,0 +1,350 @@
+// The stage remote's server over real sockets on 127.0.0.1: pairing, every
+// refusal, the state and the changes, the page over HTTP, and a client that
+// stops reading.
+
+#include "operations/PresetModel.h"
+#include "remote/StageServer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebSocket>
+
+using namespace ksr;
+
+namespace {
+
+const QHostAddress Loopback(QHostAddress::LocalHost);
+
+// A WebSocket client that keeps every message it is sent.
+class Client {
+public:
+    explicit Client(const QString &origin) : socket_(origin)
+    {
+        QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_, [this](const QString &text) {
+            messages.append(QJsonDocument::fromJson(text.toUtf8()).object());
+        });
+        QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
+            closed = true;
+            closeCode = socket_.closeCode();
+        });
+    }
+    bool Open(quint16 port, const QString &path = QStringLiteral("/ws"))
+    {
+        socket_.open(QUrl(QStringLiteral("ws://127.0.0.1:%1%2").arg(port).arg(path)));
+        return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::ConnectedState || closed; }, 5000)
+            && !closed;
+    }
+    void Send(const QJsonObject &message) { socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson())); }
+    void SendText(const QString &text) { socket_.sendTextMessage(text); }
+    void Hello(const QString &token)
+    {
+        Send({{QStringLiteral("type"), QStringLiteral("hello")}, {QStringLiteral("api"), 1}, {QStringLiteral("token"), token}});
+    }
+    // Waits for a message of `type`; the first such one since `from`.
+    std::optional<QJsonObject> WaitFor(const QString &type, qsizetype from = 0)
+    {
+        std::optional<QJsonObject> found;
+        (void)QTest::qWaitFor(
+            [&] {
+                for (qsizetype i = from; i < messages.size(); ++i) {
+                    if (messages[i].value(QStringLiteral("type")).toString() == type) {
+                        found = messages[i];
+                        return true;
+                    }
+                }
+                return closed;
+            },
+            5000);
+        return found;
+    }
+    bool WaitClosed() { return QTest::qWaitFor([&] { return closed; }, 5000); }
+    QStringList Types() const
+    {
+        QStringList types;
+        for (const QJsonObject &m : messages)
+            types << m.value(QStringLiteral("type")).toString();
+        return types;
+    }
+
+    QList<QJsonObject> messages;
+    bool closed = false;
+    int closeCode = 0;
+
+private:
+    QWebSocket socket_;
+};
+
+QJsonObject Command(const QString &cmd, const QJsonObject &fields = {})
+{
+    QJsonObject command = fields;
+    command.insert(QStringLiteral("type"), QStringLiteral("command"));
+    command.insert(QStringLiteral("cmd"), cmd);
+    command.insert(QStringLiteral("id"), 7);
+    return command;
+}
+
+} // namespace
+
+class RemoteServerTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<PresetModel> model_;
+    std::unique_ptr<StageServer> server_;
+    QList<RemoteCommand> commands_;
+    qint64 nowMs_ = 0;
+
+    QString Origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(server_->Port()); }
+    std::unique_ptr<Client> Paired(const QString &token)
+    {
+        auto client = std::make_unique<Client>(Origin());
+        if (!client->Open(server_->Port()))
+            return nullptr;
+        client->Hello(token);
+        return client->WaitFor(QStringLiteral("state")) ? std::move(client) : nullptr;
+    }
+
+private slots:
+    void init()
+    {
+        model_ = std::make_unique<PresetModel>();
+        server_ = std::make_unique<StageServer>(*model_);
+        server_->SetClock([this] { return nowMs_; });
+        server_->SetCommandHandler([this](const RemoteCommand &command, const RemoteClientInfo &, StageServer::Answer answer) {
+            commands_ << command;
+            answer(ReplyJson(command.id));
+        });
+        commands_.clear();
+        QString error;
+        QVERIFY2(server_->Start(Loopback, 0, &error), qPrintable(error));
+    }
+    void cleanup()
+    {
+        server_.reset();
+        model_.reset();
+    }
+
+    void pairedClientGetsWelcomeThenTheWholeState_data()
+    {
+        QTest::addColumn<bool>("control");
+        QTest::newRow("full control") << true;
+        QTest::newRow("watch only") << false;
+    }
+    void pairedClientGetsWelcomeThenTheWholeState()
+    {
+        QFETCH(bool, control);
+        const QString token = control ? server_->Tokens().ControlToken() : server_->Tokens().WatchToken();
+        QVERIFY(token.size() >= 22);
+        const std::unique_ptr<Client> client = Paired(token);
+        QVERIFY(client);
+        QCOMPARE(client->Types().mid(0, 2), (QStringList{"welcome", "state"}));
+        QCOMPARE(client->messages[0].value("rights").toString(), control ? "control" : "watch");
+        const QJsonObject state = client->messages[1];
+        QCOMPARE(state.value("api").toInt(), 1);
+        const QJsonArray channels = state.value("channels").toArray();
+        QCOMPARE(channels.size(), 2);
+        QCOMPARE(channels[1].toObject().value("notches").toArray().size(), 12);
+        QCOMPARE(server_->Clients().size(), 1);
+    }
+
+    // Nobody without a valid token sees anything: the socket closes before
+    // any state, and nothing reaches the program.
+    void refusedBeforeAnyState_data()
+    {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("code");
+        const QString port = QStringLiteral("%1");
+        QTest::newRow("a command first") << "" << "/ws" << R"({"type":"command","cmd":"undo"})" << 4401;
+        QTest::newRow("a wrong token") << "" << "/ws" << R"({"type":"hello","token":"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"})" << 4401;
+        QTest::newRow("an empty token") << "" << "/ws" << R"({"type":"hello","token":""})" << 4401;
+        QTest::newRow("not JSON") << "" << "/ws" << "hello" << 4401;
+        QTest::newRow("another origin") << "http://evil.example" << "/ws" << "" << 4401;
+        QTest::newRow("no origin") << "-" << "/ws" << "" << 4401;
+        QTest::newRow("another path") << "" << "/other" << "" << 4404;
+    }
+    void refusedBeforeAnyState()
+    {
+        QFETCH(QString, origin);
+        QFETCH(QString, path);
+        QFETCH(QString, first);
+        QFETCH(int, code);
+        Client client(origin.isEmpty() ? Origin() : origin == "-" ? QString() : origin);
+        client.Open(server_->Port(), path);
+        if (!first.isEmpty())
+            client.SendText(first);
+        QVERIFY(client.WaitClosed());
+        QCOMPARE(client.closeCode, code);
+        QVERIFY(!client.Types().contains("state"));
+        QVERIFY(!client.Types().contains("welcome"));
+        QVERIFY(commands_.isEmpty());
+        QVERIFY(server_->Clients().isEmpty());
+    }
+
+    void tenFailedPairingsBlockTheAddressForAMinute()
+    {
+        for (int i = 0; i < 10; ++i) {
+            Client client(Origin());
+            QVERIFY(client.Open(server_->Port()));
+            client.Hello(QStringLiteral("wrong"));
+            QVERIFY(client.WaitClosed());
+        }
+        // Even the right token is refused while the address is blocked.
+        Client blocked(Origin());
+        blocked.Open(server_->Port());
+        QVERIFY(blocked.WaitClosed());
+        QCOMPARE(blocked.closeCode, StageServer::CloseBlocked);
+        nowMs_ += 61'000;
+        QVERIFY(Paired(server_->Tokens().ControlToken()));
+    }
+
+    void atMostSixteenClients()
+    {
+        std::vector<std::unique_ptr<Client>> clients;
+        for (int i = 0; i < StageServer::MaxClients; ++i) {
+            clients.push_back(Paired(server_->Tokens().WatchToken()));
+            QVERIFY(clients.back());
+        }
+        Client extra(Origin());
+        extra.Open(server_->Port());
+        QVERIFY(extra.WaitClosed());
+        QCOMPARE(extra.closeCode, StageServer::CloseFull);
+        QCOMPARE(server_->Clients().size(), StageServer::MaxClients);
+    }
+
+    // What a client sends that is not a valid command changes nothing.
+    void badMessagesGetAnErrorAndChangeNothing_data()
+    {
+        QTest::addColumn<bool>("control");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("code");
+        const QString undo = R"({"type":"command","cmd":"undo","id":3})";
+        QTest::newRow("watch only") << false << undo << "watch-only";
+        QTest::newRow("malformed JSON") << true << R"({"type":"command",)" << "malformed";
+        QTest::newRow("an array") << true << "[1,2]" << "malformed";
+        QTest::newRow("unknown command") << true << R"({"type":"command","cmd":"format"})" << "unknown-command";
+        QTest::newRow("row out of range") << true << R"({"type":"command","cmd":"setNotch","channel":0,"row":13,"gainDb":-3})"
+                                          << "malformed";
+        QTest::newRow("gain not an integer") << true << R"({"type":"command","cmd":"setNotch","channel":0,"row":5,"gainDb":-3.5})"
+                                             << "malformed";
+        QTest::newRow("channel a text") << true << R"({"type":"command","cmd":"keep","channel":"0"})" << "malformed";
+        QTest::newRow("search without on") << true << R"({"type":"command","cmd":"search","which":"left"})" << "malformed";
+        QTest::newRow("over 64 KiB") << true << QString(R"({"type":"command","cmd":"undo","pad":"%1"})").arg(QString(70000, 'x'))
+                                     << "too-large";
+    }
+    void badMessagesGetAnErrorAndChangeNothing()
+    {
+        QFETCH(bool, control);
+        QFETCH(QString, text);
+        QFETCH(QString, code);
+        const std::unique_ptr<Client> client =
+            Paired(control ? server_->Tokens().ControlToken() : server_->Tokens().WatchToken());
+        QVERIFY(client);
+        const qsizetype before = client->messages.size();
+        client->SendText(text);
+        const std::optional<QJsonObject> error = client->WaitFor(QStringLiteral("error"), before);
+        QVERIFY(error);
+        QCOMPARE(error->value("code").toString(), code);
+        QVERIFY(commands_.isEmpty());
+        // The client stays connected and may go on.
+        QVERIFY(!client->closed);
+    }
+
+    void commandsOfAFullControlClientReachTheProgram()
+    {
+        const std::unique_ptr<Client> client = Paired(server_->Tokens().ControlToken());
+        QVERIFY(client);
+        const qsizetype before = client->messages.size();
+        client->Send(Command(QStringLiteral("search"), {{"which", "right"}, {"on", true}}));
+        const std::optional<QJsonObject> reply = client->WaitFor(QStringLiteral("reply"), before);
+        QVERIFY(reply);
+        QCOMPARE(reply->value("id").toInt(), 7);
+        QCOMPARE(commands_.size(), 1);
+        QCOMPARE(commands_[0].kind, RemoteCommandKind::Search);
+        QCOMPARE(commands_[0].box, 2);
+        QVERIFY(commands_[0].on);
+        QVERIFY(server_->Clients().front().lastAction.endsWith(QLatin1String("search")));
+    }
+
+    // A change of the model reaches every client, naming its origin and
+    // holding the channel that changed.
+    void changesReachEveryClient()
+    {
+        const std::unique_ptr<Client> a = Paired(server_->Tokens().ControlToken());
+        const std::unique_ptr<Client> b = Paired(server_->Tokens().WatchToken());
+        QVERIFY(a && b);
+        const qsizetype fromA = a->messages.size();
+        const qsizetype fromB = b->messages.size();
+        model_->SetNotchGain(12 + 5, 20, ChangeOrigin::DeviceReport);
+        for (auto [client, from] : {std::pair{a.get(), fromA}, std::pair{b.get(), fromB}}) {
+            const std::optional<QJsonObject> change = client->WaitFor(QStringLiteral("change"), from);
+            QVERIFY(change);
+            QCOMPARE(change->value("origin").toString(), QStringLiteral("report"));
+            const QJsonArray channels = change->value("channels").toArray();
+            QCOMPARE(channels.size(), 1);
+            const QJsonObject right = channels[0].toObject();
+            QCOMPARE(right.value("channel").toInt(), 1);
+            QCOMPARE(right.value("notches").toArray()[5].toObject().value("gainDb").toInt(), -25);
+        }
+    }
+
+    void newCodesEndEveryLink()
+    {
+        const QString old = server_->Tokens().ControlToken();
+        const std::unique_ptr<Client> client = Paired(old);
+        QVERIFY(client);
+        server_->NewCodes();
+        QVERIFY(client->WaitClosed());
+        QCOMPARE(client->closeCode, StageServer::CloseEnded);
+        QVERIFY(server_->Tokens().ControlToken() != old);
+        Client again(Origin());
+        QVERIFY(again.Open(server_->Port()));
+        again.Hello(old);
+        QVERIFY(again.WaitClosed());
+        QCOMPARE(again.closeCode, StageServer::CloseUnauthorized);
+    }
+
+    // Only the page's own files are served; the state needs a token.
+    void pageOverHttp_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("authorization");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("the page") << "/" << QByteArray() << 200 << "text/html; charset=utf-8";
+        QTest::newRow("its script") << "/remote.js" << QByteArray() << 200 << "text/javascript; charset=utf-8";
+        QTest::newRow("state without a token") << "/state" << QByteArray() << 401 << "text/plain; charset=utf-8";
+        QTest::newRow("state with a wrong token") << "/state" << QByteArray("Bearer nope") << 401 << "text/plain; charset=utf-8";
+        QTest::newRow("state with a token") << "/state" << QByteArray("Bearer %1") << 200 << "application/json";
+        QTest::newRow("a file of the system") << "/../../etc/passwd" << QByteArray() << 404 << "text/plain; charset=utf-8";
+        QTest::newRow("a resource path") << "/:/remote/index.html" << QByteArray() << 404 << "text/plain; charset=utf-8";
+        QTest::newRow("the token in the path") << "/%1" << QByteArray() << 404 << "text/plain; charset=utf-8";
+    }
+    void pageOverHttp()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, authorization);
+        QFETCH(int, status);
+        QFETCH(QString, type);
+        const QString token = server_->Tokens().WatchToken();
+        QNetworkAccessManager manager;
+        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_->Port()) + QString(path).replace("%1", token)));
+        if (!authorization.isEmpty())
+            request.setRawHeader("Authorization", authorization.replace("%1", token.toLatin1()));
+        QNetworkReply *reply = manager.get(request);
+        QVERIFY(QTest::qWaitFor([&] { return reply->isFinished(); }, 5000));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+        QCOMPARE(QString::fromLatin1(reply->rawHeader("Content-Type")), type);
+        QVERIFY(reply->rawHeader("Content-Security-Policy").contains("connect-src 'self'"));
+        if (status == 200 && path == "/state")
+            QCOMPARE(QJsonDocument::fromJson(reply->readAll()).object().value("type").toString(), QStringLiteral("state"));
+        delete reply;
+    }
+};
+
+QTEST_GUILESS_MAIN(RemoteServerTest)
+#include "tst_remote_server.moc"
