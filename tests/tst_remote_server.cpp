@@ -4,6 +4,7 @@
 
 #include "operations/PresetModel.h"
 #include "remote/StageServer.h"
+#include "support/RemoteClient.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,78 +15,11 @@
 #include <QWebSocket>
 
 using namespace ksr;
+using namespace ksr::test;
 
 namespace {
 
 const QHostAddress Loopback(QHostAddress::LocalHost);
-
-// A WebSocket client that keeps every message it is sent.
-class Client {
-public:
-    explicit Client(const QString &origin) : socket_(origin)
-    {
-        QObject::connect(&socket_, &QWebSocket::textMessageReceived, &socket_, [this](const QString &text) {
-            messages.append(QJsonDocument::fromJson(text.toUtf8()).object());
-        });
-        QObject::connect(&socket_, &QWebSocket::disconnected, &socket_, [this] {
-            closed = true;
-            closeCode = socket_.closeCode();
-        });
-    }
-    bool Open(quint16 port, const QString &path = QStringLiteral("/ws"))
-    {
-        socket_.open(QUrl(QStringLiteral("ws://127.0.0.1:%1%2").arg(port).arg(path)));
-        return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::ConnectedState || closed; }, 5000)
-            && !closed;
-    }
-    void Send(const QJsonObject &message) { socket_.sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson())); }
-    void SendText(const QString &text) { socket_.sendTextMessage(text); }
-    void Hello(const QString &token)
-    {
-        Send({{QStringLiteral("type"), QStringLiteral("hello")}, {QStringLiteral("api"), 1}, {QStringLiteral("token"), token}});
-    }
-    // Waits for a message of `type`; the first such one since `from`.
-    std::optional<QJsonObject> WaitFor(const QString &type, qsizetype from = 0)
-    {
-        std::optional<QJsonObject> found;
-        (void)QTest::qWaitFor(
-            [&] {
-                for (qsizetype i = from; i < messages.size(); ++i) {
-                    if (messages[i].value(QStringLiteral("type")).toString() == type) {
-                        found = messages[i];
-                        return true;
-                    }
-                }
-                return closed;
-            },
-            5000);
-        return found;
-    }
-    bool WaitClosed() { return QTest::qWaitFor([&] { return closed; }, 5000); }
-    QStringList Types() const
-    {
-        QStringList types;
-        for (const QJsonObject &m : messages)
-            types << m.value(QStringLiteral("type")).toString();
-        return types;
-    }
-
-    QList<QJsonObject> messages;
-    bool closed = false;
-    int closeCode = 0;
-
-private:
-    QWebSocket socket_;
-};
-
-QJsonObject Command(const QString &cmd, const QJsonObject &fields = {})
-{
-    QJsonObject command = fields;
-    command.insert(QStringLiteral("type"), QStringLiteral("command"));
-    command.insert(QStringLiteral("cmd"), cmd);
-    command.insert(QStringLiteral("id"), 7);
-    return command;
-}
 
 } // namespace
 
@@ -98,9 +32,9 @@ private:
     qint64 nowMs_ = 0;
 
     QString Origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(server_->Port()); }
-    std::unique_ptr<Client> Paired(const QString &token)
+    std::unique_ptr<RemoteClient> Paired(const QString &token)
     {
-        auto client = std::make_unique<Client>(Origin());
+        auto client = std::make_unique<RemoteClient>(Origin());
         if (!client->Open(server_->Port()))
             return nullptr;
         client->Hello(token);
@@ -138,7 +72,7 @@ private slots:
         QFETCH(bool, control);
         const QString token = control ? server_->Tokens().ControlToken() : server_->Tokens().WatchToken();
         QVERIFY(token.size() >= 22);
-        const std::unique_ptr<Client> client = Paired(token);
+        const std::unique_ptr<RemoteClient> client = Paired(token);
         QVERIFY(client);
         QCOMPARE(client->Types().mid(0, 2), (QStringList{"welcome", "state"}));
         QCOMPARE(client->messages[0].value("rights").toString(), control ? "control" : "watch");
@@ -173,7 +107,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, first);
         QFETCH(int, code);
-        Client client(origin.isEmpty() ? Origin() : origin == "-" ? QString() : origin);
+        RemoteClient client(origin.isEmpty() ? Origin() : origin == "-" ? QString() : origin);
         client.Open(server_->Port(), path);
         if (!first.isEmpty())
             client.SendText(first);
@@ -188,13 +122,13 @@ private slots:
     void tenFailedPairingsBlockTheAddressForAMinute()
     {
         for (int i = 0; i < 10; ++i) {
-            Client client(Origin());
+            RemoteClient client(Origin());
             QVERIFY(client.Open(server_->Port()));
             client.Hello(QStringLiteral("wrong"));
             QVERIFY(client.WaitClosed());
         }
         // Even the right token is refused while the address is blocked.
-        Client blocked(Origin());
+        RemoteClient blocked(Origin());
         blocked.Open(server_->Port());
         QVERIFY(blocked.WaitClosed());
         QCOMPARE(blocked.closeCode, StageServer::CloseBlocked);
@@ -204,12 +138,12 @@ private slots:
 
     void atMostSixteenClients()
     {
-        std::vector<std::unique_ptr<Client>> clients;
+        std::vector<std::unique_ptr<RemoteClient>> clients;
         for (int i = 0; i < StageServer::MaxClients; ++i) {
             clients.push_back(Paired(server_->Tokens().WatchToken()));
             QVERIFY(clients.back());
         }
-        Client extra(Origin());
+        RemoteClient extra(Origin());
         extra.Open(server_->Port());
         QVERIFY(extra.WaitClosed());
         QCOMPARE(extra.closeCode, StageServer::CloseFull);
@@ -241,7 +175,7 @@ private slots:
         QFETCH(bool, control);
         QFETCH(QString, text);
         QFETCH(QString, code);
-        const std::unique_ptr<Client> client =
+        const std::unique_ptr<RemoteClient> client =
             Paired(control ? server_->Tokens().ControlToken() : server_->Tokens().WatchToken());
         QVERIFY(client);
         const qsizetype before = client->messages.size();
@@ -256,7 +190,7 @@ private slots:
 
     void commandsOfAFullControlClientReachTheProgram()
     {
-        const std::unique_ptr<Client> client = Paired(server_->Tokens().ControlToken());
+        const std::unique_ptr<RemoteClient> client = Paired(server_->Tokens().ControlToken());
         QVERIFY(client);
         const qsizetype before = client->messages.size();
         client->Send(Command(QStringLiteral("search"), {{"which", "right"}, {"on", true}}));
@@ -274,8 +208,8 @@ private slots:
     // holding the channel that changed.
     void changesReachEveryClient()
     {
-        const std::unique_ptr<Client> a = Paired(server_->Tokens().ControlToken());
-        const std::unique_ptr<Client> b = Paired(server_->Tokens().WatchToken());
+        const std::unique_ptr<RemoteClient> a = Paired(server_->Tokens().ControlToken());
+        const std::unique_ptr<RemoteClient> b = Paired(server_->Tokens().WatchToken());
         QVERIFY(a && b);
         const qsizetype fromA = a->messages.size();
         const qsizetype fromB = b->messages.size();
@@ -295,13 +229,13 @@ private slots:
     void newCodesEndEveryLink()
     {
         const QString old = server_->Tokens().ControlToken();
-        const std::unique_ptr<Client> client = Paired(old);
+        const std::unique_ptr<RemoteClient> client = Paired(old);
         QVERIFY(client);
         server_->NewCodes();
         QVERIFY(client->WaitClosed());
         QCOMPARE(client->closeCode, StageServer::CloseEnded);
         QVERIFY(server_->Tokens().ControlToken() != old);
-        Client again(Origin());
+        RemoteClient again(Origin());
         QVERIFY(again.Open(server_->Port()));
         again.Hello(old);
         QVERIFY(again.WaitClosed());
