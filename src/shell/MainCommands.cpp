@@ -8,7 +8,6 @@
 #include "core/FileWriting.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QToolButton>
 
@@ -92,9 +91,8 @@ void MainCommands::SaveLineTrace(const LineTrace &trace)
 {
     const QString name = QStringLiteral("ksr704-trace-%1.txt")
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save line trace"),
-                                                   QDir(state_.StartDirectory).filePath(name),
-                                                   QStringLiteral("Text file (*.txt)"), QStringLiteral("txt")});
+    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save line trace"), state_.StartDirectory,
+                                                   QStringLiteral("Text file (*.txt)"), QStringLiteral("txt"), name});
     if (path.isEmpty())
         return;
     QString error;
