@@ -21,8 +21,11 @@ MainCommands::MainCommands(AppState &state, MdiFrmMain &window, ChannelOperation
 {
     QObject::connect(window.UndoButton, &QToolButton::clicked, window.UndoButton, [this] { history_.Undo(); });
     QObject::connect(window.RedoButton, &QToolButton::clicked, window.RedoButton, [this] { history_.Redo(); });
-    QObject::connect(window.HoldButton, &QToolButton::clicked, window.HoldButton,
-                     [this] { history_.HoldForCompare(); });
+    QObject::connect(window.HoldButton, &QToolButton::clicked, window.HoldButton, [this] {
+        history_.HoldForCompare();
+        // A click that held nothing new must not leave the button toggled.
+        UpdateCommandButtons(state_.SearchActive);
+    });
     QObject::connect(window.CompareButton, &QToolButton::clicked, window.CompareButton, [this] {
         history_.ToggleCompare();
         // A click with nothing held must not leave the button checked.
@@ -117,7 +120,7 @@ void MainCommands::UpdateCommandButtons(bool searchRunning)
         if (!searchRunning)
             button->setEnabled(available);
     }
-    window_.SetComparing(history_.Comparing());
+    window_.SetCompareState(history_.HeldAt(), history_.Comparing());
 }
 
 } // namespace ksr
