@@ -153,6 +153,23 @@ private slots:
         QCOMPARE(dialog.selectedFiles(), QStringList{QDir(dir.path()).filePath(chosen)});
     }
 
+    // A name the request offers is in the name box, in the request's folder.
+    void saveDialogOffersTheRequestsName()
+    {
+        QTemporaryDir dir;
+        QFileDialog dialog;
+        ConfigureFileDialog(dialog, {QStringLiteral("Export PNG"), dir.path(), QStringLiteral("PNG image (*.png)"),
+                                     QStringLiteral("png"), QStringLiteral("ringout-2026-12-10-2.png")},
+                            QFileDialog::AcceptSave);
+        dialog.show();
+        QCOMPARE(dialog.directory().absolutePath(), QDir(dir.path()).absolutePath());
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        QCOMPARE(name->text(), QStringLiteral("ringout-2026-12-10-2.png"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(dialog.selectedFiles(), QStringList{QDir(dir.path()).filePath(QStringLiteral("ringout-2026-12-10-2.png"))});
+    }
+
     void programEndLeavesTheEventLoop()
     {
         QtProgramEnd end;

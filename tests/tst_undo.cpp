@@ -1,7 +1,7 @@
 // Undo, redo and A/B compare through the real windows on the in-process
 // device: each kind of step taken back and made again on the device and in
 // the editor with only the frames that differ, held controls, the keys, a
-// search's reports, demo mode and a long history.
+// search's reports, demo mode and a long history; what Hold and A/B show.
 
 #include "support/ProgramRig.h"
 #include "support/SliderPoints.h"
@@ -548,6 +548,52 @@ private slots:
         Main().UndoButton->click();
         QCOMPARE(DeviceSettings(*rig_), edits);
         QCOMPARE(EditorState(P()), editsShown);
+    }
+
+    // Hold stays checked while settings are held and gives the time they were
+    // taken, in its tool tip and the status bar; A/B says which side is live.
+    void holdAndCompareShowTheirState()
+    {
+        StartWith(StartPreset());
+        QToolButton *hold = Main().HoldButton;
+        QToolButton *compare = Main().CompareButton;
+        QVERIFY(!hold->isChecked());
+        QVERIFY(!Main().HeldStatus->isVisibleTo(&Main()));
+        QCOMPARE(compare->text(), QStringLiteral("A/B"));
+
+        // A click while a control is held down holds nothing, and leaves the button as it was.
+        P().History().HoldControl();
+        hold->click();
+        QVERIFY(!hold->isChecked());
+        P().History().LetGoControl();
+
+        const QTime before = QTime::currentTime().addMSecs(-1000);
+        hold->click();
+        const QTime after = QTime::currentTime();
+        QVERIFY(hold->isChecked());
+        const QString shown = Main().HeldStatus->text();
+        QVERIFY2(shown.startsWith(QStringLiteral("Held ")), qPrintable(shown));
+        const QTime heldAt = QTime::fromString(shown.mid(5), QStringLiteral("HH:mm:ss"));
+        QVERIFY2(heldAt.isValid() && heldAt >= before && heldAt <= after, qPrintable(shown));
+        QVERIFY(Main().HeldStatus->isVisibleTo(&Main()));
+        QVERIFY2(hold->toolTip().startsWith(shown + QLatin1Char(':')), qPrintable(hold->toolTip()));
+        QCOMPARE(compare->text(), QStringLiteral("A/B: current"));
+
+        compare->click();
+        QCOMPARE(compare->text(), QStringLiteral("A/B: held"));
+        QVERIFY(hold->isChecked());
+        compare->click();
+        QCOMPARE(compare->text(), QStringLiteral("A/B: current"));
+        // Held again: still checked (not toggled off), the settings of now.
+        hold->click();
+        QVERIFY(hold->isChecked());
+        QVERIFY(Main().HeldStatus->isVisibleTo(&Main()));
+
+        // Both texts fit the button.
+        for (const char *text : {"A/B: current", "A/B: held"}) {
+            compare->setText(QString::fromLatin1(text));
+            QVERIFY2(compare->sizeHint().width() <= compare->width(), text);
+        }
     }
 
     // Keys: a text box being typed in keeps them for its typing; otherwise

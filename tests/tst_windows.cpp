@@ -547,20 +547,23 @@ private slots:
         const std::array<QToolButton *, 5> added = {main.UndoButton, main.RedoButton, main.HoldButton,
                                                      main.CompareButton, main.JournalButton};
         const QStringList names = {"Undo", "Redo", "Hold for compare", "Compare", "Ring-out journal"};
+        // Compare wider, for the side it says is live ("A/B: current").
+        const std::array<int, 5> lefts = {296, 344, 392, 440, 535};
         for (std::size_t k = 0; k < added.size(); ++k) {
             QCOMPARE(added[k]->accessibleName(), names[static_cast<qsizetype>(k)]);
-            QCOMPARE(added[k]->x(), 296 + 48 * static_cast<int>(k));
+            QCOMPARE(added[k]->x(), lefts[k]);
             QCOMPARE(added[k]->isEnabled(), added[k] == main.JournalButton);
         }
+        QCOMPARE(main.CompareButton->width(), 88);
         // The librarian's, wider for their text, disabled until a device is found.
         QCOMPARE(main.BackupButton->accessibleName(), QStringLiteral("Back up device"));
         QCOMPARE(main.RestoreButton->accessibleName(), QStringLiteral("Restore device"));
-        QCOMPARE(main.BackupButton->geometry(), QRect(536, 4, 64, 41));
-        QCOMPARE(main.RestoreButton->geometry(), QRect(607, 4, 64, 41));
+        QCOMPARE(main.BackupButton->geometry(), QRect(583, 4, 64, 41));
+        QCOMPARE(main.RestoreButton->geometry(), QRect(654, 4, 64, 41));
         QVERIFY(!main.BackupButton->isEnabled() && !main.RestoreButton->isEnabled());
         // Then the View menu's.
         QCOMPARE(main.ViewButton->accessibleName(), QStringLiteral("View"));
-        QCOMPARE(main.ViewButton->geometry(), QRect(678, 4, 48, 41));
+        QCOMPARE(main.ViewButton->geometry(), QRect(725, 4, 48, 41));
         QCOMPARE(main.centralWidget(), main.MdiArea);
         QVERIFY(!main.Timer3->isActive());
     }

@@ -20,10 +20,12 @@ struct MessageRequest {
 
 struct FileDialogRequest {
     QString title;
-    QString folder;
+    QString folder; // where the dialog opens
     QString filter; // Qt filter syntax, e.g. "file preset (*.Fbk)"
     // Added, after a dot, to a chosen name that has no dot (e.g. "Fbk"); none when empty.
     QString defaultSuffix;
+    // The name offered in `folder`; none when empty.
+    QString fileName = {};
 };
 
 struct FolderDialogRequest {

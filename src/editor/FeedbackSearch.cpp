@@ -9,8 +9,10 @@
 namespace ksr {
 
 FeedbackSearch::FeedbackSearch(AppState &state, const PresetModel &model, FrmEq &editor, SerialLink &link,
-                               EditorCommands &commands, std::function<void(bool)> searching)
-    : state_(state), model_(model), editor_(editor), link_(link), commands_(commands), searching_(std::move(searching))
+                               EditorCommands &commands, RingOutJournal &journal,
+                               std::function<void(bool)> searching)
+    : state_(state), model_(model), editor_(editor), link_(link), commands_(commands), journal_(journal),
+      searching_(std::move(searching))
 {
     for (int k = 0; k < 3; ++k)
         QObject::connect(editor.Check1[static_cast<std::size_t>(k)], &QCheckBox::toggled,
@@ -33,6 +35,8 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
         // Box k is channel code k; L&R and L carry the Left settings, R the
         // Right ones.
         const AutoSearchSettings settings = AutoSearchSettingsOf(model_.Image(), k == 2 ? 1 : 0);
+        // The start's row first: every report of the search comes after it.
+        journal_.AddSearchRow(static_cast<SearchChannels>(k), SearchRun::On);
         link_.ExchangeCommand(AutoSearchFrame(static_cast<SearchChannels>(k), settings, SearchRun::On));
         state_.SearchActive = true;
         searching_(true);
@@ -49,6 +53,7 @@ void FeedbackSearch::Check1_Click(int k, bool ticked)
     link_.ExchangeCommand(stop);
     link_.TakeInWaitingReports();
     state_.SearchActive = false;
+    journal_.AddSearchRow(static_cast<SearchChannels>(k), SearchRun::Off);
     SetOtherBoxesEnabled(k, true);
     commands_.LockCursor(0);
     if (k != 0) {

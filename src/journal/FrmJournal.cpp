@@ -1,5 +1,6 @@
 #include "journal/FrmJournal.h"
 
+#include "journal/JournalExport.h"
 #include "journal/JournalPlot.h"
 
 #include <QComboBox>
@@ -27,12 +28,23 @@ constexpr qint64 MostBytesRead = 16 * 1024 * 1024;
 // of the search.
 constexpr int PendingMilliseconds = 1000;
 const QString Title = QStringLiteral("Ring-out journal");
+constexpr int WholeDay = -1;
+
+// The picker's text of a day's file: its date, today's marked.
+QString DayText(const QString &fileName, const QString &today)
+{
+    const QDate day = JournalDayOf(fileName);
+    QString text = day.isValid() ? day.toString(QStringLiteral("yyyy-MM-dd")) : fileName;
+    if (fileName == today)
+        text += QStringLiteral(" (today)");
+    return text;
+}
 
 } // namespace
 
 FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialogs &dialogs,
                        std::function<bool(const QUrl &)> openUrl, QWidget *parent)
-    : QWidget(parent, Qt::Window), state_(state), journal_(journal), dialogs_(dialogs), openUrl_(std::move(openUrl))
+    : QWidget(parent, Qt::Tool), state_(state), journal_(journal), dialogs_(dialogs), openUrl_(std::move(openUrl))
 {
     setObjectName(QStringLiteral("FrmJournal"));
     setWindowTitle(Title);
@@ -44,10 +56,18 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     Days->setObjectName(QStringLiteral("Days"));
     Days->setAccessibleName(QStringLiteral("Journal day"));
     dayLabel->setBuddy(Days);
+    auto *searchLabel = new QLabel(QStringLiteral("&Plot:"), this);
+    Searches = new QComboBox(this);
+    Searches->setObjectName(QStringLiteral("Searches"));
+    Searches->setAccessibleName(QStringLiteral("Search plotted"));
+    Searches->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    searchLabel->setBuddy(Searches);
     ExportButton = new QPushButton(QStringLiteral("Export PNG..."), this);
     FolderButton = new QPushButton(QStringLiteral("Open folder"), this);
     top->addWidget(dayLabel);
-    top->addWidget(Days, 1);
+    top->addWidget(Days);
+    top->addWidget(searchLabel);
+    top->addWidget(Searches, 1);
     top->addWidget(ExportButton);
     top->addWidget(FolderButton);
     layout->addLayout(top);
@@ -84,6 +104,10 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
     }
     bottom->addWidget(noteLabel);
     bottom->addWidget(Note, 1);
+    Saved = new QLabel(this);
+    Saved->setObjectName(QStringLiteral("Saved"));
+    Saved->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bottom->addWidget(Saved);
     layout->addLayout(bottom);
 
     connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
@@ -96,10 +120,14 @@ FrmJournal::FrmJournal(const AppState &state, RingOutJournal &journal, UserDialo
             if (model_.IsNoteRow(row))
                 Table->setSpan(row, 0, 1, model_.columnCount());
         }
+        // The first rows of a file shown empty: the columns were sized to their headers.
+        if (last + 1 == model_.rowCount())
+            Table->resizeColumnsToContents();
     });
     connect(Days, &QComboBox::currentIndexChanged, this, [this] {
-        ShowFile(QDir(JournalFolder(state_.StartDirectory)).filePath(Days->currentText()));
+        ShowFile(QDir(JournalFolder(state_.StartDirectory)).filePath(Days->currentData().toString()));
     });
+    connect(Searches, &QComboBox::currentIndexChanged, this, [this] { PlotPicked(); });
     connect(ExportButton, &QPushButton::clicked, this, [this] { ExportPng(); });
     connect(FolderButton, &QPushButton::clicked, this, [this] { OpenFolder(); });
     connect(Note, &QLineEdit::returnPressed, this, [this] { WriteNote(); });
@@ -122,20 +150,26 @@ void FrmJournal::SpanNotes()
 
 void FrmJournal::ListDays()
 {
+    const QString shown = Days->currentData().toString();
     const QSignalBlocker quiet(Days);
     Days->clear();
     QStringList names = QDir(JournalFolder(state_.StartDirectory))
                             .entryList({QStringLiteral("ringout-*.csv")}, QDir::Files, QDir::Name | QDir::Reversed);
-    const QString today = QFileInfo(journal_.TodaysPath()).fileName();
-    if (!names.contains(today))
-        names.prepend(today);
-    Days->addItems(names);
+    listedToday_ = QFileInfo(journal_.TodaysPath()).fileName();
+    if (!names.contains(listedToday_))
+        names.prepend(listedToday_);
+    for (const QString &name : names)
+        Days->addItem(DayText(name, listedToday_), name);
+    Days->setCurrentIndex(std::max(0, Days->findData(shown)));
 }
 
 void FrmJournal::ShowToday()
 {
     ListDays();
-    Days->setCurrentIndex(Days->findText(QFileInfo(journal_.TodaysPath()).fileName()));
+    {
+        const QSignalBlocker quiet(Days);
+        Days->setCurrentIndex(Days->findData(listedToday_));
+    }
     ShowFile(journal_.TodaysPath());
 }
 
@@ -149,13 +183,85 @@ void FrmJournal::ShowFile(const QString &path)
     if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly))
         contents = file.read(MostBytesRead);
     model_.Load(contents);
-    Plot->SetRows(model_.Rows());
+    {
+        const QSignalBlocker quiet(Searches);
+        Searches->clear();
+        searches_.clear();
+    }
+    ListSearches();
+    plottedEnd_ = 0; // all again
+    PlotPicked();
+}
+
+void FrmJournal::ListSearches()
+{
+    const int picked = Searches->currentData().isValid() ? Searches->currentData().toInt() : WholeDay;
+    // The last search, or the whole day of a file that had none: a new search is shown as it starts.
+    const bool followLast = searches_.empty() || picked == static_cast<int>(searches_.size()) - 1;
+    searches_ = JournalSearches(model_.Rows());
+    QStringList texts;
+    for (std::size_t i = 0; i < searches_.size(); ++i)
+        texts << SearchText(searches_[i], static_cast<int>(i) + 1);
+    texts << QStringLiteral("Whole day");
+    QStringList listed;
+    for (int i = 0; i < Searches->count(); ++i)
+        listed << Searches->itemText(i);
+    if (texts == listed)
+        return;
+    const QSignalBlocker quiet(Searches);
+    Searches->clear();
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        Searches->addItem(texts[i], i + 1 < texts.size() ? static_cast<int>(i) : WholeDay);
+    const int pick = followLast && !searches_.empty() ? static_cast<int>(searches_.size()) - 1 : picked;
+    Searches->setCurrentIndex(std::max(0, Searches->findData(pick)));
+}
+
+const JournalSearch *FrmJournal::PickedSearch() const
+{
+    const int picked = Searches->currentData().toInt();
+    return picked >= 0 && picked < static_cast<int>(searches_.size()) ? &searches_[static_cast<std::size_t>(picked)]
+                                                                      : nullptr;
+}
+
+void FrmJournal::PlotPicked()
+{
+    const std::vector<JournalRow> &rows = model_.Rows();
+    const JournalSearch *search = PickedSearch();
+    const std::size_t first = search ? search->first : 0;
+    const std::size_t end = search ? search->end : rows.size();
+    if (first == plottedFirst_ && plottedEnd_ > first && plottedEnd_ <= end) {
+        for (std::size_t i = plottedEnd_; i < end; ++i)
+            Plot->AddRow(rows[i]);
+    } else {
+        Plot->SetRows(std::vector<JournalRow>(rows.begin() + static_cast<std::ptrdiff_t>(first),
+                                              rows.begin() + static_cast<std::ptrdiff_t>(end)));
+    }
+    plottedFirst_ = first;
+    plottedEnd_ = end;
+}
+
+QDate FrmJournal::ShownDay() const
+{
+    const QDate day = JournalDayOf(QFileInfo(shownPath_).fileName());
+    return day.isValid() ? day : QDate::currentDate();
+}
+
+QStringList FrmJournal::Caption() const
+{
+    const QDate day = ShownDay();
+    const JournalSearch *search = PickedSearch();
+    const int number = search ? static_cast<int>(search - searches_.data()) + 1 : 0;
+    return ExportCaption(day, model_.Rows(), search, number);
 }
 
 void FrmJournal::LineAdded(const QString &path, const QByteArray &line)
 {
-    if (Days->findText(QFileInfo(path).fileName()) < 0) {
-        ShowToday();
+    if (Days->findData(QFileInfo(path).fileName()) < 0) {
+        // A new day: shown when the day before was, else only listed.
+        if (QFileInfo(shownPath_).fileName() == listedToday_)
+            ShowToday();
+        else
+            ListDays();
         return;
     }
     if (QFileInfo(path) != QFileInfo(shownPath_))
@@ -170,23 +276,31 @@ void FrmJournal::ShowPendingLines()
     const std::size_t before = model_.Rows().size();
     model_.AddLines(pending_);
     pending_.clear();
-    for (std::size_t i = before; i < model_.Rows().size(); ++i)
-        Plot->AddRow(model_.Rows()[i]);
+    if (model_.Rows().size() == before)
+        return;
+    ListSearches();
+    PlotPicked();
 }
 
 void FrmJournal::ExportPng()
 {
-    const QString base = QFileInfo(shownPath_).completeBaseName();
-    const QString path = dialogs_.GetSaveFileName(
-        {QStringLiteral("Export PNG"), QDir(JournalFolder(state_.StartDirectory)).filePath(base + QStringLiteral(".png")),
-         QStringLiteral("PNG image (*.png)"), QStringLiteral("png")});
+    const QString folder = JournalFolder(state_.StartDirectory);
+    // The dialog opens in the folder only when it is there.
+    QDir().mkpath(folder);
+    const QString path =
+        dialogs_.GetSaveFileName({QStringLiteral("Export PNG"), folder, QStringLiteral("PNG image (*.png)"),
+                                  QStringLiteral("png"), QFileInfo(FreeExportPath(folder, ShownDay())).fileName()});
     if (path.isEmpty())
         return;
     const QString file = QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".png") : path;
     // Twice the window's pixels, so that the picture stays sharp when shown larger.
-    if (!Plot->Render(Plot->size(), 2.0).save(file, "PNG"))
+    if (!Plot->Render(Plot->size(), 2.0, Caption()).save(file, "PNG")) {
+        Saved->clear();
         dialogs_.ShowMessage({QStringLiteral(" The plot could not be saved to %1").arg(QFileInfo(file).fileName()),
                               Title, MessageIcon::Exclamation});
+        return;
+    }
+    Saved->setText(QStringLiteral("Saved to %1").arg(QDir::toNativeSeparators(file)));
 }
 
 void FrmJournal::OpenFolder()

@@ -131,6 +131,7 @@ void EditHistory::HoldForCompare()
         return;
     EndComparison();
     held_ = Current();
+    heldAt_ = QDateTime::currentDateTime();
     TellChanged();
 }
 

@@ -11,6 +11,8 @@
 #include "operations/ParameterSending.h"
 #include "operations/PresetModel.h"
 
+#include <QDateTime>
+
 #include <deque>
 #include <functional>
 #include <optional>
@@ -45,6 +47,8 @@ public:
     // Keeps the current settings as the reference to compare with.
     void HoldForCompare();
     bool HasHeld() const { return held_.has_value(); }
+    // When the held settings were taken (local time); null while none are.
+    QDateTime HeldAt() const { return heldAt_; }
     // Switches the editor and the device between the held settings and the
     // current edits.
     void ToggleCompare();
@@ -86,6 +90,7 @@ private:
     EditSnapshot last_;   // the model as the last change left it
 
     std::optional<EditSnapshot> held_;
+    QDateTime heldAt_;
     bool comparing_ = false;
     EditSnapshot edits_; // the current edits while the held settings are live
 };

@@ -89,6 +89,26 @@ void RingOutJournal::AddNote(const QString &text)
     AddLine(TodaysPath(), "# " + note.toUtf8());
 }
 
+void RingOutJournal::AddSearchRow(SearchChannels channels, SearchRun run)
+{
+    if (state_.DemoMode)
+        return;
+    const QDateTime now = now_();
+    const QString channelText = channels == SearchChannels::Both   ? QStringLiteral("Both")
+                                : channels == SearchChannels::Left ? QStringLiteral("Left")
+                                                                   : QStringLiteral("Right");
+    const QStringList fields = {
+        now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
+        channelText,
+        QString(),
+        QString::fromLatin1(run == SearchRun::On ? SearchStartedEvent : SearchStoppedEvent),
+        QString(),
+        QString(),
+        QString(),
+    };
+    AddLine(PathOf(now.date()), fields.join(QLatin1Char(',')).toUtf8());
+}
+
 void RingOutJournal::AddLine(const QString &path, const QByteArray &line)
 {
     const std::optional<QString> error = Append(path, line);

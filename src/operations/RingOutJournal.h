@@ -2,8 +2,8 @@
 // The ring-out journal: every notch or gain report taken in during a
 // feedback search, one row each in Journal/ringout-YYYY-MM-DD.csv of the
 // start folder, written and flushed before the report is acknowledged, with
-// the texts the editor then shows for the row. Notes of the user go in as
-// comment rows. A journal that cannot be written is said once (until it
+// the texts the editor then shows for the row; a row where each search
+// starts and stops. Notes of the user go in as comment rows. A journal that cannot be written is said once (until it
 // can be written again), and never stops the search.
 
 #include "core/Protocol.h"
@@ -23,6 +23,11 @@ namespace ksr {
 
 // The header line of every journal file, without its line end.
 inline constexpr const char *JournalHeader = "time,channel,notch,event,frequency_hz,width,gain_db";
+
+// The events of the rows where a search starts and stops; their channel
+// column holds "Both", "Left" or "Right", the columns after the event are empty.
+inline constexpr const char *SearchStartedEvent = "search-started";
+inline constexpr const char *SearchStoppedEvent = "search-stopped";
 
 // The journal folder of a start folder, and the file of a day in it.
 QString JournalFolder(const QString &startDirectory);
@@ -63,6 +68,9 @@ public:
     void AddKept(int f);
     // A comment row "# text"; line breaks become spaces. Nothing for an empty text.
     void AddNote(const QString &text);
+    // The row of a search on `channels` started (On) or stopped (Off).
+    // Nothing in demo mode.
+    void AddSearchRow(SearchChannels channels, SearchRun run);
 
     // Today's file, as rows are added now.
     QString TodaysPath() const;

@@ -8,7 +8,6 @@
 #include "core/FileWriting.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QToolButton>
 
@@ -22,8 +21,11 @@ MainCommands::MainCommands(AppState &state, MdiFrmMain &window, ChannelOperation
 {
     QObject::connect(window.UndoButton, &QToolButton::clicked, window.UndoButton, [this] { history_.Undo(); });
     QObject::connect(window.RedoButton, &QToolButton::clicked, window.RedoButton, [this] { history_.Redo(); });
-    QObject::connect(window.HoldButton, &QToolButton::clicked, window.HoldButton,
-                     [this] { history_.HoldForCompare(); });
+    QObject::connect(window.HoldButton, &QToolButton::clicked, window.HoldButton, [this] {
+        history_.HoldForCompare();
+        // A click that held nothing new must not leave the button toggled.
+        UpdateCommandButtons(state_.SearchActive);
+    });
     QObject::connect(window.CompareButton, &QToolButton::clicked, window.CompareButton, [this] {
         history_.ToggleCompare();
         // A click with nothing held must not leave the button checked.
@@ -92,9 +94,8 @@ void MainCommands::SaveLineTrace(const LineTrace &trace)
 {
     const QString name = QStringLiteral("ksr704-trace-%1.txt")
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save line trace"),
-                                                   QDir(state_.StartDirectory).filePath(name),
-                                                   QStringLiteral("Text file (*.txt)"), QStringLiteral("txt")});
+    const QString path = dialogs_.GetSaveFileName({QStringLiteral("Save line trace"), state_.StartDirectory,
+                                                   QStringLiteral("Text file (*.txt)"), QStringLiteral("txt"), name});
     if (path.isEmpty())
         return;
     QString error;
@@ -119,7 +120,7 @@ void MainCommands::UpdateCommandButtons(bool searchRunning)
         if (!searchRunning)
             button->setEnabled(available);
     }
-    window_.SetComparing(history_.Comparing());
+    window_.SetCompareState(history_.HeldAt(), history_.Comparing());
 }
 
 } // namespace ksr

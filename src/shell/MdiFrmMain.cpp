@@ -5,6 +5,7 @@
 #include "core/Tables.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,9 +24,12 @@ using layout::Px;
 constexpr int ButtonSide = 615;
 constexpr int NoticeMilliseconds = 10000;
 constexpr int ButtonTop = 60;
-constexpr int JournalLeft = 7320;
+constexpr int CompareLeft = 6600;
+// Room for "A/B: current".
+constexpr int CompareWidth = 1320;
+constexpr int JournalLeft = CompareLeft + CompareWidth + 105;
 constexpr int LibraryButtonWidth = 960;
-constexpr int BackupLeft = 8040;
+constexpr int BackupLeft = JournalLeft + ButtonSide + 105;
 constexpr int RestoreLeft = BackupLeft + LibraryButtonWidth + 105;
 constexpr int ViewLeft = RestoreLeft + LibraryButtonWidth + 105;
 constexpr int ViewWidth = 720;
@@ -49,6 +53,8 @@ constexpr std::array<CommandButton, 6> CommandButtons = {{
     {8, 3720, "Copy Right to Left", QStyle::SP_ArrowLeft},
 }};
 
+constexpr const char *HoldToolTip = "Hold for compare: keep the current settings to compare with";
+
 struct TextButton {
     QToolButton *MdiFrmMain::*member;
     const char *objectName;
@@ -66,9 +72,8 @@ struct TextButton {
 constexpr std::array<TextButton, 8> TextButtons = {{
     {&MdiFrmMain::UndoButton, "UndoButton", 4440, ButtonSide, "Undo", "Undo", "Undo (Ctrl+Z)", false},
     {&MdiFrmMain::RedoButton, "RedoButton", 5160, ButtonSide, "Redo", "Redo", "Redo (Ctrl+Shift+Z, Ctrl+Y)", false},
-    {&MdiFrmMain::HoldButton, "HoldButton", 5880, ButtonSide, "Hold", "Hold for compare",
-     "Hold for compare: keep the current settings to compare with", false},
-    {&MdiFrmMain::CompareButton, "CompareButton", 6600, ButtonSide, "A/B", "Compare",
+    {&MdiFrmMain::HoldButton, "HoldButton", 5880, ButtonSide, "Hold", "Hold for compare", HoldToolTip, false},
+    {&MdiFrmMain::CompareButton, "CompareButton", CompareLeft, CompareWidth, "A/B", "Compare",
      "Compare: switch between the held settings and the current edits", false},
     {&MdiFrmMain::BackupButton, "BackupButton", BackupLeft, LibraryButtonWidth, "Backup...", "Back up device",
      "Back up device: every user preset and the current settings into a folder", false},
@@ -140,6 +145,7 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
         button->setEnabled(spec.enabled);
         this->*spec.member = button;
     }
+    HoldButton->setCheckable(true);
     CompareButton->setCheckable(true);
     ViewButton->setPopupMode(QToolButton::InstantPopup);
     JournalButton = new QToolButton(Toolbar1);
@@ -170,6 +176,10 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     CompareStatus->setObjectName(QStringLiteral("CompareStatus"));
     CompareStatus->setFont(bold);
     CompareStatus->hide();
+    HeldStatus = new QLabel(this);
+    HeldStatus->setObjectName(QStringLiteral("HeldStatus"));
+    HeldStatus->hide();
+    statusBar()->addPermanentWidget(HeldStatus);
     statusBar()->addPermanentWidget(CompareStatus);
     statusBar()->addPermanentWidget(SearchStatus);
     statusBar()->addPermanentWidget(PortStatus);
@@ -196,8 +206,19 @@ void MdiFrmMain::SetSearchRunning(bool running)
     SearchStatus->setVisible(running);
 }
 
-void MdiFrmMain::SetComparing(bool comparing)
+void MdiFrmMain::SetCompareState(const QDateTime &heldAt, bool comparing)
 {
+    const bool held = heldAt.isValid();
+    const QString time = heldAt.toString(QStringLiteral("HH:mm:ss"));
+    HoldButton->setChecked(held);
+    HoldButton->setToolTip(held ? QStringLiteral("Held %1: the settings A/B compares with. Click to hold the "
+                                                 "current settings instead")
+                                      .arg(time)
+                                : QString::fromLatin1(HoldToolTip));
+    HeldStatus->setText(QStringLiteral("Held %1").arg(time));
+    HeldStatus->setVisible(held);
+    CompareButton->setText(!held ? QStringLiteral("A/B")
+                                 : comparing ? QStringLiteral("A/B: held") : QStringLiteral("A/B: current"));
     CompareStatus->setVisible(comparing);
     CompareButton->setChecked(comparing);
 }

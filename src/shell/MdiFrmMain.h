@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+class QDateTime;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -40,8 +41,9 @@ public:
     QWidget *Toolbar1 = nullptr;
     // Command buttons: 0-3 and 7-8 exist, 4-6 are null.
     std::array<QToolButton *, 9> Command1{};
-    // The edit history's buttons, to the right of Command1(8); Compare is
-    // checkable and checked while the held settings are live.
+    // The edit history's buttons, to the right of Command1(8); Hold is
+    // checked while settings are held, Compare while they are live, and its
+    // text says which side is ("A/B: held", "A/B: current").
     QToolButton *UndoButton = nullptr;
     QToolButton *RedoButton = nullptr;
     QToolButton *HoldButton = nullptr;
@@ -61,8 +63,10 @@ public:
     QLabel *PortStatus = nullptr;
     QLabel *SearchStatus = nullptr;
     QLabel *CompareStatus = nullptr;
+    QLabel *HeldStatus = nullptr; // "Held 15:30:12" while settings are held
     void SetSearchRunning(bool running);
-    void SetComparing(bool comparing);
+    // The held settings taken at `heldAt` (null: none), and whether they are live.
+    void SetCompareState(const QDateTime &heldAt, bool comparing);
     // A passing note in the status bar (why a request was refused).
     void ShowNotice(const QString &text);
     QTimer *Timer3 = nullptr; // channel comparison, not started here

@@ -7,6 +7,7 @@
 #include "journal/JournalPlot.h"
 #include "operations/ApplyPresetImage.h"
 #include "operations/DeviceSearch.h"
+#include "shell/JournalPlacement.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,7 +36,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
       channels_(state_, model_, sender_, dialogs),
       autoEditing_(state_, editor_, editing_, editorView_, dialogs),
       editorCommands_(model_, editor_, channels_, history_, dialogs),
-      search_(state_, model_, editor_, link_, editorCommands_,
+      search_(state_, model_, editor_, link_, editorCommands_, journal_,
              [this](bool on) {
                  // Notches the device places go into the settings that are live.
                  if (on)
@@ -167,8 +168,10 @@ void Program::ShowJournalWindow()
         journalWindow_ = new FrmJournal(state_, journal_, dialogs_, [this](const QUrl &url) { return openUrl_(url); },
                                         &mainWindow_);
         journalWindow_->Plot->SetColours(ColoursOf(darkLook_));
+        // Where it was moved it stays, when shown again.
+        PlaceJournalWindow(*journalWindow_, mainWindow_, editor_);
     } else
-        journalWindow_->ShowToday();
+        journalWindow_->ListDays();
     journalWindow_->show();
     journalWindow_->raise();
     journalWindow_->activateWindow();

@@ -68,6 +68,8 @@ void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request, 
     dialog.setDefaultSuffix(request.defaultSuffix);
     // The open dialog, too, takes a typed name of a file that does not exist.
     dialog.setFileMode(QFileDialog::AnyFile);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
 }
 
 void ConfigureFolderDialog(QFileDialog &dialog, const FolderDialogRequest &request)
