@@ -21,6 +21,56 @@ namespace {
 
 const QHostAddress Loopback(QHostAddress::LocalHost);
 
+
+// A client's masked text frame.
+QByteArray MaskedTextFrame(const QByteArray &payload)
+{
+    QByteArray frame;
+    frame += char(0x81);
+    if (payload.size() < 126) {
+        frame += char(0x80 | payload.size());
+    } else {
+        frame += char(0x80 | 126);
+        frame += char(payload.size() >> 8);
+        frame += char(payload.size() & 0xFF);
+    }
+    const char mask[4] = {0x11, 0x22, 0x33, 0x44};
+    frame.append(mask, 4);
+    for (qsizetype i = 0; i < payload.size(); ++i)
+        frame += char(payload[i] ^ mask[i % 4]);
+    return frame;
+}
+
+// The text messages in a server's frames, after the handshake's answer.
+QList<QJsonObject> TextMessages(const QByteArray &stream)
+{
+    QList<QJsonObject> messages;
+    qsizetype at = stream.indexOf("\r\n\r\n");
+    if (at < 0)
+        return messages;
+    at += 4;
+    while (at + 2 <= stream.size()) {
+        const int opcode = static_cast<std::uint8_t>(stream[at]) & 0x0F;
+        qint64 length = static_cast<std::uint8_t>(stream[at + 1]) & 0x7F;
+        qsizetype header = 2;
+        if (length == 126) {
+            length = (static_cast<std::uint8_t>(stream[at + 2]) << 8) | static_cast<std::uint8_t>(stream[at + 3]);
+            header = 4;
+        } else if (length == 127) {
+            length = 0;
+            for (int i = 0; i < 8; ++i)
+                length = (length << 8) | static_cast<std::uint8_t>(stream[at + 2 + i]);
+            header = 10;
+        }
+        if (at + header + length > stream.size())
+            break;
+        if (opcode == 1)
+            messages << QJsonDocument::fromJson(stream.mid(at + header, length)).object();
+        at += header + length;
+    }
+    return messages;
+}
+
 } // namespace
 
 class RemoteServerTest : public QObject {
@@ -224,6 +274,52 @@ private slots:
             QCOMPARE(right.value("channel").toInt(), 1);
             QCOMPARE(right.value("notches").toArray()[5].toObject().value("gainDb").toInt(), -25);
         }
+    }
+
+    // A client that stops reading is sent no more than a bounded amount;
+    // once it reads again it gets the whole state, fresh.
+    void stalledClientIsBoundedThenGetsTheState()
+    {
+        QTcpSocket raw;
+        // A small window, so that what it does not read stays with the server.
+        raw.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        raw.setReadBufferSize(4096);
+        raw.connectToHost(Loopback, server_->Port());
+        QVERIFY(raw.waitForConnected(3000));
+        const QByteArray port = QByteArray::number(server_->Port());
+        raw.write("GET /ws HTTP/1.1\r\nHost: 127.0.0.1:" + port
+                  + "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                    "Sec-WebSocket-Version: 13\r\nOrigin: http://127.0.0.1:" + port + "\r\n\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return raw.bytesAvailable() > 0; }, 3000));
+        raw.write(MaskedTextFrame(R"({"type":"hello","api":1,"token":")" + server_->Tokens().WatchToken().toLatin1() + R"("})"));
+        QVERIFY(QTest::qWaitFor([&] { return server_->Clients().size() == 1; }, 3000));
+        QByteArray stream;
+        // Changes of about 1.6 KB each while it reads nothing: 10 MB in all.
+        constexpr int Changes = 6000;
+        for (int i = 0; i < Changes; ++i) {
+            model_->SetNotchGain(i % 12, (i / 12) % 2 == 0 ? 20 : 30, ChangeOrigin::DeviceReport);
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!QTest::qWaitFor([&] { return server_->Clients().isEmpty(); }, 200));
+        // It reads again, as fast as it can: everything that was held for
+        // it, then a state.
+        raw.setReadBufferSize(0);
+        (void)QTest::qWaitFor(
+            [&] {
+                stream += raw.readAll();
+                const QList<QJsonObject> messages = TextMessages(stream);
+                return !messages.isEmpty() && messages.last().value("type").toString() == "state"
+                    && messages.size() > 2;
+            },
+            10000);
+        const QList<QJsonObject> messages = TextMessages(stream);
+        QVERIFY(messages.size() > 2);
+        QCOMPARE(messages.last().value("type").toString(), QStringLiteral("state"));
+        // Far less than the 10 MB of changes reached it: the rest was never queued.
+        QVERIFY2(stream.size() < 4 * 1024 * 1024, qPrintable(QString::number(stream.size())));
+        const QJsonObject last = messages.last();
+        QCOMPARE(last.value("channels").toArray()[0].toObject().value("notches").toArray()[(Changes - 1) % 12].toObject().value("gainDb").toInt(),
+                 ((Changes - 1) / 12) % 2 == 0 ? 20 - 45 : 30 - 45);
     }
 
     void newCodesEndEveryLink()
