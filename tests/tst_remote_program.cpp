@@ -8,7 +8,16 @@
 #include "support/ProgramRig.h"
 #include "support/RemoteClient.h"
 
+#include "shell/FrmStageRemote.h"
+
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTcpServer>
 #include <QFile>
 #include <QJsonArray>
 #include <QScrollBar>
@@ -208,6 +217,50 @@ private slots:
         const auto nothing = Ask(*client, Command("keep", {{"channel", 1}}));
         QVERIFY(nothing);
         QCOMPARE(nothing->value("code").toString(), QStringLiteral("nothing-to-keep"));
+    }
+
+    // The window turns the remote on where it is told, keeps the choice,
+    // shows both links, makes new codes and says when the port is taken.
+    void windowTurnsTheRemoteOnAndOff()
+    {
+        P().Remote().TurnOff();
+        P().ShowRemoteWindow();
+        FrmStageRemote &window = *P().RemoteWindow();
+        QVERIFY(!window.RemoteOn->isChecked());
+        const int loopback = window.Address->findData(QStringLiteral("127.0.0.1"));
+        QVERIFY(loopback > 0);
+        window.Address->setCurrentIndex(loopback);
+        // A port another program holds: said, and the box goes back.
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        window.Port->setValue(other.serverPort());
+        window.RemoteOn->click();
+        QVERIFY(!window.RemoteOn->isChecked());
+        QVERIFY(!P().Remote().Server().Running());
+        QVERIFY(window.Problem->text().contains(QString::number(other.serverPort())));
+        const quint16 free = other.serverPort();
+        other.close();
+
+        window.RemoteOn->click();
+        QVERIFY(P().Remote().Server().Running());
+        QCOMPARE(P().Remote().Server().Port(), free);
+        const QString link = window.ControlLink->text();
+        QCOMPARE(link, QStringLiteral("http://127.0.0.1:%1/#t=%2").arg(free).arg(P().Remote().Server().Tokens().ControlToken()));
+        QVERIFY(window.WatchLink->text().endsWith(P().Remote().Server().Tokens().WatchToken()));
+        QVERIFY(!window.ControlCode->pixmap().isNull());
+        QVERIFY(ViewSettings(rig_->settingsPath).RemoteOn());
+        QCOMPARE(ViewSettings(rig_->settingsPath).RemotePort(), free);
+        QCOMPARE(ViewSettings(rig_->settingsPath).RemoteAddress(), QStringLiteral("127.0.0.1"));
+
+        const std::unique_ptr<RemoteClient> client = Connect();
+        QVERIFY(client);
+        QVERIFY(QTest::qWaitFor([&] { return window.ClientList->rowCount() == 1; }, 3000));
+        window.NewCodes->click();
+        QVERIFY(window.ControlLink->text() != link);
+        QVERIFY(client->WaitClosed());
+        window.RemoteOn->click();
+        QVERIFY(!P().Remote().Server().Running());
+        QVERIFY(!ViewSettings(rig_->settingsPath).RemoteOn());
     }
 
     // A command that arrives while the program waits for the device acts

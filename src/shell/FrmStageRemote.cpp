@@ -183,6 +183,14 @@ void FrmStageRemote::Refresh()
     }
     Port->setEnabled(!on);
     Address->setEnabled(!on);
+    if (on) {
+        // Where it listens now, which a command line may have chosen.
+        Port->setValue(remote_.Server().Port());
+        const QHostAddress address = remote_.Server().Address();
+        const int index = Address->findData(address == QHostAddress(QHostAddress::Any) ? QString() : address.toString());
+        if (index >= 0)
+            Address->setCurrentIndex(index);
+    }
     QStringList addresses;
     const QStringList hosts = on ? remote_.Hosts() : QStringList();
     for (const QString &host : hosts)
@@ -209,6 +217,7 @@ void FrmStageRemote::ShowLinks()
     const auto show = [&](RemoteRights rights, QLabel *code, QLineEdit *link) {
         const QString text = on ? remote_.Link(LinkHost->currentText(), rights) : QString();
         link->setText(text);
+        link->setCursorPosition(0);
         code->setPixmap(on ? QPixmap::fromImage(QrCodeImage(text, 4)) : QPixmap());
     };
     show(RemoteRights::Control, ControlCode, ControlLink);
