@@ -338,6 +338,44 @@ private slots:
         QCOMPARE(again.closeCode, StageServer::CloseUnauthorized);
     }
 
+    // A connection that never finishes its request, or one of too many, is
+    // cut off before it costs the program more than a bounded amount.
+    void endlessRequestIsCutOff()
+    {
+        QTcpSocket raw;
+        raw.connectToHost(Loopback, server_->Port());
+        QVERIFY(raw.waitForConnected(3000));
+        raw.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Pad: ");
+        const QByteArray chunk(64 * 1024, 'a');
+        qint64 sent = 0;
+        while (raw.state() == QAbstractSocket::ConnectedState && sent < 16 * 1024 * 1024) {
+            raw.write(chunk);
+            sent += chunk.size();
+            QTest::qWait(5);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return raw.state() == QAbstractSocket::UnconnectedState; }, 5000));
+        QVERIFY2(sent < 4 * 1024 * 1024, qPrintable(QString::number(sent)));
+    }
+    void atMostThirtyTwoOpenRequests()
+    {
+        std::vector<std::unique_ptr<QTcpSocket>> idle;
+        for (int i = 0; i < 32; ++i) {
+            idle.push_back(std::make_unique<QTcpSocket>());
+            idle.back()->connectToHost(Loopback, server_->Port());
+            QVERIFY(idle.back()->waitForConnected(3000));
+        }
+        QTest::qWait(100);
+        QTcpSocket extra;
+        extra.connectToHost(Loopback, server_->Port());
+        QVERIFY(extra.waitForConnected(3000));
+        QVERIFY(QTest::qWaitFor([&] { return extra.state() == QAbstractSocket::UnconnectedState; }, 3000));
+        // One of them goes: there is room again.
+        idle.front()->abort();
+        idle.erase(idle.begin());
+        QTest::qWait(100);
+        QVERIFY(Paired(server_->Tokens().WatchToken()));
+    }
+
     // Only the page's own files are served; the state needs a token.
     void pageOverHttp_data()
     {

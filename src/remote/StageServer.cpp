@@ -1,5 +1,6 @@
 #include "remote/StageServer.h"
 
+#include "remote/GuardedTcpServer.h"
 #include "remote/PageServer.h"
 
 #include <QHostInfo>
@@ -94,7 +95,7 @@ bool StageServer::Start(const QHostAddress &address, quint16 port, QString *erro
 {
     Stop();
     auto page = std::make_unique<PageServer>([this](const QString &token) { return StateFor(token); });
-    auto *tcp = new QTcpServer(page.get());
+    auto *tcp = new GuardedTcpServer(page.get());
     const QHostAddress listenOn = address.isNull() ? QHostAddress(QHostAddress::Any) : address;
     if (!tcp->listen(listenOn, port)) {
         if (error != nullptr)
