@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,7 +110,7 @@ private slots:
         const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 20);
         QCOMPARE(lines[0], QStringLiteral("01  Preset01  fixed"));
-        QCOMPARE(lines[4], QStringLiteral("05    Hall    used"));
+        QCOMPARE(lines[4], QStringLiteral("05  Hall      used"));
         QCOMPARE(lines[5], QStringLiteral("06            empty"));
         QCOMPARE(lines[14], QStringLiteral("15  A/B\u00E9:?*   used"));
 
@@ -497,6 +498,47 @@ private slots:
         QCOMPARE(RunCli(device + QStringList{QStringLiteral("list")}, work.path()).status, 0);
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         // The frames are the second run's alone, from its probe on.
+        const QStringList frames = FramesOf(sim);
+        QCOMPARE(frames.value(0), Probe);
+        QCOMPARE(frames.count(Probe), 1);
+    }
+
+
+    // A port another program holds is named as in use, with the program,
+    // on --device and in the search alike; the device is not reached. The
+    // second opener holds the simulator's terminal as the programs open it
+    // (QSerialPort's lock file), here through the test's own QSerialPort.
+    void portHeldByAnotherProgramIsNamed_data()
+    {
+        QTest::addColumn<bool>("search");
+        QTest::newRow("--device") << false;
+        QTest::newRow("search") << true;
+    }
+    void portHeldByAnotherProgramIsNamed()
+    {
+        QFETCH(bool, search);
+        QTemporaryDir work;
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
+        QSerialPort holder(sim.DevicePath());
+        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+        const QString held = QStringLiteral("in use by another program (%1, process %2)")
+                                 .arg(QCoreApplication::applicationName())
+                                 .arg(QCoreApplication::applicationPid());
+        const QStringList list = {QStringLiteral("list")};
+        const CliRun run = search ? RunCli(list, work.path(), sim.PortPath())
+                                  : RunCli(QStringList{QStringLiteral("--device"), sim.PortPath()} + list, work.path());
+        QCOMPARE(run.status, 3);
+        const QString expected =
+            search ? QStringLiteral("ksr704-cli: port 1 (%1) is %2\nksr704-cli: no KSR-704 found: close the program "
+                                    "that holds the port, or name another with --device PATH\n")
+                         .arg(sim.PortPath(), held)
+                   : QStringLiteral("ksr704-cli: cannot open %1: it is %2\n").arg(sim.PortPath(), held);
+        QVERIFY2(run.err.endsWith(expected), qPrintable(run.err));
+        // Once let go, the port opens; the device heard nothing before.
+        holder.close();
+        const CliRun free = RunCli(QStringList{QStringLiteral("--device"), sim.PortPath()} + list, work.path());
+        QVERIFY2(free.status == 0, qPrintable(free.err));
         const QStringList frames = FramesOf(sim);
         QCOMPARE(frames.value(0), Probe);
         QCOMPARE(frames.count(Probe), 1);
