@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTcpServer>
@@ -408,6 +409,55 @@ private slots:
         QVERIFY2(run.err.contains(QStringLiteral("backup cut short: backup is left as it was")), qPrintable(run.err));
         QCOMPARE(FolderContents(folder), before);
         QCOMPARE(QFileInfo::exists(folder), earlier);
+    }
+
+
+    // A backup killed half-way leaves its hidden stage in the folder; the
+    // next backup there removes it, and only it: a stage a live backup holds
+    // and a folder of the stage's name holding a file of the user's stay.
+    void nextBackupRemovesStaleStages()
+    {
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("backup"));
+        const auto stages = [&folder] {
+            return QDir(folder).entryList({QStringLiteral(".ksr704-backup-*")}, QDir::Dirs | QDir::Hidden);
+        };
+        {
+            SimProcess slow;
+            QVERIFY(slow.Start({QStringLiteral("--baud"), QStringLiteral("4800")}));
+            QProcess cli;
+            cli.setWorkingDirectory(work.path());
+            cli.start(QStringLiteral(KSR704_CLI_PATH),
+                      {QStringLiteral("--device"), slow.PortPath(), QStringLiteral("backup"), folder});
+            QTRY_COMPARE_WITH_TIMEOUT(stages().size(), 1, 20000);
+            cli.kill();
+            QVERIFY(cli.waitForFinished());
+        }
+        const QString killed = stages().constFirst();
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(killed + QStringLiteral("/.lock"))));
+        QDir(folder).mkdir(QStringLiteral(".ksr704-backup-live01"));
+        QLockFile live(QDir(folder).filePath(QStringLiteral(".ksr704-backup-live01/.lock")));
+        live.setStaleLockTime(0);
+        QVERIFY(live.tryLock(0));
+        // The user's folder carries the killed backup's lock, whose process has ended.
+        QDir(folder).mkdir(QStringLiteral(".ksr704-backup-notes1"));
+        QVERIFY(WriteAll(QDir(folder).filePath(QStringLiteral(".ksr704-backup-notes1/notes.txt")), "mine\n"));
+        QVERIFY(QFile::copy(QDir(folder).filePath(killed + QStringLiteral("/.lock")),
+                            QDir(folder).filePath(QStringLiteral(".ksr704-backup-notes1/.lock"))));
+
+        // One used preset, for a short backup.
+        std::array<QByteArray, ksr::sim::UserSlots> names;
+        names[0] = QByteArrayLiteral("  Hall  ");
+        const QString state = work.filePath(QStringLiteral("s.state"));
+        QVERIFY(WriteAll(state, StateWith(names, 1)));
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--state"), state}));
+        const CliRun run = RunCli({QStringLiteral("--device"), sim.PortPath(), QStringLiteral("backup"), folder},
+                                  work.path());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(stages(), (QStringList{QStringLiteral(".ksr704-backup-live01"), QStringLiteral(".ksr704-backup-notes1")}));
+        QCOMPARE(ReadAll(QDir(folder).filePath(QStringLiteral(".ksr704-backup-notes1/notes.txt"))), QByteArray("mine\n"));
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("directory.txt"))));
     }
 
     // The connection drops in the middle of a store: the store ends in
