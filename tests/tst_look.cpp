@@ -4,6 +4,7 @@
 // colours; switching sends nothing to the device; the choice is kept.
 
 #include "support/ProgramRig.h"
+#include "support/SliderPoints.h"
 
 #include "core/LookColours.h"
 #include "journal/FrmJournal.h"
@@ -182,40 +183,6 @@ double ArrowContrast(QWidget &control, const QRect &area)
         for (int x = 2; x < picture.width() - 2; ++x)
             most = std::max(most, ContrastRatio(PixelAt(picture, x, y), face));
     return most;
-}
-
-// The area of a scroll bar's `part` (an arrow's button).
-QRect ScrollBarPart(const QScrollBar &bar, QStyle::SubControl part)
-{
-    QStyleOptionSlider option;
-    option.initFrom(&bar);
-    option.orientation = bar.orientation();
-    option.minimum = bar.minimum();
-    option.maximum = bar.maximum();
-    option.sliderPosition = bar.sliderPosition();
-    option.sliderValue = bar.value();
-    option.singleStep = bar.singleStep();
-    option.pageStep = bar.pageStep();
-    if (bar.orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
-    return bar.style()->subControlRect(QStyle::CC_ScrollBar, &option, part, &bar);
-}
-
-// The handle of a slider, in its own pixels.
-QRect SliderHandle(const QSlider &slider)
-{
-    QStyleOptionSlider option;
-    option.initFrom(&slider);
-    option.orientation = slider.orientation();
-    option.minimum = slider.minimum();
-    option.maximum = slider.maximum();
-    option.sliderPosition = slider.sliderPosition();
-    option.sliderValue = slider.value();
-    option.tickPosition = slider.tickPosition();
-    option.tickInterval = slider.tickInterval();
-    if (slider.orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
-    return slider.style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &slider);
 }
 
 // The arrow's area of a combo box, in its own pixels.
@@ -408,17 +375,17 @@ private slots:
                                                               {"automatic notch's frequency", editor.HScroll6[0]},
                                                               {"automatic count", editor.HScroll1[1]}};
         for (const auto &[name, bar] : bars) {
-            QTest::addRow("%s, left arrow", name) << ArrowContrast(*bar, ScrollBarPart(*bar, QStyle::SC_ScrollBarSubLine));
-            QTest::addRow("%s, right arrow", name) << ArrowContrast(*bar, ScrollBarPart(*bar, QStyle::SC_ScrollBarAddLine));
+            QTest::addRow("%s, left arrow", name) << ArrowContrast(*bar, PartRect(*bar, QStyle::SC_ScrollBarSubLine));
+            QTest::addRow("%s, right arrow", name) << ArrowContrast(*bar, PartRect(*bar, QStyle::SC_ScrollBarAddLine));
             QTest::addRow("%s, edge", name) << IndicatorEdgeContrast(editor, RectIn(*bar, editor));
         }
         editor.Check1[1]->click();
         QVERIFY(!editor.HScroll2[0]->isEnabled());
         QTest::newRow("locked setting, left arrow")
-            << ArrowContrast(*editor.HScroll2[0], ScrollBarPart(*editor.HScroll2[0], QStyle::SC_ScrollBarSubLine));
+            << ArrowContrast(*editor.HScroll2[0], PartRect(*editor.HScroll2[0], QStyle::SC_ScrollBarSubLine));
         editor.Check1[1]->click();
         QTest::newRow("sensitivity handle")
-            << IndicatorEdgeContrast(editor, RectIn(*editor.Slider1[0], editor, SliderHandle(*editor.Slider1[0])));
+            << IndicatorEdgeContrast(editor, RectIn(*editor.Slider1[0], editor, PartRect(*editor.Slider1[0], QStyle::SC_SliderHandle)));
         QTest::newRow("notch text box") << IndicatorEdgeContrast(editor, RectIn(*editor.Text2[6], editor));
         QTest::newRow("sensitivity box") << IndicatorEdgeContrast(editor, RectIn(*editor.Text4[0], editor));
         QTest::newRow("reset button") << IndicatorEdgeContrast(editor, RectIn(*editor.Command1[2], editor));

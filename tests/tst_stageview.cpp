@@ -156,6 +156,7 @@ private slots:
             const QRect editor = main.EditorWindow->geometry();
             const double scale = view.Zoom().Scale();
             return main.MdiArea->viewport()->rect().contains(editor)
+                   && main.MdiArea->geometry().top() > main.Toolbar1->geometry().bottom()
                    && (editor.width() >= 0.9 * area.width() || editor.height() >= 0.9 * area.height())
                    && main.Toolbar1->height() == qRound(barHeight * scale)
                    && main.ViewButton->geometry().right() == qRound((viewButton.right() + 1) * scale) - 1

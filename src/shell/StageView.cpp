@@ -42,7 +42,14 @@ StageView::StageView(MdiFrmMain &window, FrmEq &editor, const ViewSettings &sett
     connect(ZoomInAction, &QAction::triggered, this, [this] { ZoomIn(); });
     connect(ZoomOutAction, &QAction::triggered, this, [this] { ZoomOut(); });
     connect(ActualSizeAction, &QAction::triggered, this, [this] { ActualSize(); });
-    window.areaResized = [this] { Refit(); };
+    // Refitted once the resize is over: the bar's new height lays the window
+    // out again, which must not happen inside the layout that resized the area.
+    window.areaResized = [this] {
+        if (fit_ && !refitPosted_) {
+            refitPosted_ = true;
+            QMetaObject::invokeMethod(this, [this] { Refit(); }, Qt::QueuedConnection);
+        }
+    };
     ScaleTo(1.0);
 }
 
@@ -110,8 +117,11 @@ double StageView::FittingScale() const
 
 void StageView::Refit()
 {
-    if (fit_)
-        ScaleTo(FittingScale());
+    refitPosted_ = false;
+    if (!fit_)
+        return;
+    ScaleTo(FittingScale());
+    window_.FitEditorWindow();
 }
 
 void StageView::Save()

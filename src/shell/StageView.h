@@ -57,7 +57,7 @@ private:
     void ScaleTo(double scale);
     // The scale at which the editor and the bar above it fill the room both have.
     double FittingScale() const;
-    // Scales the editor to fill the area, when fitting.
+    // Scales the editor and the bar to fill the window, when fitting.
     void Refit();
     void Save();
 
@@ -66,6 +66,7 @@ private:
     BarZoom bar_;
     const ViewSettings &settings_;
     bool fit_ = false;
+    bool refitPosted_ = false;
 };
 
 } // namespace ksr
