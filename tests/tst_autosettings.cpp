@@ -4,6 +4,7 @@
 
 #include "support/ProgramRig.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -80,6 +81,60 @@ private slots:
             QVERIFY(Editor().Text2[static_cast<std::size_t>(f)]->isEnabled());
         QCOMPARE(Values().ChannelSettings[SettingIndex(AutoCountSlot, 0)], std::int16_t{1});
         QCOMPARE(Values().PresetImage[76], std::uint8_t{1});
+    }
+
+    // Every control of an automatic row tells, on hovering, that the
+    // channel's automatic count gives it to the search and how to free it,
+    // and says so anew when the count changes; a row of the user's does not.
+    // The editor's legend names the shade.
+    void automaticRowsTellHowToFreeThem_data()
+    {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("count"); // as the scroll bar is set: shown count - 1
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("note"); // empty: the row is the user's
+        const QString placed = QStringLiteral("Placed by the device's search: the %1 automatic count "
+                                              "(\"Num notch automatic\") is %2, which gives notches 1 to %2 to the "
+                                              "search.");
+        QTest::newRow("Left, count 10, notch 10")
+            << 0 << -1 << 9
+            << placed.arg(QStringLiteral("Left")).arg(10) + QStringLiteral(" To set this notch yourself, lower the count "
+                                                                           "to 9 or less.");
+        QTest::newRow("Left, count 10, notch 11") << 0 << -1 << 10 << QString();
+        QTest::newRow("Left, count raised to 12, notch 12")
+            << 0 << 11 << 11
+            << placed.arg(QStringLiteral("Left")).arg(12) + QStringLiteral(" To set this notch yourself, lower the count "
+                                                                           "to 11 or less.");
+        QTest::newRow("Right, count lowered to 2, notch 2")
+            << 1 << 1 << 1
+            << placed.arg(QStringLiteral("Right")).arg(2) + QStringLiteral(" To set this notch yourself, lower the count "
+                                                                           "to 1 or less.");
+        QTest::newRow("Right, count lowered to 2, notch 3") << 1 << 1 << 2 << QString();
+        QTest::newRow("Right, count 1, notch 1")
+            << 1 << 0 << 0
+            << placed.arg(QStringLiteral("Right")).arg(1) + QStringLiteral(" Notch 1 is always the search's: the count "
+                                                                           "is 1 at least.");
+    }
+    void automaticRowsTellHowToFreeThem()
+    {
+        QFETCH(int, channel);
+        QFETCH(int, count);
+        QFETCH(int, row);
+        QFETCH(QString, note);
+        if (count >= 0)
+            Editor().HScroll1[static_cast<std::size_t>(channel)]->setValue(count);
+        const int f = 12 * channel + row;
+        for (QWidget *control : Editor().RowControls(f)) {
+            QCOMPARE(control->isEnabled(), note.isEmpty());
+            const QStringList lines = control->toolTip().split(QLatin1Char('\n'));
+            QCOMPARE(lines.size(), note.isEmpty() ? 1 : 2);
+            if (!note.isEmpty())
+                QCOMPARE(lines.last(), note);
+        }
+        QCOMPARE(Editor().Legend->text(), QStringLiteral("shaded: placed by the device's search"));
+        QVERIFY(Editor().Legend->isVisibleTo(&Editor()));
+        QCOMPARE(Editor().LegendSwatch->palette().color(QPalette::Window),
+                 Editor().Text2[0]->palette().color(QPalette::Disabled, QPalette::Base));
     }
 
     void widthGoesToTheAutomaticRowsOnly()

@@ -14,7 +14,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,7 +111,7 @@ private slots:
         const QStringList lines = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 20);
         QCOMPARE(lines[0], QStringLiteral("01  Preset01  fixed"));
-        QCOMPARE(lines[4], QStringLiteral("05    Hall    used"));
+        QCOMPARE(lines[4], QStringLiteral("05  Hall      used"));
         QCOMPARE(lines[5], QStringLiteral("06            empty"));
         QCOMPARE(lines[14], QStringLiteral("15  A/B\u00E9:?*   used"));
 
@@ -409,6 +411,55 @@ private slots:
         QCOMPARE(QFileInfo::exists(folder), earlier);
     }
 
+
+    // A backup killed half-way leaves its hidden stage in the folder; the
+    // next backup there removes it, and only it: a stage a live backup holds
+    // and a folder of the stage's name holding a file of the user's stay.
+    void nextBackupRemovesStaleStages()
+    {
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("backup"));
+        const auto stages = [&folder] {
+            return QDir(folder).entryList({QStringLiteral(".ksr704-backup-*")}, QDir::Dirs | QDir::Hidden);
+        };
+        {
+            SimProcess slow;
+            QVERIFY(slow.Start({QStringLiteral("--baud"), QStringLiteral("4800")}));
+            QProcess cli;
+            cli.setWorkingDirectory(work.path());
+            cli.start(QStringLiteral(KSR704_CLI_PATH),
+                      {QStringLiteral("--device"), slow.PortPath(), QStringLiteral("backup"), folder});
+            QTRY_COMPARE_WITH_TIMEOUT(stages().size(), 1, 20000);
+            cli.kill();
+            QVERIFY(cli.waitForFinished());
+        }
+        const QString killed = stages().constFirst();
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(killed + QStringLiteral("/.lock"))));
+        QDir(folder).mkdir(QStringLiteral(".ksr704-backup-live01"));
+        QLockFile live(QDir(folder).filePath(QStringLiteral(".ksr704-backup-live01/.lock")));
+        live.setStaleLockTime(0);
+        QVERIFY(live.tryLock(0));
+        // The user's folder carries the killed backup's lock, whose process has ended.
+        QDir(folder).mkdir(QStringLiteral(".ksr704-backup-notes1"));
+        QVERIFY(WriteAll(QDir(folder).filePath(QStringLiteral(".ksr704-backup-notes1/notes.txt")), "mine\n"));
+        QVERIFY(QFile::copy(QDir(folder).filePath(killed + QStringLiteral("/.lock")),
+                            QDir(folder).filePath(QStringLiteral(".ksr704-backup-notes1/.lock"))));
+
+        // One used preset, for a short backup.
+        std::array<QByteArray, ksr::sim::UserSlots> names;
+        names[0] = QByteArrayLiteral("  Hall  ");
+        const QString state = work.filePath(QStringLiteral("s.state"));
+        QVERIFY(WriteAll(state, StateWith(names, 1)));
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--state"), state}));
+        const CliRun run = RunCli({QStringLiteral("--device"), sim.PortPath(), QStringLiteral("backup"), folder},
+                                  work.path());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(stages(), (QStringList{QStringLiteral(".ksr704-backup-live01"), QStringLiteral(".ksr704-backup-notes1")}));
+        QCOMPARE(ReadAll(QDir(folder).filePath(QStringLiteral(".ksr704-backup-notes1/notes.txt"))), QByteArray("mine\n"));
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("directory.txt"))));
+    }
+
     // The connection drops in the middle of a store: the store ends in
     // "Time out" at once, nothing is sent on another connection behind the
     // user's back, and the slot, its marker cleared first, no longer reads
@@ -497,6 +548,47 @@ private slots:
         QCOMPARE(RunCli(device + QStringList{QStringLiteral("list")}, work.path()).status, 0);
         QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         // The frames are the second run's alone, from its probe on.
+        const QStringList frames = FramesOf(sim);
+        QCOMPARE(frames.value(0), Probe);
+        QCOMPARE(frames.count(Probe), 1);
+    }
+
+
+    // A port another program holds is named as in use, with the program,
+    // on --device and in the search alike; the device is not reached. The
+    // second opener holds the simulator's terminal as the programs open it
+    // (QSerialPort's lock file), here through the test's own QSerialPort.
+    void portHeldByAnotherProgramIsNamed_data()
+    {
+        QTest::addColumn<bool>("search");
+        QTest::newRow("--device") << false;
+        QTest::newRow("search") << true;
+    }
+    void portHeldByAnotherProgramIsNamed()
+    {
+        QFETCH(bool, search);
+        QTemporaryDir work;
+        SimProcess sim;
+        QVERIFY(sim.Start({QStringLiteral("--fast"), QStringLiteral("--log")}));
+        QSerialPort holder(sim.DevicePath());
+        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+        const QString held = QStringLiteral("in use by another program (%1, process %2)")
+                                 .arg(QCoreApplication::applicationName())
+                                 .arg(QCoreApplication::applicationPid());
+        const QStringList list = {QStringLiteral("list")};
+        const CliRun run = search ? RunCli(list, work.path(), sim.PortPath())
+                                  : RunCli(QStringList{QStringLiteral("--device"), sim.PortPath()} + list, work.path());
+        QCOMPARE(run.status, 3);
+        const QString expected =
+            search ? QStringLiteral("ksr704-cli: port 1 (%1) is %2\nksr704-cli: no KSR-704 found: close the program "
+                                    "that holds the port, or name another with --device PATH\n")
+                         .arg(sim.PortPath(), held)
+                   : QStringLiteral("ksr704-cli: cannot open %1: it is %2\n").arg(sim.PortPath(), held);
+        QVERIFY2(run.err.endsWith(expected), qPrintable(run.err));
+        // Once let go, the port opens; the device heard nothing before.
+        holder.close();
+        const CliRun free = RunCli(QStringList{QStringLiteral("--device"), sim.PortPath()} + list, work.path());
+        QVERIFY2(free.status == 0, qPrintable(free.err));
         const QStringList frames = FramesOf(sim);
         QCOMPARE(frames.value(0), Probe);
         QCOMPARE(frames.count(Probe), 1);

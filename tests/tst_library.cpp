@@ -164,11 +164,13 @@ private slots:
         const sim::Preset current = rig.device.CurrentSettings();
         rig.Restore(cliFolder);
         QCOMPARE(rig.listedRows.size(), 16);
-        QCOMPARE(rig.listedRows[0], QStringLiteral("05|  Hall  | Other  |used"));
-        QCOMPARE(rig.listedRows[1], QStringLiteral("06|| Other  |empty"));
+        QCOMPARE(rig.listedRows[0], QStringLiteral("05|Hall|Other|used"));
+        QCOMPARE(rig.listedRows[1], QStringLiteral("06||Other|empty"));
         QCOMPARE(rig.dialogs.messages[0].text,
                  QStringLiteral("Write 16 entries from %1 into the device? 16 entries in use in the device will be "
-                                "overwritten.")
+                                "overwritten.\nOverwritten: 05 \"Other\", 06 \"Other\", 07 \"Other\", 08 \"Other\", "
+                                "09 \"Other\", 10 \"Other\", 11 \"Other\", 12 \"Other\", 13 \"Other\", 14 \"Other\", "
+                                "15 \"Other\", 16 \"Other\", 17 \"Other\", 18 \"Other\", 19 \"Other\", 20 \"Other\".")
                      .arg(cliFolder));
         const QString safety = OnlyFolder(rig.Backups(), QStringLiteral("before-restore-"));
         QVERIFY(!safety.isEmpty());
@@ -201,7 +203,8 @@ private slots:
         QTest::addColumn<int>("writes"); // cancelled once this many writes reached the device
         QTest::addColumn<int>("frames"); // and this many frames
         QTest::addColumn<QString>("message");
-        const QString backup = QStringLiteral("Backup cancelled: %1 holds no new backup.");
+        // The folder was made for the backup, and goes with it.
+        const QString backup = QStringLiteral("Backup cancelled: %1, made for this backup, was removed again.");
         // Two used presets: 32 reads of the markers, 336 a preset, then the
         // current settings' two blocks.
         QTest::newRow("backup, markers") << Run::Backup << 0 << 10 << backup;
@@ -288,6 +291,93 @@ private slots:
         }
         QVERIFY(rig.program.Values().PresetImage == image);
         QVERIFY(!rig.end.Ended());
+    }
+
+
+    // "No" to the question goes back to the list with the ticks as they
+    // were left; the question names the entries in use that would be
+    // overwritten. Picking the Backups folder itself asks for one inside it.
+    void noGoesBackToTheListWithItsTicks()
+    {
+        QTemporaryDir work;
+        const QString backup = work.filePath(QStringLiteral("backup"));
+        {
+            LibraryRig source(StateWith(TwoUsed(), 1));
+            source.dialogs.folderNames = {backup};
+            source.program.MainWindow().BackupButton->click();
+        }
+        Names target = AllUsed();
+        target[10] = QByteArrayLiteral(" Choir  ");
+        LibraryRig rig(StateWith(target, 77));
+        rig.dialogs.folderNames = {rig.Backups()};
+        rig.program.MainWindow().RestoreButton->click();
+        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("%1 holds the backups, each in a dated folder of its "
+                                                                 "own: pick one of the folders inside it.")
+                                                      .arg(rig.Backups())});
+        rig.dialogs.messages.clear();
+
+        const QByteArray before = rig.Memory();
+        rig.dialogs.folderNames = {backup};
+        rig.dialogs.answers = {MessageAnswer::No, MessageAnswer::Yes};
+        QList<std::vector<int>> shown; // the ticks each time the list opened
+        rig.program.Library().SetDialogRunner([&](QDialog &dialog) {
+            auto &choice = static_cast<RestoreDialog &>(dialog);
+            shown << choice.TickedEntries();
+            if (shown.size() == 1) {
+                for (int i = 0; i < choice.Entries->topLevelItemCount(); ++i) {
+                    QTreeWidgetItem *row = choice.Entries->topLevelItem(i);
+                    const bool keep = row->text(RestoreDialog::EntryColumn) == QLatin1String("15")
+                                      || row->text(RestoreDialog::EntryColumn) == QLatin1String("06");
+                    row->setCheckState(RestoreDialog::EntryColumn, keep ? Qt::Checked : Qt::Unchecked);
+                }
+                choice.SafetyCheck->setChecked(false);
+            }
+            return int(QDialog::Accepted);
+        });
+        rig.program.MainWindow().RestoreButton->click();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].size(), std::size_t(16));
+        QCOMPARE(shown[1], (std::vector<int>{6, 15}));
+        const QString question = QStringLiteral("Write 2 entries from %1 into the device? 2 entries in use in the "
+                                                "device will be overwritten.\nOverwritten: 06 \"Other\", 15 \"Choir\".")
+                                     .arg(backup);
+        QCOMPARE(rig.dialogs.messages.size(), 3);
+        QCOMPARE(rig.dialogs.messages[0].text, question);
+        QCOMPARE(rig.dialogs.messages[1].text, question);
+        QVERIFY(rig.dialogs.Texts().last().startsWith(QStringLiteral("Restore complete: 1 preset restored from %1, "
+                                                                     "1 entry marked empty.")
+                                                          .arg(backup)));
+        // Only the entries ticked the second time were written.
+        const QByteArray after = rig.Memory();
+        const QByteArray restored = MemoryOf(StateWith(TwoUsed(), 1));
+        QCOMPARE(SlotOf(after, 10), SlotOf(restored, 10));
+        QVERIFY(MarkedEmpty(after, 1));
+        for (int slot : {0, 2, 9, 11, 15})
+            QCOMPARE(SlotOf(after, slot), SlotOf(before, slot));
+    }
+
+
+    // The time left shows from the run's first seconds, in the window as on
+    // the command line, which share it; never before a rate can be told.
+    void timeLeftFromTheFirstSeconds_data()
+    {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<double>("elapsed");
+        QTest::addColumn<int>("left"); // -1: none
+        QTest::newRow("a second in") << 20 << 5696 << 1.0 << -1;
+        QTest::newRow("two seconds in, a hundredth done") << 57 << 5696 << 2.0 << 198;
+        QTest::newRow("half done") << 2848 << 5696 << 60.0 << 60;
+        QTest::newRow("nothing done yet") << 0 << 5696 << 3.0 << -1;
+        QTest::newRow("done") << 5696 << 5696 << 120.0 << -1;
+    }
+    void timeLeftFromTheFirstSeconds()
+    {
+        QFETCH(int, done);
+        QFETCH(int, total);
+        QFETCH(double, elapsed);
+        QFETCH(int, left);
+        QCOMPARE(SecondsLeft(done, total, elapsed).value_or(-1), left);
     }
 
     // A folder the command line would refuse is refused with its message in

@@ -4,15 +4,18 @@
 // colours; switching sends nothing to the device; the choice is kept.
 
 #include "support/ProgramRig.h"
+#include "support/SliderPoints.h"
 
 #include "core/LookColours.h"
 #include "journal/FrmJournal.h"
 #include "journal/JournalPlot.h"
+#include "presets/FrmStore.h"
 #include "presets/RestoreDialog.h"
 #include "shell/StageLook.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
@@ -20,10 +23,14 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -151,6 +158,40 @@ QRect MenuCheckSquare(QMenu &menu, QAction *action)
             if (ContrastRatio(PixelAt(picture, x, y), background) > 1.1)
                 square |= QRect(x, y, 1, 1);
     return square;
+}
+
+
+// A control's rectangle in the pixels of `form`, which holds it.
+QRect RectIn(const QWidget &control, const QWidget &form, const QRect &inside)
+{
+    return QRect(control.mapTo(&form, inside.topLeft()), inside.size());
+}
+QRect RectIn(const QWidget &control, const QWidget &form)
+{
+    return RectIn(control, form, control.rect());
+}
+
+// How an arrow drawn in `area` of `control` stands out from the face it is
+// drawn on: the face is the colour most pixels have two pixels inside the
+// area's edge, the arrow the pixel inside that stands out most.
+double ArrowContrast(QWidget &control, const QRect &area)
+{
+    const QImage picture = control.grab(area).toImage();
+    const unsigned face = CommonColourOnRing(picture, 2);
+    double most = 1.0;
+    for (int y = 2; y < picture.height() - 2; ++y)
+        for (int x = 2; x < picture.width() - 2; ++x)
+            most = std::max(most, ContrastRatio(PixelAt(picture, x, y), face));
+    return most;
+}
+
+// The arrow's area of a combo box, in its own pixels.
+QRect ComboArrow(const QComboBox &combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&combo);
+    option.editable = combo.isEditable();
+    return combo.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, &combo);
 }
 
 } // namespace
@@ -305,6 +346,77 @@ private slots:
         }
     }
     void darkCheckBoxesStandOut()
+    {
+        QFETCH(double, contrast);
+        QVERIFY2(contrast >= IndicatorEdgeRatio, qPrintable(QStringLiteral("%1:1").arg(contrast)));
+    }
+
+
+    // In the dark look the arrows of every kind of control stand out from
+    // the face they are drawn on, and the edges of every kind of control from
+    // the background around them, by 3:1: the editor's scroll bars of rows
+    // and settings, its slider, text boxes and buttons; the main window's
+    // buttons and the View menu's arrow; the store window's position list and
+    // progress bar; the restore's list of entries.
+    void darkArrowsAndEdgesStandOut_data()
+    {
+        QTest::addColumn<double>("contrast");
+        ProgramRig rig;
+        rig.StartWithDevice();
+        rig.program.SetDarkLook(true);
+        FrmEq &editor = rig.program.Editor();
+        // Rows of the user's and under automatic control (disabled, but
+        // their arrows still seen), a setting, and a setting locked by a search.
+        const auto *user = std::find_if(editor.HScroll20.begin(), editor.HScroll20.end(),
+                                        [](const QScrollBar *bar) { return bar->isEnabled(); });
+        QVERIFY(user != editor.HScroll20.end());
+        QVERIFY(!editor.HScroll20[0]->isEnabled());
+        const std::pair<const char *, QScrollBar *> bars[] = {{"notch gain", *user},
+                                                              {"automatic notch's frequency", editor.HScroll6[0]},
+                                                              {"automatic count", editor.HScroll1[1]}};
+        for (const auto &[name, bar] : bars) {
+            QTest::addRow("%s, left arrow", name) << ArrowContrast(*bar, PartRect(*bar, QStyle::SC_ScrollBarSubLine));
+            QTest::addRow("%s, right arrow", name) << ArrowContrast(*bar, PartRect(*bar, QStyle::SC_ScrollBarAddLine));
+            QTest::addRow("%s, edge", name) << IndicatorEdgeContrast(editor, RectIn(*bar, editor));
+        }
+        editor.Check1[1]->click();
+        QVERIFY(!editor.HScroll2[0]->isEnabled());
+        QTest::newRow("locked setting, left arrow")
+            << ArrowContrast(*editor.HScroll2[0], PartRect(*editor.HScroll2[0], QStyle::SC_ScrollBarSubLine));
+        editor.Check1[1]->click();
+        QTest::newRow("sensitivity handle")
+            << IndicatorEdgeContrast(editor, RectIn(*editor.Slider1[0], editor, PartRect(*editor.Slider1[0], QStyle::SC_SliderHandle)));
+        QTest::newRow("notch text box") << IndicatorEdgeContrast(editor, RectIn(*editor.Text2[6], editor));
+        QTest::newRow("sensitivity box") << IndicatorEdgeContrast(editor, RectIn(*editor.Text4[0], editor));
+        QTest::newRow("reset button") << IndicatorEdgeContrast(editor, RectIn(*editor.Command1[2], editor));
+
+        MdiFrmMain &main = rig.program.MainWindow();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTest::newRow("bar's button") << IndicatorEdgeContrast(main, RectIn(*main.Command1[0], main));
+        QTest::newRow("View button") << IndicatorEdgeContrast(main, RectIn(*main.ViewButton, main));
+        // The View button's arrow, in its lower right corner.
+        const QRect view = main.ViewButton->rect();
+        QTest::newRow("View button's arrow")
+            << ArrowContrast(*main.ViewButton, QRect(view.right() - 13, view.bottom() - 11, 12, 10));
+
+        FrmStore store(rig.program.State(), rig.program.Presets(), rig.dialogs);
+        store.ProgressBar1->setValue(40);
+        store.ProgressBar1->show();
+        store.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&store));
+        QTest::newRow("position list's arrow") << ArrowContrast(*store.Combo1, ComboArrow(*store.Combo1));
+        QTest::newRow("position list") << IndicatorEdgeContrast(store, RectIn(*store.Combo1, store));
+        QTest::newRow("name box") << IndicatorEdgeContrast(store, RectIn(*store.Text1, store));
+        QTest::newRow("progress bar") << IndicatorEdgeContrast(store, RectIn(*store.ProgressBar1, store));
+        QTest::newRow("store button") << IndicatorEdgeContrast(store, RectIn(*store.Command1[1], store));
+
+        RestoreDialog restore(RestorePlan{}, rig.program.State(), QStringLiteral("/safety"));
+        restore.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&restore));
+        QTest::newRow("restore's entries") << IndicatorEdgeContrast(restore, RectIn(*restore.Entries, restore));
+    }
+    void darkArrowsAndEdgesStandOut()
     {
         QFETCH(double, contrast);
         QVERIFY2(contrast >= IndicatorEdgeRatio, qPrintable(QStringLiteral("%1:1").arg(contrast)));

@@ -272,11 +272,18 @@ private slots:
         QCOMPARE(store.result(), int(QDialog::Accepted));
     }
 
+    // In demo mode nothing is sent, and the bar runs through all the same.
     void storeInDemoModeSendsNothing()
     {
         StartInDemoMode();
         FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
+        QList<int> shown;
+        QObject::connect(store.ProgressBar1, &QProgressBar::valueChanged, [&](int v) { shown << v; });
         store.Memorize_eep();
+        QCOMPARE(shown.size(), 169);
+        QCOMPARE(shown[167], 168);
+        QCOMPARE(shown.last(), 0);
+        QVERIFY(store.ProgressBar1->isHidden());
         // Nothing sent, the directory follows all the same.
         QVERIFY(rig_->Writes().isEmpty());
         QVERIFY(State().PresetUsed[4]);
@@ -309,6 +316,44 @@ private slots:
         QVERIFY(paints.inWaits > 0);
         QCOMPARE(paints.outsideWaits, 0);
         QVERIFY(store.ProgressBar1->isHidden());
+    }
+
+
+    // A name with a character the device cannot keep is refused, naming the
+    // character; the name stays as typed, nothing is asked or sent.
+    void storeRefusesCharactersTheDeviceCannotKeep_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message"); // empty: stored
+        QTest::newRow("Greek") << QStringLiteral("Sal\u03B1") << QStringLiteral("  Name \"Sal\u03B1\" holds \"\u03B1\" (U+03B1), "
+                                                                    "which a preset name cannot: the device keeps "
+                                                                    "Windows-1252 characters only.");
+        QTest::newRow("beyond U+FFFF") << QStringLiteral("A\U0001F3B8") << QStringLiteral("  Name \"A\U0001F3B8\" holds "
+                                                                          "\"\U0001F3B8\" (U+1F3B8), which a preset "
+                                                                          "name cannot: the device keeps Windows-1252 "
+                                                                          "characters only.");
+        QTest::newRow("euro sign and a question mark, Windows-1252's") << QStringLiteral("\u20AC5 ?") << QString();
+    }
+    void storeRefusesCharactersTheDeviceCannotKeep()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        StartWithDevice();
+        FrmStore store(State(), rig_->program.Presets(), rig_->dialogs);
+        store.Text1->setText(name);
+        rig_->dialogs.answers = {MessageAnswer::Yes};
+        store.Command1_Click(1);
+        if (message.isEmpty()) {
+            QCOMPARE(rig_->dialogs.messages.front().text, QStringLiteral("               Are you sure ? "));
+            QCOMPARE(rig_->Writes().size(), 170);
+            QCOMPARE(State().PresetNames[4], name);
+            return;
+        }
+        QCOMPARE(rig_->dialogs.Texts(), QStringList{message});
+        QCOMPARE(rig_->dialogs.messages.front().title, QStringLiteral("Warning"));
+        QCOMPARE(store.Text1->text(), name);
+        QVERIFY(rig_->Writes().isEmpty());
+        QCOMPARE(store.result(), 0);
     }
 
     void doubleClickTakesNameAndPosition()

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,6 +70,28 @@ bool WaitForSimBursts(QProcess &sim, int count, int timeoutMs = 5000)
 class ProgramPtyTest : public QObject {
     Q_OBJECT
 private slots:
+    // A port another program holds (here the test's own QSerialPort, which
+    // opens the terminal as the programs do): the question about demo mode
+    // is asked as it always was, and says under it which port is in use and
+    // by which program; nothing reaches the device.
+    void portHeldByAnotherProgramIsNamed()
+    {
+        SimulatorRig remote;
+        QVERIFY(remote.StartSim(SimPace::Unpaced));
+        QSerialPort holder(remote.sim.DevicePath());
+        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+        remote.program.SetPortPaths(SystemPortDevicePath);
+        remote.Start();
+        QCOMPARE(remote.dialogs.messages.size(), 1);
+        const MessageRequest &question = remote.dialogs.messages[0];
+        QCOMPARE(question.text, QStringLiteral("COM not found, do you want continue in demo mode?"));
+        QCOMPARE(question.details, QStringLiteral("Port 1 (%1) is in use by another program (%2, process %3).")
+                                       .arg(remote.sim.PortPath(), QCoreApplication::applicationName())
+                                       .arg(QCoreApplication::applicationPid()));
+        QVERIFY(remote.program.State().DemoMode);
+        QCOMPARE(holder.bytesAvailable(), 0);
+    }
+
     void storedPresetSurvivesRestarts_data()
     {
         QTest::addColumn<QStringList>("line");

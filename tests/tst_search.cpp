@@ -137,7 +137,7 @@ private slots:
     // own legible background, a locked one why it is locked.
     void lockActsOnTheFramesNotTheRows()
     {
-        const QString automatic = QStringLiteral("Set by the device");
+        const QString automatic = QStringLiteral("Placed by the device's search");
         const QString locked = QStringLiteral("Locked while the feedback search runs");
         const auto automaticRowIsLegible = [this] {
             const QPalette palette = Editor().Text1[0]->palette();

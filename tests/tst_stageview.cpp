@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace ksr;
 using namespace ksr::test;
@@ -141,15 +142,29 @@ private slots:
         main.showNormal();
         main.resize(mainSize);
         QVERIFY(QTest::qWaitForWindowExposed(&main));
-        rig.program.View().FitAction->trigger();
-        QVERIFY(rig.program.View().Fit());
+        StageView &view = rig.program.View();
+        QCOMPARE(view.ScaleAction->text(), QStringLiteral("Scale: 100%"));
+        const int barHeight = main.Toolbar1->height();
+        const QRect viewButton = main.ViewButton->geometry();
+        const double buttonFont = main.ViewButton->font().pointSizeF();
+        view.FitAction->trigger();
+        QVERIFY(view.Fit());
+        // The editor fills the area, and the button bar above it takes the
+        // editor's scale, which the menu shows.
         const auto fills = [&] {
             const QSize area = main.MdiArea->viewport()->size();
             const QRect editor = main.EditorWindow->geometry();
+            const double scale = view.Zoom().Scale();
             return main.MdiArea->viewport()->rect().contains(editor)
-                   && (editor.width() >= 0.9 * area.width() || editor.height() >= 0.9 * area.height());
+                   && main.MdiArea->geometry().top() > main.Toolbar1->geometry().bottom()
+                   && (editor.width() >= 0.9 * area.width() || editor.height() >= 0.9 * area.height())
+                   && main.Toolbar1->height() == qRound(barHeight * scale)
+                   && main.ViewButton->geometry().right() == qRound((viewButton.right() + 1) * scale) - 1
+                   && qAbs(main.ViewButton->font().pointSizeF() - buttonFont * scale) < 0.01
+                   && view.ScaleAction->text() == QStringLiteral("Scale: %1%").arg(qRound(scale * 100));
         };
         QVERIFY(fills());
+        QVERIFY(view.Zoom().Scale() != 1.0);
         main.resize(mainSize + QSize(200, 150));
         QTRY_VERIFY(fills());
 

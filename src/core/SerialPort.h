@@ -5,6 +5,7 @@
 // no more than that whatever the line sends.
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
 
@@ -45,6 +46,11 @@ public:
     virtual bool WaitForBytes(int count, double deadline) = 0;
     // Seconds one byte takes on the line (0: the port delivers at once).
     virtual double LineByteSeconds() const = 0;
+    // When the last Open failed because another program holds the port:
+    // "in use by another program", with which where the system tells it
+    // ("in use by another program (ksr704-remote, process 4242)"); empty
+    // when it opened or failed for another reason.
+    virtual QString PortInUse() const { return {}; }
     // Runs when bytes arrive while no wait is under way (a device report);
     // a port that cannot tell never runs it.
     virtual void SetArrivalHandler(std::function<void()> handler) { static_cast<void>(handler); }

@@ -16,6 +16,8 @@ struct MessageRequest {
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultAnswer = MessageAnswer::Ok;
+    // Shown under the text, smaller (why it came to this); none when empty.
+    QString details = {};
 };
 
 struct FileDialogRequest {

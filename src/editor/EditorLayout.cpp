@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cmath>
+
 namespace ksr::layout {
 
 void PlaceTwips(QWidget *widget, int left, int top, int width, int height)
@@ -38,6 +40,22 @@ QFont ScaleFont()
                       QStringLiteral("DejaVu Serif")});
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(6.75);
+    return font;
+}
+
+QRect ScaledRect(const QRect &rect, double scale)
+{
+    const auto at = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+    const int left = at(rect.left());
+    const int top = at(rect.top());
+    return {left, top, at(rect.left() + rect.width()) - left, at(rect.top() + rect.height()) - top};
+}
+
+QFont ScaledFont(QFont font, double scale)
+{
+    font.setPointSizeF(font.pointSizeF() * scale);
+    if (font.letterSpacingType() == QFont::AbsoluteSpacing)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, font.letterSpacing() * scale);
     return font;
 }
 

@@ -36,6 +36,11 @@ QFont PresetLabelFont();
 // The small serif face of the graph scales (6.75 pt).
 QFont ScaleFont();
 
+// The edges of `rect` times `scale`, so that neighbours stay neighbours.
+QRect ScaledRect(const QRect &rect, double scale);
+// `font` times `scale`, its letter spacing with it.
+QFont ScaledFont(QFont font, double scale);
+
 // A frame (group box) with `caption`, placed in twips inside `parent`.
 QGroupBox *AddFrame(QWidget *parent, const QString &objectName, const QString &caption, QRect twips);
 // A plain label placed in twips inside `parent`.

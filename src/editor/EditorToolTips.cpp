@@ -17,13 +17,17 @@ namespace {
 // The tool tip a control has of its own; the notes below are added to it.
 const char *const OwnTip = "ksrOwnToolTip";
 const char *const AutomaticNote = "ksrAutomatic";
+// Why the row is automatic: what the channel's automatic count gives the search.
+const char *const AutomaticWhy = "ksrAutomaticWhy";
 const char *const LockedNote = "ksrLocked";
 
 void ComposeTip(QWidget *control)
 {
     QString tip = control->property(OwnTip).toString();
-    if (control->property(AutomaticNote).toBool())
-        tip += QStringLiteral("\nSet by the device: an automatic notch, placed by the feedback search.");
+    if (control->property(AutomaticNote).toBool()) {
+        const QString why = control->property(AutomaticWhy).toString();
+        tip += QLatin1Char('\n') + (why.isEmpty() ? QStringLiteral("Placed by the device's search.") : why);
+    }
     if (control->property(LockedNote).toBool())
         tip += QStringLiteral("\nLocked while the feedback search runs.");
     control->setToolTip(tip);
@@ -46,6 +50,19 @@ QString WidthRange()
 QString ChannelName(int c)
 {
     return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
+}
+
+// Why `row` (0..11) of channel `c` is automatic while the channel's
+// automatic count is `count`, and how it would become the user's.
+QString AutomaticRowNote(int c, int row, int count)
+{
+    const QString placed = QStringLiteral("Placed by the device's search: the %1 automatic count "
+                                          "(\"Num notch automatic\") is %2, which gives notches 1 to %2 to the search.")
+                               .arg(ChannelName(c))
+                               .arg(count);
+    if (row == 0)
+        return placed + QStringLiteral(" Notch 1 is always the search's: the count is 1 at least.");
+    return placed + QStringLiteral(" To set this notch yourself, lower the count to %1 or less.").arg(row);
 }
 
 // The palette of a text box of a row: its own colours under automatic
@@ -102,6 +119,19 @@ void SetEditorToolTips(FrmEq &editor)
                                         .arg(QLatin1StringView(searched[k])));
 }
 
+void ExplainAutomaticRows(FrmEq &editor, int c, int count)
+{
+    for (int row = 0; row < FiltersPerChannel; ++row) {
+        const QString note = AutomaticRowNote(c, row, count);
+        for (QWidget *control : editor.RowControls(FiltersPerChannel * c + row)) {
+            if (control == nullptr || control->property(AutomaticWhy).toString() == note)
+                continue;
+            control->setProperty(AutomaticWhy, note);
+            ComposeTip(control);
+        }
+    }
+}
+
 void ColourEditor(FrmEq &editor, const LookColours &colours)
 {
     QPalette palette;
@@ -112,6 +142,9 @@ void ColourEditor(FrmEq &editor, const LookColours &colours)
     for (QLineEdit *box : editor.findChildren<QLineEdit *>())
         if (box->property(AutomaticNote).toBool())
             box->setPalette(RowPalette(true, colours));
+    QPalette swatch;
+    swatch.setColor(QPalette::Window, QColor(QRgb(colours.automaticRowBackground)));
+    editor.LegendSwatch->setPalette(swatch);
 }
 
 void MarkAutomatic(QWidget *control, bool automatic, const LookColours &colours)

@@ -14,8 +14,12 @@ class FrmEq;
 
 // Gives every control of the editor its tool tip.
 void SetEditorToolTips(FrmEq &editor);
+// Tells on each control of channel c's rows, for while it is automatic, that
+// the channel's automatic count `count` gives it to the search and how to
+// free it.
+void ExplainAutomaticRows(FrmEq &editor, int c, int count);
 // Gives the editor the locked text of `colours`, and the rows under
-// automatic control their background and text.
+// automatic control (and the legend's swatch) their background and text.
 void ColourEditor(FrmEq &editor, const LookColours &colours);
 // Shows a control of a notch row as set by the device, in `colours`, or as
 // the user's again.

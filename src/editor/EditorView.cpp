@@ -1,5 +1,6 @@
 #include "editor/EditorView.h"
 
+#include "editor/EditorToolTips.h"
 #include "editor/FrmEq.h"
 #include "graph/ResponseGraph.h"
 #include "operations/ParameterSending.h"
@@ -65,6 +66,7 @@ void EditorView::ShowRowsEnabled(int c)
         const int f = FiltersPerChannel * c + row;
         editor_.SetRowEnabled(f, !model_.IsAutomaticRow(f));
     }
+    ExplainAutomaticRows(editor_, c, model_.AutoCount(c));
 }
 
 void EditorView::ShowLink()

@@ -1,5 +1,6 @@
 #include "editor/EditorZoom.h"
 
+#include "editor/EditorLayout.h"
 #include "editor/EditorParts.h"
 #include "editor/FrmEq.h"
 #include "graph/GraphPicture.h"
@@ -17,23 +18,8 @@ namespace {
 // The steps of Zoom in and Zoom out, as a browser's.
 constexpr std::array<double, 12> Steps = {0.5, 0.67, 0.75, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0};
 
-// The edges of `rect` times `scale`, so that neighbours stay neighbours.
-QRect Scaled(const QRect &rect, double scale)
-{
-    const auto at = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
-    const int left = at(rect.left());
-    const int top = at(rect.top());
-    return {left, top, at(rect.left() + rect.width()) - left, at(rect.top() + rect.height()) - top};
-}
-
-// `font` times `scale`, its letter spacing with it.
-QFont Scaled(QFont font, double scale)
-{
-    font.setPointSizeF(font.pointSizeF() * scale);
-    if (font.letterSpacingType() == QFont::AbsoluteSpacing)
-        font.setLetterSpacing(QFont::AbsoluteSpacing, font.letterSpacing() * scale);
-    return font;
-}
+using layout::ScaledFont;
+using layout::ScaledRect;
 
 // Whether `widget` only holds other controls, which are placed one by one.
 bool HoldsControls(const QWidget *widget)
@@ -71,25 +57,25 @@ void EditorZoom::SetScale(double scale)
         return;
     scale_ = scale;
     editor_.setUpdatesEnabled(false);
-    editor_.setFont(Scaled(editorFont_, scale));
+    editor_.setFont(ScaledFont(editorFont_, scale));
     for (const Placed &p : placed_) {
         if (p.widget == nullptr)
             continue;
         if (p.ownFont)
-            p.widget->setFont(Scaled(p.font, scale));
-        p.widget->setGeometry(Scaled(p.geometry, scale));
+            p.widget->setFont(ScaledFont(p.font, scale));
+        p.widget->setGeometry(ScaledRect(p.geometry, scale));
     }
     ScaleFrequencyScales(editor_, scale);
     for (GraphPicture *picture : pictures_)
         picture->SetScale(scale);
-    editor_.resize(Scaled(QRect(QPoint(0, 0), design_), scale).size());
+    editor_.resize(ScaledRect(QRect(QPoint(0, 0), design_), scale).size());
     editor_.setUpdatesEnabled(true);
 }
 
-double EditorZoom::FitScale(QSize room) const
+double EditorZoom::FitScale(QSize room, int above) const
 {
     const double across = static_cast<double>(room.width()) / design_.width();
-    const double down = static_cast<double>(room.height()) / design_.height();
+    const double down = static_cast<double>(room.height()) / (design_.height() + above);
     // A hair under the exact fit, so that rounding never asks for a scroll bar.
     return std::clamp(std::floor(std::min(across, down) * 1000.0) / 1000.0, Smallest, Largest);
 }

@@ -29,8 +29,9 @@ public:
     double Scale() const { return scale_; }
     // The editor's size at the factor 1.
     QSize DesignSize() const { return design_; }
-    // The largest factor at which the whole editor fits into `room`.
-    double FitScale(QSize room) const;
+    // The largest factor at which the whole editor fits into `room`, with
+    // `above` pixels of the design above it that scale with it.
+    double FitScale(QSize room, int above = 0) const;
 
     // The next of the zoom steps above or below `scale`.
     static double StepUp(double scale);

@@ -9,6 +9,7 @@
 #include "editor/WrappingButtons.h"
 
 #include <QCloseEvent>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -52,6 +53,15 @@ void FrmEq::BuildTopBand()
                               QRect(120, 480, 2775, 300));
     Label7->setFont(layout::PresetLabelFont());
     Label8->setFont(layout::PresetLabelFont());
+
+    // Between the preset's name and the link box: what the shaded rows are.
+    LegendSwatch = new QFrame(TopBand);
+    LegendSwatch->setObjectName(QStringLiteral("LegendSwatch"));
+    LegendSwatch->setFrameShape(QFrame::Box);
+    LegendSwatch->setAutoFillBackground(true);
+    PlaceTwips(LegendSwatch, 5640, 540, 375, 210);
+    Legend = layout::AddLabel(TopBand, QStringLiteral("Legend"), QStringLiteral("shaded: placed by the device's search"),
+                              QRect(6105, 540, 2580, 210));
 
     constexpr int BoxTop = 240;
     constexpr int BoxHeight = 495;

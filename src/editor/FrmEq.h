@@ -15,6 +15,7 @@
 #include <vector>
 
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -85,6 +86,9 @@ public:
     QCheckBox *Check2 = nullptr;         // link the channels
     QLabel *Label7 = nullptr;            // where the preset came from
     QLabel *Label8 = nullptr;            // the preset's name
+    // The legend of the rows under automatic control: their shade and what it means.
+    QFrame *LegendSwatch = nullptr;
+    QLabel *Legend = nullptr;
 
     // Frames, by channel.
     QWidget *TopBand = nullptr;
@@ -93,6 +97,9 @@ public:
     std::array<QGroupBox *, 2> ManualFrame{};
     std::array<QGroupBox *, 2> AutoFrame{};
     std::array<QGroupBox *, 2> ResetFrame{};
+
+    // The six controls of filter f's row; null ones for an f out of range.
+    std::array<QWidget *, 6> RowControls(int f) const;
 
     // EditorControls
     int HScroll20Value(int f) const override;

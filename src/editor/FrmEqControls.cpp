@@ -6,8 +6,6 @@
 #include "editor/EditorToolTips.h"
 
 #include <QCheckBox>
-
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -103,11 +101,14 @@ void FrmEq::SetText2Text(int f, const QString &text) { SetTextIfChanged(Item(Tex
 QString FrmEq::Text3Text(int f) const { return TextOf(Item(Text3, f)); }
 void FrmEq::SetText3Text(int f, const QString &text) { SetTextIfChanged(Item(Text3, f), text); }
 
+std::array<QWidget *, 6> FrmEq::RowControls(int f) const
+{
+    return {Item(HScroll20, f), Item(Text1, f), Item(HScroll30, f), Item(Text3, f), Item(Text2, f), Item(HScroll6, f)};
+}
+
 void FrmEq::SetRowEnabled(int f, bool enabled)
 {
-    const std::initializer_list<QWidget *> row = {Item(HScroll20, f), Item(Text1, f), Item(HScroll30, f),
-                                                  Item(Text3, f),    Item(Text2, f), Item(HScroll6, f)};
-    for (QWidget *control : row) {
+    for (QWidget *control : RowControls(f)) {
         if (control != nullptr) {
             control->setEnabled(enabled);
             MarkAutomatic(control, !enabled, colours_);

@@ -1,6 +1,6 @@
 #include "librarian/CliOptions.h"
 
-#include "core/AnsiText.h"
+#include "core/PresetNames.h"
 
 #include <QCommandLineParser>
 
@@ -58,12 +58,8 @@ QString TakeArguments(const Arity &arity, const QStringList &args, CliOptions &o
     if (arity.command == CliCommand::Store) {
         options.name = args.at(2);
         // Stored, such a character would become "?".
-        if (const QString odd = FirstCharacterWithoutAnsiCode(options.name); !odd.isEmpty()) {
-            const QString code = QString::number(odd.toUcs4().constFirst(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
-            return QStringLiteral("name \"%1\" holds \"%2\" (U+%3), which a preset name cannot: the device keeps "
-                                  "Windows-1252 characters only")
-                .arg(options.name, odd, code);
-        }
+        if (const QString refusal = PresetNameRefusal(options.name); !refusal.isEmpty())
+            return refusal;
         if (options.name.size() > 8)
             return QStringLiteral("name \"%1\" is longer than 8 characters").arg(options.name);
     }

@@ -23,8 +23,9 @@ namespace ksr {
 
 namespace {
 
-// A stored name as list shows it: a control character (a newline among
-// them) as "?", so that every entry keeps one line.
+// A stored name as list shows it, in a column of 8: without its centring
+// spaces, and a control character (a newline among them) as "?", so that
+// every entry keeps one line.
 QString ShownName(const QByteArray &bytes)
 {
     QString name = AnsiToString(bytes);
@@ -32,7 +33,7 @@ QString ShownName(const QByteArray &bytes)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = QLatin1Char('?');
     }
-    return name;
+    return UnpaddedPresetName(name).leftJustified(NameLength);
 }
 
 // The last line of a command that did what it was asked, on stdout.
@@ -90,10 +91,13 @@ int Librarian::FindDevice()
                                         .arg(choice.port)
                                         .arg(path.isEmpty() ? QStringLiteral("no such port") : path)
                                   : path;
-        // A port that did not open (no such device, no connection to the
-        // device server) is told apart from a device that kept silent.
-        PrintError((port_.IsOpen() ? QStringLiteral("no KSR-704 answered on %1") : QStringLiteral("cannot open %1"))
-                       .arg(where));
+        // A port that did not open (no such device, another program holding
+        // it, no connection to the device server) is told apart from a
+        // device that kept silent.
+        const QString inUse = port_.PortInUse();
+        PrintError(port_.IsOpen()      ? QStringLiteral("no KSR-704 answered on %1").arg(where)
+                   : inUse.isEmpty() ? QStringLiteral("cannot open %1").arg(where)
+                                     : QStringLiteral("cannot open %1: it is %2").arg(where, inUse));
         return ExitNoDevice;
     }
 
@@ -101,24 +105,42 @@ int Librarian::FindDevice()
     // creates it nor changes the saved port.
     const std::int16_t saved = ReadPortConfig(QStringLiteral("init.cfg"), PortConfigAccess::ReadOnly).PortNumber();
     link_.SetPortNumber(saved);
+    const auto described = [saved](int n, const QString &path) {
+        return QStringLiteral("%1 (%2%3)").arg(n).arg(path, n == saved ? QStringLiteral(", init.cfg") : QString());
+    };
     QStringList tried;
     for (int n = 1; n <= HighestPortNumber; ++n) {
-        const QString path = SystemPortDevicePath(n);
-        if (!path.isEmpty())
-            tried << QStringLiteral("%1 (%2%3)").arg(n).arg(path, n == saved ? QStringLiteral(", init.cfg") : QString());
+        if (const QString path = SystemPortDevicePath(n); !path.isEmpty())
+            tried << described(n, path);
     }
     // "port 1 (/dev/ttyS0)" or "ports 1 (/dev/ttyS0), 2 (/dev/ttyUSB0)".
-    const QString ports = QStringLiteral("%1 %2").arg(tried.size() == 1 ? QStringLiteral("port") : QStringLiteral("ports"),
-                                                      tried.join(QStringLiteral(", ")));
+    const auto ports = [](const QStringList &list) {
+        return QStringLiteral("%1 %2").arg(list.size() == 1 ? QStringLiteral("port") : QStringLiteral("ports"),
+                                           list.join(QStringLiteral(", ")));
+    };
     if (!tried.isEmpty())
-        progress_.Note(QStringLiteral("looking for a KSR-704 on %1 ...").arg(ports));
-    if (ProbeSavedPort(link_) || PortSearch(link_))
+        progress_.Note(QStringLiteral("looking for a KSR-704 on %1 ...").arg(ports(tried)));
+    PortsInUse inUse;
+    if (ProbeSavedPort(link_, &inUse) || PortSearch(link_, &inUse))
         return ExitOk;
 
-    PrintError(tried.isEmpty() ? QStringLiteral("no KSR-704 found: no serial port is listed for ports 1 to 35 "
-                                                "(set KSR704_PORTS, or use --device PATH)")
-                               : QStringLiteral("no KSR-704 answered on %1; name the device's port with --device PATH")
-                                     .arg(ports));
+    if (tried.isEmpty()) {
+        PrintError(QStringLiteral("no KSR-704 found: no serial port is listed for ports 1 to 35 "
+                                  "(set KSR704_PORTS, or use --device PATH)"));
+        return ExitNoDevice;
+    }
+    // The ports other programs hold are named as such, apart from the silent ones.
+    QStringList silent = tried;
+    for (const auto &[n, note] : inUse) {
+        const QString port = described(n, SystemPortDevicePath(n));
+        silent.removeAll(port);
+        PrintError(QStringLiteral("port %1 is %2").arg(port, note));
+    }
+    PrintError(silent.isEmpty()
+                   ? QStringLiteral("no KSR-704 found: close the program that holds the port, or name another "
+                                    "with --device PATH")
+                   : QStringLiteral("no KSR-704 answered on %1; name the device's port with --device PATH")
+                         .arg(ports(silent)));
     return ExitNoDevice;
 }
 

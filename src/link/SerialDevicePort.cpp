@@ -1,6 +1,7 @@
 #include "link/SerialDevicePort.h"
 
 #include "link/LinkLogging.h"
+#include "link/PortHolder.h"
 
 namespace ksr {
 
@@ -19,8 +20,15 @@ SerialDevicePort::SerialDevicePort(Clock &clock, std::function<QString(int)> pat
 
 bool SerialDevicePort::OpenDevice(const QString &path)
 {
-    serial_.setPortName(path);
+    // The device itself, not a link to it: QSerialPort's lock file is named
+    // after the path it opens, and two names of one device must share it.
+    serial_.setPortName(SerialDeviceTarget(path));
     if (!serial_.open(QIODevice::ReadWrite)) {
+        // Another program's lock file or exclusive open (TIOCEXCL, or
+        // Windows's one opener) is told as a want of permission.
+        if (serial_.error() == QSerialPort::PermissionError)
+            inUse_ = PortInUseNote(path);
+        qCDebug(LinkLog).noquote() << "cannot open" << path << serial_.errorString() << inUse_;
         serial_.clearError();
         return false;
     }
@@ -37,6 +45,7 @@ bool SerialDevicePort::OpenDevice(const QString &path)
 
 void SerialDevicePort::CloseDevice()
 {
+    inUse_.clear();
     if (serial_.isOpen())
         serial_.close();
     serial_.clearError();

@@ -14,6 +14,7 @@ public:
     SerialDevicePort(Clock &clock, std::function<QString(int)> pathForNumber);
 
     bool IsOpen() const override { return serial_.isOpen(); }
+    QString PortInUse() const override { return inUse_; }
 
 private:
     bool OpenDevice(const QString &path) override;
@@ -24,6 +25,7 @@ private:
     void CloseOnFatalError() override;
 
     QSerialPort serial_;
+    QString inUse_;
 };
 
 } // namespace ksr

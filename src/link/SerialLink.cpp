@@ -78,9 +78,19 @@ void SerialLink::OpenPort()
     const bool opened = port_.Open(portNumber_);
     portOpened_ = opened;
     portUsable_ = opened;
-    const QString what = QStringLiteral("port %1 %2").arg(portNumber_).arg(opened ? QStringLiteral("opened") : QStringLiteral("did not open"));
+    const QString inUse = port_.PortInUse();
+    const QString what = QStringLiteral("port %1 %2")
+                             .arg(portNumber_)
+                             .arg(opened ? QStringLiteral("opened")
+                                         : inUse.isEmpty() ? QStringLiteral("did not open")
+                                                           : QStringLiteral("did not open: ") + inUse);
     qCDebug(LinkLog).noquote() << what;
     trace_.Record(LineTrace::NoExchange, -1, what);
+}
+
+QString SerialLink::PortInUse() const
+{
+    return port_.PortInUse();
 }
 
 void SerialLink::SetReceiveSize(int bytes)

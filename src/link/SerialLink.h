@@ -65,6 +65,9 @@ public:
 
     // Opens the port numbered PortNumber; sets PortOpened and PortUsable.
     void OpenPort();
+    // Why the port did not open when another program holds it (the port's
+    // PortInUse); empty otherwise.
+    QString PortInUse() const;
     // Closes the port, sets its receive buffer to 10 or 160 bytes, reopens it.
     void SetReceiveSize(int bytes);
     // True when a KSR-704 answered the probe (reply byte 3 = 0x5B).

@@ -2,10 +2,12 @@
 
 #include "operations/BackupFolder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -21,6 +23,60 @@ std::filesystem::path FileSystemPath(const QString &path)
         std::u8string(reinterpret_cast<const char8_t *>(utf8.constData()), static_cast<std::size_t>(utf8.size())));
 }
 
+// A staging folder's name: the pattern's six characters after the prefix.
+const QString StagePrefix = QStringLiteral(".ksr704-backup-");
+constexpr int StageNameLength = 15 + 6;
+// The lock file a live stage holds.
+const QString StageLock = QStringLiteral(".lock");
+// A stage without a lock file (one of a program before the lock, or killed
+// before it took it) is stale when untouched this long.
+constexpr qint64 UnlockedStaleSeconds = 60;
+
+// Whether the stage `dir` holds only what a backup writes there: regular
+// files, preset files, directory.txt and the lock.
+bool HoldsOnlyBackupFiles(const QDir &dir)
+{
+    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return std::all_of(entries.begin(), entries.end(), [](const QFileInfo &entry) {
+        const QString name = entry.fileName();
+        return entry.isFile() && !entry.isSymLink()
+               && (name.endsWith(QLatin1String(".Fbk")) || name == QLatin1String(DirectoryFileName)
+                   || name == StageLock);
+    });
+}
+
+// Removes the stages in `folder` that no live backup holds: ours by name,
+// holding nothing but a backup's files, whose lock's process has ended (or,
+// without a lock, untouched for a while). Anything else is left alone.
+void RemoveStaleStages(const QString &folder)
+{
+    const QDir parent(folder);
+    const QFileInfoList stages =
+        parent.entryInfoList({StagePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo &info : stages) {
+        if (info.fileName().size() != StageNameLength)
+            continue;
+        QDir stage(info.filePath());
+        const QString lockPath = stage.filePath(StageLock);
+        if (!QFileInfo::exists(lockPath)
+            && info.lastModified().secsTo(QDateTime::currentDateTime()) < UnlockedStaleSeconds)
+            continue;
+        if (!HoldsOnlyBackupFiles(stage))
+            continue;
+        // The lock is taken only from a process that has ended, never for its age.
+        QLockFile lock(lockPath);
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0))
+            continue;
+        for (const QString &name : stage.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (name != StageLock)
+                stage.remove(name);
+        }
+        lock.unlock();
+        parent.rmdir(info.fileName());
+    }
+}
+
 } // namespace
 
 BackupStage::BackupStage(const QString &folder)
@@ -30,6 +86,7 @@ BackupStage::BackupStage(const QString &folder)
 
 BackupStage::~BackupStage()
 {
+    lock_.reset();
     if (stage_)
         stage_->remove();
     // Only an empty folder goes: a completed backup is in it.
@@ -45,9 +102,16 @@ bool BackupStage::Open(QString *error)
         *error = QStringLiteral("cannot create the folder %1").arg(folder_);
         return false;
     }
-    stage_ = std::make_unique<QTemporaryDir>(QDir(folder_).filePath(QStringLiteral(".ksr704-backup-XXXXXX")));
+    RemoveStaleStages(folder_);
+    stage_ = std::make_unique<QTemporaryDir>(QDir(folder_).filePath(StagePrefix + QStringLiteral("XXXXXX")));
     if (!stage_->isValid()) {
         *error = QStringLiteral("cannot create a folder in %1: %2").arg(folder_, stage_->errorString());
+        return false;
+    }
+    lock_ = std::make_unique<QLockFile>(stage_->filePath(StageLock));
+    lock_->setStaleLockTime(0);
+    if (!lock_->tryLock(0)) {
+        *error = QStringLiteral("cannot create a file in %1").arg(stage_->path());
         return false;
     }
     return true;

@@ -2,10 +2,13 @@
 // A new backup made beside the earlier one: its files are written into a
 // hidden staging folder inside the backup folder and moved into place only
 // once every one of them is there, directory.txt last. Until then the folder
-// holds what it held; a stage given up takes its files with it.
+// holds what it held; a stage given up takes its files with it. A stage holds
+// a lock file while it lives: one left by a backup that was killed is
+// removed by the next backup into the folder.
 
 #include <QString>
 #include <QStringList>
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -22,7 +25,8 @@ public:
     BackupStage &operator=(const BackupStage &) = delete;
 
     // Creates the backup folder where there is none, and the staging folder
-    // in it; false, with `error` set, when either cannot be created.
+    // in it, after removing the stale stages of killed backups there; false,
+    // with `error` set, when either cannot be created.
     bool Open(QString *error);
     // Where the new backup's file `name` is written meanwhile.
     QString StagedPath(const QString &name) const;
@@ -36,6 +40,7 @@ private:
     QString folder_;
     bool created_ = false;
     std::unique_ptr<QTemporaryDir> stage_;
+    std::unique_ptr<QLockFile> lock_;
 };
 
 } // namespace ksr

@@ -36,7 +36,8 @@ QByteArray Bytes(const std::array<std::uint8_t, N> &array, int count)
 
 std::optional<int> SecondsLeft(int done, int total, double elapsed)
 {
-    if (done * 20 < total || elapsed < 2.0 || done >= total)
+    // A serial line's rate is steady: two seconds of it tell the rest.
+    if (done <= 0 || elapsed < 2.0 || done >= total)
         return std::nullopt;
     return static_cast<int>(elapsed * (total - done) / done + 0.5);
 }

@@ -53,8 +53,8 @@ public:
 };
 
 // The seconds a run of `total` bytes has left after `done` of them took
-// `elapsed` seconds; none until a twentieth of the run and two seconds have
-// gone by, for a rate to go by, or once it is done.
+// `elapsed` seconds; none until two seconds have gone by, for a rate to go
+// by, or once it is done.
 std::optional<int> SecondsLeft(int done, int total, double elapsed);
 
 // A preset to store into user entry `entry` (05..20) under `name`.

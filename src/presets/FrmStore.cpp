@@ -3,16 +3,19 @@
 #include "core/UserDialogs.h"
 #include "core/State.h"
 #include "operations/DevicePresets.h"
+#include "core/PresetNames.h"
 #include "operations/PresetMemory.h"
 #include "presets/PresetWindowParts.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 namespace ksr {
 
@@ -20,6 +23,9 @@ namespace {
 
 // The bar ends short of its maximum, at 168 of 171.
 constexpr int ProgressMaximum = 171;
+// In demo mode nothing goes to the device: each byte takes this long, so
+// that the bar runs through in about a second.
+constexpr int DemoByteMilliseconds = 5;
 
 } // namespace
 
@@ -88,6 +94,14 @@ void FrmStore::Command1_Click(int index)
     }
     if (index != 1)
         return;
+    // A character the device cannot keep would be stored as "?": refused,
+    // with the name left as typed.
+    if (QString refusal = PresetNameRefusal(Text1->text()); !refusal.isEmpty()) {
+        refusal[0] = refusal[0].toUpper();
+        dialogs_.ShowMessage({QStringLiteral("  %1.").arg(refusal), QStringLiteral("Warning")});
+        Text1->setFocus();
+        return;
+    }
     if (dialogs_.ShowMessage({QStringLiteral("               Are you sure ? "), QStringLiteral("Store Preset"),
                               MessageIcon::None, MessageButtons::YesNo, MessageAnswer::Yes})
         != MessageAnswer::Yes)
@@ -114,10 +128,19 @@ void FrmStore::Memorize_eep()
 
 void FrmStore::StepProgress()
 {
+    ++storedBytes_;
+    if (state_.DemoMode) {
+        // No device wait runs the event loop: the bar is set and painted
+        // here, the window taking no input meanwhile.
+        ProgressBar1->setValue(storedBytes_);
+        QEventLoop pause;
+        QTimer::singleShot(DemoByteMilliseconds, &pause, &QEventLoop::quit);
+        pause.exec(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
     // QProgressBar::setValue paints at once when the bar grows, which would
     // hold back the next frame: the bar is set from the event loop instead,
     // which runs while that frame's answer is awaited.
-    ++storedBytes_;
     if (progressPosted_)
         return;
     progressPosted_ = true;

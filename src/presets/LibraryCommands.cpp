@@ -1,5 +1,6 @@
 #include "presets/LibraryCommands.h"
 
+#include "core/PresetNames.h"
 #include "core/State.h"
 #include "core/UserDialogs.h"
 #include "presets/LibraryProgressDialog.h"
@@ -7,6 +8,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 
 #include <algorithm>
@@ -98,7 +100,12 @@ void LibraryCommands::BackupDevice()
              false);
         return;
     case LibraryStatus::Cancelled:
-        Tell(BackupTitle, QStringLiteral("Backup cancelled: %1 holds no new backup.").arg(folder), false);
+        // A folder made for this backup goes again when cancelled.
+        Tell(BackupTitle,
+             QFileInfo::exists(folder)
+                 ? QStringLiteral("Backup cancelled: %1 holds no new backup.").arg(folder)
+                 : QStringLiteral("Backup cancelled: %1, made for this backup, was removed again.").arg(folder),
+             false);
         return;
     default:
         Tell(BackupTitle, Sentences(outcome.error.isEmpty() ? QStringLiteral("backup cut short: %1 is left as it was")
@@ -107,6 +114,24 @@ void LibraryCommands::BackupDevice()
              true);
         return;
     }
+}
+
+QString LibraryCommands::RestoreQuestion(const std::vector<int> &ticked, const QString &folder) const
+{
+    QStringList overwritten;
+    for (const int entry : ticked) {
+        const auto e = static_cast<std::size_t>(entry - 1);
+        if (!state_.PresetUsed[e])
+            continue;
+        const QString name = UnpaddedPresetName(state_.PresetNames[e]);
+        overwritten << (name.isEmpty() ? EntryText(entry) : QStringLiteral("%1 \"%2\"").arg(EntryText(entry), name));
+    }
+    QString question = QStringLiteral("Write %1 from %2 into the device? %3 in use in the device will be overwritten.")
+                           .arg(EntryCount(static_cast<int>(ticked.size())), folder,
+                                EntryCount(static_cast<int>(overwritten.size())));
+    if (!overwritten.isEmpty())
+        question += QStringLiteral("\nOverwritten: %1.").arg(overwritten.join(QStringLiteral(", ")));
+    return question;
 }
 
 void LibraryCommands::RestoreDevice()
@@ -119,32 +144,36 @@ void LibraryCommands::RestoreDevice()
         return;
     RestorePlan plan;
     if (const LibraryOutcome read = ReadRestorePlan(folder, {}, &plan); read.status != LibraryStatus::Done) {
-        Tell(RestoreTitle, Sentences(read.error), true);
+        const bool backups = QFileInfo(folder).canonicalFilePath() == QFileInfo(BackupsFolder()).canonicalFilePath();
+        Tell(RestoreTitle,
+             backups ? QStringLiteral("%1 holds the backups, each in a dated folder of its own: pick one of the "
+                                      "folders inside it.")
+                           .arg(folder)
+                     : Sentences(read.error),
+             true);
         return;
     }
 
     const QString safetyFolder = QDir(BackupsFolder()).filePath(QStringLiteral("before-restore-%1").arg(Stamp()));
     RestoreDialog choice(plan, state_, safetyFolder, parent_);
-    if (runDialog_(choice) != QDialog::Accepted)
-        return;
-    const std::vector<int> ticked = choice.TickedEntries();
-    if (ticked.empty()) {
-        Tell(RestoreTitle, QStringLiteral("No entry is ticked: nothing restored."), false);
-        return;
+    std::vector<int> ticked;
+    // "No" to the question goes back to the list as the user left it.
+    for (;;) {
+        if (runDialog_(choice) != QDialog::Accepted)
+            return;
+        ticked = choice.TickedEntries();
+        if (ticked.empty()) {
+            Tell(RestoreTitle, QStringLiteral("No entry is ticked: nothing restored."), false);
+            return;
+        }
+        if (dialogs_.ShowMessage({RestoreQuestion(ticked, folder), RestoreTitle, MessageIcon::Question,
+                                  MessageButtons::YesNo, MessageAnswer::No})
+            == MessageAnswer::Yes)
+            break;
     }
     const auto isTicked = [&ticked](int entry) { return std::find(ticked.begin(), ticked.end(), entry) != ticked.end(); };
     std::erase_if(plan.inputs, [&](const PresetInput &input) { return !isTicked(input.entry); });
     std::erase_if(plan.emptied, [&](int entry) { return !isTicked(entry); });
-    const auto overwritten = std::count_if(ticked.begin(), ticked.end(), [this](int entry) {
-        return state_.PresetUsed[static_cast<std::size_t>(entry - 1)];
-    });
-    const QString question =
-        QStringLiteral("Write %1 from %2 into the device? %3 in use in the device will be overwritten.")
-            .arg(EntryCount(static_cast<int>(ticked.size())), folder,
-                 EntryCount(static_cast<int>(overwritten)));
-    if (dialogs_.ShowMessage({question, RestoreTitle, MessageIcon::Question, MessageButtons::YesNo,
-                              MessageAnswer::No}) != MessageAnswer::Yes)
-        return;
 
     // Where the device's presets as they were can be found again.
     QString kept;

@@ -8,6 +8,7 @@
 #include "operations/DeviceLibrary.h"
 
 #include <functional>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -43,6 +44,9 @@ private:
                                 const std::function<LibraryOutcome(LibraryProgress &)> &work);
     // A backup of the device into `folder`, with its progress.
     LibraryOutcome BackupWithProgress(const QString &title, const QString &folder);
+    // The restore's question: how many of the `ticked` entries are written
+    // from `folder`, and which of them in use in the device are overwritten.
+    QString RestoreQuestion(const std::vector<int> &ticked, const QString &folder) const;
     // Tells the user `text` in a box titled `title`.
     void Tell(const QString &title, const QString &text, bool problem);
 

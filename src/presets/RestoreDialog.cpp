@@ -1,6 +1,7 @@
 #include "presets/RestoreDialog.h"
 
 #include "core/AnsiText.h"
+#include "core/PresetNames.h"
 #include "core/State.h"
 
 #include <QBoxLayout>
@@ -37,8 +38,9 @@ RestoreDialog::RestoreDialog(const RestorePlan &plan, const AppState &state, con
         row->setText(EntryColumn, EntryText(entry));
         row->setData(EntryColumn, Qt::UserRole, entry);
         row->setCheckState(EntryColumn, Qt::Checked);
-        row->setText(BackupNameColumn, line.used ? AnsiToString(line.name) : QString());
-        row->setText(DeviceNameColumn, state.PresetUsed[e] ? state.PresetNames[e] : QString());
+        // Names without the spaces that centre them on the device's display.
+        row->setText(BackupNameColumn, line.used ? UnpaddedPresetName(AnsiToString(line.name)) : QString());
+        row->setText(DeviceNameColumn, state.PresetUsed[e] ? UnpaddedPresetName(state.PresetNames[e]) : QString());
         row->setText(BackupUseColumn, line.used ? QStringLiteral("used") : QStringLiteral("empty"));
     }
     Entries->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -230,16 +230,25 @@ void Program::MDIForm_Load()
 
 bool Program::FindDeviceOrDemo()
 {
-    if (ProbeSavedPort(link_))
+    PortsInUse inUse;
+    if (ProbeSavedPort(link_, &inUse))
         return true;
     ShowSplashLabel();
-    if (onlyPort_ == 0 && PortSearch(link_))
+    if (onlyPort_ == 0 && PortSearch(link_, &inUse))
         return true;
 
-    const MessageAnswer answer =
-        dialogs_.ShowMessage({QStringLiteral("COM not found, do you want continue in demo mode?"),
-                              QStringLiteral("Warning"), MessageIcon::None, MessageButtons::YesNo,
-                              MessageAnswer::Yes});
+    // The question stays as it always was; the ports other programs hold are
+    // told under it.
+    QStringList held;
+    for (const auto &[n, note] : inUse) {
+        const QString path = portPathFor_ ? portPathFor_(n) : QString();
+        held << (path.isEmpty() ? QStringLiteral("Port %1 is %2.").arg(n).arg(note)
+                                : QStringLiteral("Port %1 (%2) is %3.").arg(n).arg(path, note));
+    }
+    MessageRequest question{QStringLiteral("COM not found, do you want continue in demo mode?"),
+                            QStringLiteral("Warning"), MessageIcon::None, MessageButtons::YesNo, MessageAnswer::Yes};
+    question.details = held.join(QLatin1Char('\n'));
+    const MessageAnswer answer = dialogs_.ShowMessage(question);
     if (answer != MessageAnswer::Yes) {
         state_.ExitWithoutConfirm = true;
         mainWindow_.close();

@@ -97,6 +97,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWid
     box->setWindowTitle(request.title.isEmpty() ? QString::fromLatin1(ApplicationTitle) : request.title);
     box->setText(request.text);
     box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(request.details);
     box->setIcon(ToQtIcon(request.icon));
     if (request.buttons == MessageButtons::YesNo) {
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -19,11 +19,48 @@ const QLatin1StringView PaletteStyle("fusion");
 // The edge of a check box's square, ticked or not, and of a square with the
 // keyboard's focus: at least 3:1 against the window, the boxes and the
 // menus (the style's own edge, a shade darker than the window, is lost on it).
+// Every other control's edge takes the same colour.
 constexpr QRgb DarkIndicatorEdge = 0x8C8C8C;
 constexpr QRgb DarkIndicatorFocusEdge = 0x80B4F0;
+// The arrows of scroll bars, combo boxes and menu buttons: the style draws
+// them in these at 60 % over the button's face, at least 3:1 against it,
+// those of a disabled control (a row under automatic control, a control
+// locked by a search) dimmer than the others.
+constexpr QRgb DarkArrow = 0xFFFFFF;
+constexpr QRgb DarkDisabledArrow = 0xD0D0D0;
 
-// The style of the dark look: one that follows the palette, with squares of
-// check boxes (of windows, item views and menus alike) that a dark room sees.
+// `option`'s palette with the colour the style draws arrows in.
+template <typename Option>
+Option WithBrightArrows(const Option &option)
+{
+    Option bright = option;
+    const QColor arrow(option.state.testFlag(QStyle::State_Enabled) ? DarkArrow : DarkDisabledArrow);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText})
+        bright.palette.setColor(role, arrow);
+    return bright;
+}
+
+// Draws the edge of `rect` in the edge colour, rounded as the style rounds
+// its frames and buttons.
+void DrawEdge(QPainter *painter, const QRect &rect, double radius, QRgb colour = DarkIndicatorEdge)
+{
+    if (rect.width() < 2 || rect.height() < 2)
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, radius > 0);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QColor(colour));
+    if (radius > 0)
+        painter->drawRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    else
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+}
+
+// The style of the dark look: one that follows the palette, with the edges
+// of controls (squares of check boxes of windows, item views and menus; text
+// boxes, buttons, combo boxes, scroll bars, sliders, progress bars, frames)
+// and their arrows that a dark room sees.
 class DarkLookStyle final : public QProxyStyle {
 public:
     DarkLookStyle() : QProxyStyle(QStyleFactory::create(PaletteStyle)) {}
@@ -31,17 +68,82 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
-        QProxyStyle::drawPrimitive(element, option, painter, widget);
-        if (element != PE_IndicatorCheckBox)
+        switch (element) {
+        case PE_IndicatorArrowUp:
+        case PE_IndicatorArrowDown:
+        case PE_IndicatorArrowLeft:
+        case PE_IndicatorArrowRight: {
+            const QStyleOption bright = WithBrightArrows(*option);
+            QProxyStyle::drawPrimitive(element, &bright, painter, widget);
             return;
-        const bool focused = option->state.testFlag(State_HasFocus) &&
-                             option->state.testFlag(State_KeyboardFocusChange);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing, false);
-        painter->setBrush(Qt::NoBrush);
-        painter->setPen(QColor(focused ? DarkIndicatorFocusEdge : DarkIndicatorEdge));
-        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
-        painter->restore();
+        }
+        default:
+            break;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        switch (element) {
+        case PE_IndicatorCheckBox: {
+            const bool focused = option->state.testFlag(State_HasFocus) &&
+                                 option->state.testFlag(State_KeyboardFocusChange);
+            DrawEdge(painter, option->rect, 0, focused ? DarkIndicatorFocusEdge : DarkIndicatorEdge);
+            return;
+        }
+        case PE_FrameLineEdit:
+        case PE_Frame:
+            DrawEdge(painter, option->rect, 0);
+            return;
+        case PE_PanelButtonCommand:
+            DrawEdge(painter, option->rect, 2);
+            return;
+        case PE_PanelButtonTool:
+            // A raised tool button has no edge until the pointer is on it.
+            if (!option->state.testFlag(State_AutoRaise) || option->state.testFlag(State_MouseOver))
+                DrawEdge(painter, option->rect, 2);
+            return;
+        default:
+            return;
+        }
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override
+    {
+        if (const auto *slider = qstyleoption_cast<const QStyleOptionSlider *>(option)) {
+            const QStyleOptionSlider bright = WithBrightArrows(*slider);
+            QProxyStyle::drawComplexControl(control, &bright, painter, widget);
+        } else if (const auto *combo = qstyleoption_cast<const QStyleOptionComboBox *>(option)) {
+            const QStyleOptionComboBox bright = WithBrightArrows(*combo);
+            QProxyStyle::drawComplexControl(control, &bright, painter, widget);
+        } else if (const auto *spin = qstyleoption_cast<const QStyleOptionSpinBox *>(option)) {
+            const QStyleOptionSpinBox bright = WithBrightArrows(*spin);
+            QProxyStyle::drawComplexControl(control, &bright, painter, widget);
+        } else {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+        }
+        switch (control) {
+        case CC_ScrollBar:
+            DrawEdge(painter, option->rect, 0);
+            DrawEdge(painter, subControlRect(control, option, SC_ScrollBarSlider, widget), 0);
+            return;
+        case CC_Slider:
+            DrawEdge(painter, subControlRect(control, option, SC_SliderGroove, widget), 1);
+            DrawEdge(painter, subControlRect(control, option, SC_SliderHandle, widget), 2);
+            return;
+        case CC_ComboBox:
+        case CC_SpinBox:
+            DrawEdge(painter, option->rect, 2);
+            return;
+        default:
+            return;
+        }
+    }
+
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element == CE_ProgressBarGroove)
+            DrawEdge(painter, option->rect, 2);
     }
 };
 

@@ -4,16 +4,20 @@
 #include "shell/MdiFrmMain.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QMenu>
 #include <QToolButton>
 
 namespace ksr {
 
 StageView::StageView(MdiFrmMain &window, FrmEq &editor, const ViewSettings &settings)
-    : QObject(&window), window_(window), zoom_(editor), settings_(settings)
+    : QObject(&window), window_(window), zoom_(editor), bar_(*window.Toolbar1), settings_(settings)
 {
     Menu = new QMenu(window.ViewButton);
     Menu->setObjectName(QStringLiteral("ViewMenu"));
+    ScaleAction = Menu->addAction(QString());
+    ScaleAction->setEnabled(false);
+    Menu->addSeparator();
     FitAction = Menu->addAction(QStringLiteral("&Fit to window"));
     FitAction->setCheckable(true);
     Menu->addSeparator();
@@ -38,7 +42,15 @@ StageView::StageView(MdiFrmMain &window, FrmEq &editor, const ViewSettings &sett
     connect(ZoomInAction, &QAction::triggered, this, [this] { ZoomIn(); });
     connect(ZoomOutAction, &QAction::triggered, this, [this] { ZoomOut(); });
     connect(ActualSizeAction, &QAction::triggered, this, [this] { ActualSize(); });
-    window.areaResized = [this] { Refit(); };
+    // Refitted once the resize is over: the bar's new height lays the window
+    // out again, which must not happen inside the layout that resized the area.
+    window.areaResized = [this] {
+        if (fit_ && !refitPosted_) {
+            refitPosted_ = true;
+            QMetaObject::invokeMethod(this, [this] { Refit(); }, Qt::QueuedConnection);
+        }
+    };
+    ScaleTo(1.0);
 }
 
 void StageView::RestoreSaved()
@@ -81,15 +93,35 @@ void StageView::Apply(bool fit, double scale)
         const QSignalBlocker quiet(FitAction);
         FitAction->setChecked(fit);
     }
-    zoom_.SetScale(fit ? zoom_.FitScale(window_.EditorRoom()) : scale);
+    ScaleTo(fit ? FittingScale() : scale);
     window_.FitEditorWindow();
     Save();
 }
 
+void StageView::ScaleTo(double scale)
+{
+    zoom_.SetScale(scale);
+    bar_.SetScale(zoom_.Scale());
+    // The area takes the bar's new height now, before the editor's window is sized to it.
+    if (QLayout *layout = window_.layout())
+        layout->activate();
+    ScaleAction->setText(QStringLiteral("Scale: %1%").arg(qRound(zoom_.Scale() * 100)));
+}
+
+double StageView::FittingScale() const
+{
+    // The bar and the area share the height below the window's top.
+    const QSize room = window_.EditorRoom();
+    return zoom_.FitScale(QSize(room.width(), room.height() + window_.Toolbar1->height()), bar_.DesignHeight());
+}
+
 void StageView::Refit()
 {
-    if (fit_)
-        zoom_.SetScale(zoom_.FitScale(window_.EditorRoom()));
+    refitPosted_ = false;
+    if (!fit_)
+        return;
+    ScaleTo(FittingScale());
+    window_.FitEditorWindow();
 }
 
 void StageView::Save()

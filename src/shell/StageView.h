@@ -1,10 +1,12 @@
 #pragma once
 // The View menu of the main window: the editor fitted to the window, zoomed
 // in and out in steps (Ctrl+plus, Ctrl+minus) or back to its design size
-// (Ctrl+0), and the dark look; the choices are kept between sessions. Its
+// (Ctrl+0), with the button bar scaled alike and the scale shown at the
+// menu's top, and the dark look; the choices are kept between sessions. Its
 // last entry saves the line's trace (the program connects it).
 
 #include "editor/EditorZoom.h"
+#include "shell/BarZoom.h"
 #include "shell/ViewSettings.h"
 
 #include <QObject>
@@ -37,6 +39,7 @@ public:
     EditorZoom &Zoom() { return zoom_; }
 
     QMenu *Menu = nullptr;
+    QAction *ScaleAction = nullptr; // "Scale: 125%", the editor's and the bar's; not a command
     QAction *FitAction = nullptr;
     QAction *ZoomInAction = nullptr;
     QAction *ZoomOutAction = nullptr;
@@ -50,14 +53,20 @@ private:
     // Fits the editor to the area, or scales it to `scale`; shows the
     // choice in the menu, sizes the editor's window and keeps the choice.
     void Apply(bool fit, double scale);
-    // Scales the editor to fill the area, when fitting.
+    // Scales the editor and the bar to `scale` and shows it in the menu.
+    void ScaleTo(double scale);
+    // The scale at which the editor and the bar above it fill the room both have.
+    double FittingScale() const;
+    // Scales the editor and the bar to fill the window, when fitting.
     void Refit();
     void Save();
 
     MdiFrmMain &window_;
     EditorZoom zoom_;
+    BarZoom bar_;
     const ViewSettings &settings_;
     bool fit_ = false;
+    bool refitPosted_ = false;
 };
 
 } // namespace ksr

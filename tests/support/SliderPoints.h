@@ -1,6 +1,6 @@
 #pragma once
-// Where to press on a scroll bar or slider to hit one of its parts, as its
-// style draws it.
+// Where to press on a scroll bar or slider to hit one of its parts, and
+// where a part lies, as its style draws it.
 
 #include <QAbstractSlider>
 #include <QPoint>
@@ -10,9 +10,8 @@
 
 namespace ksr::test {
 
-// The first point along the middle of `control` (from its left or right end)
-// that lies on `part` as its style draws it.
-inline QPoint PointOn(const QAbstractSlider &control, QStyle::SubControl part, bool fromRight)
+// The style option `control` paints itself with.
+inline QStyleOptionSlider SliderOption(const QAbstractSlider &control)
 {
     const bool slider = qobject_cast<const QSlider *>(&control) != nullptr;
     QStyleOptionSlider option;
@@ -27,6 +26,25 @@ inline QPoint PointOn(const QAbstractSlider &control, QStyle::SubControl part, b
     option.pageStep = control.pageStep();
     if (slider)
         option.tickPosition = static_cast<const QSlider &>(control).tickPosition();
+    if (control.orientation() == Qt::Horizontal)
+        option.state |= QStyle::State_Horizontal;
+    return option;
+}
+
+// Where `part` of `control` lies, in its own pixels.
+inline QRect PartRect(const QAbstractSlider &control, QStyle::SubControl part)
+{
+    const bool slider = qobject_cast<const QSlider *>(&control) != nullptr;
+    const QStyleOptionSlider option = SliderOption(control);
+    return control.style()->subControlRect(slider ? QStyle::CC_Slider : QStyle::CC_ScrollBar, &option, part, &control);
+}
+
+// The first point along the middle of `control` (from its left or right end)
+// that lies on `part` as its style draws it.
+inline QPoint PointOn(const QAbstractSlider &control, QStyle::SubControl part, bool fromRight)
+{
+    const bool slider = qobject_cast<const QSlider *>(&control) != nullptr;
+    const QStyleOptionSlider option = SliderOption(control);
     const QStyle::ComplexControl kind = slider ? QStyle::CC_Slider : QStyle::CC_ScrollBar;
     // A slider's groove lies where its handle does, above the ticks.
     const int y = slider ? control.style()->subControlRect(kind, &option, QStyle::SC_SliderHandle, &control).center().y()
