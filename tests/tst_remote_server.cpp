@@ -322,6 +322,18 @@ private slots:
                  ((Changes - 1) / 12) % 2 == 0 ? 20 - 45 : 30 - 45);
     }
 
+    // A notch narrower than five grid points keeps its depth on the page.
+    void curveKeepsANarrowNotchsDepth()
+    {
+        std::vector<double> db(730, 0.0);
+        db[367] = -30.0;
+        db[366] = db[368] = -12.0;
+        const QJsonArray curve = ChannelJson(*model_, 0, db).value("curve").toArray();
+        QCOMPARE(curve.size(), 146);
+        QCOMPARE(curve[367 / 5].toDouble(), -30.0);
+        QCOMPARE(curve[367 / 5 + 1].toDouble(), 0.0);
+    }
+
     void newCodesEndEveryLink()
     {
         const QString old = server_->Tokens().ControlToken();

@@ -3,6 +3,7 @@
 #include "core/AutoSettingFields.h"
 #include "core/Tables.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ksr {
@@ -27,10 +28,13 @@ QJsonObject ChannelJson(const PresetModel &model, int c, const std::vector<doubl
     for (int row = 0; row < FiltersPerChannel; ++row)
         notches.append(NotchJson(model, FiltersPerChannel * c + row));
     QJsonArray curve;
+    // The deepest of each group of points: a narrow notch keeps its depth.
     for (std::size_t d = 0; d < curveDb.size(); d += RemoteCurveStep) {
+        double db = curveDb[d];
+        for (std::size_t k = d + 1; k < std::min(curveDb.size(), d + RemoteCurveStep); ++k)
+            db = std::min(db, curveDb[k]);
         // A tenth of a dB is finer than the page can draw.
-        const double db = std::isfinite(curveDb[d]) ? std::round(curveDb[d] * 10.0) / 10.0 : 0.0;
-        curve.append(db);
+        curve.append(std::isfinite(db) ? std::round(db * 10.0) / 10.0 : 0.0);
     }
     const auto shown = [&](SettingControl control) { return SettingShownText(control, model.SettingPosition(control, c)); };
     return {{QStringLiteral("channel"), c},

@@ -24,13 +24,13 @@ struct RemoteStatus {
     bool operator==(const RemoteStatus &) const = default;
 };
 
-// Every fifth of the curve's 730 grid points.
+// The curve's 730 grid points in groups of five, each group its deepest.
 inline constexpr int RemoteCurveStep = 5;
 
 // Notch f as the page shows it.
 QJsonObject NotchJson(const PresetModel &model, int f);
 // Channel c with its twelve notches, its settings and `curveDb`, the
-// channel's response at the 730 grid points (thinned to every fifth).
+// channel's response at the 730 grid points (the deepest of every five).
 QJsonObject ChannelJson(const PresetModel &model, int c, const std::vector<double> &curveDb);
 // The fields of `status` as they go into a state or change message.
 void AddStatus(QJsonObject &message, const RemoteStatus &status);

@@ -69,7 +69,7 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
         bool portOk = false;
         const uint port = colon < 0 ? 0 : value.mid(colon + 1).toUInt(&portOk);
         const QHostAddress address(colon < 0 ? QString() : value.left(colon));
-        if (!portOk || port == 0 || port > 65535 || address.isNull())
+        if (!portOk || port > 65535 || address.isNull())
             return CommandLineRefusal{QStringLiteral("--remote expects ADDRESS:PORT, such as 127.0.0.1:47704")};
         options.remoteAddress = address;
         options.remotePort = static_cast<quint16>(port);
@@ -147,7 +147,8 @@ OPTIONS
     --remote ADDRESS:PORT
         Turns the stage remote on for this run once start-up is done,
         listening on ADDRESS (such as 127.0.0.1, or 0.0.0.0 for every
-        address) and PORT, whatever the Stage remote window saved.
+        address) and PORT (0: a free one, which the links name), whatever
+        the Stage remote window saved.
     --print-remote-links
         With --remote: once the remote listens, prints its two pairing
         links on standard output, "remote control: LINK" and "remote
