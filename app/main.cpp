@@ -84,6 +84,19 @@ int main(int argc, char *argv[])
     program.SetPortPaths(std::move(portPathFor));
     if (options.portChoice.Given())
         program.ProbeOnlyPort(options.portChoice.ProbedPort(), options.portChoice.port > 0);
+    if (!options.remoteAddress.isNull()) {
+        const bool print = options.printRemoteLinks;
+        program.SetRemoteAtStart(options.remoteAddress, options.remotePort, [&program, print] {
+            if (!print)
+                return;
+            ksr::StageRemote &remote = program.Remote();
+            const QString host = remote.Hosts().value(0);
+            std::printf("remote control: %s\nremote watch: %s\n",
+                        qPrintable(remote.Link(host, ksr::RemoteRights::Control)),
+                        qPrintable(remote.Link(host, ksr::RemoteRights::Watch)));
+            std::fflush(stdout);
+        });
+    }
 
     program.SplashForm_Load();
     if (end.Requested())

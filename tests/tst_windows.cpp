@@ -541,7 +541,7 @@ private slots:
         MdiFrmMain main;
         for (std::size_t k = 4; k <= 6; ++k)
             QVERIFY(!main.Command1[k]);
-        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 14);
+        QCOMPARE(main.Toolbar1->findChildren<QToolButton *>().size(), 15);
         // The edit history's buttons follow the six, disabled until there is
         // something to do; then the journal's.
         const std::array<QToolButton *, 5> added = {main.UndoButton, main.RedoButton, main.HoldButton,

@@ -128,12 +128,17 @@ bool ChannelOperations::KeepFoundNotches(int c)
     if (dialogs_.ShowMessage({text, title, MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::Yes})
         != MessageAnswer::Yes)
         return false;
-    ksr::KeepFoundNotches(model_, sender_, plan, ChangeOrigin::ChannelOperation);
+    Keep(plan, ChangeOrigin::ChannelOperation);
+    return true;
+}
+
+void ChannelOperations::Keep(const FoundNotchesPlan &plan, ChangeOrigin origin)
+{
+    ksr::KeepFoundNotches(model_, sender_, plan, origin);
     if (kept_) {
         for (const KeptNotch &notch : plan.kept)
             kept_(notch.to);
     }
-    return true;
 }
 
 } // namespace ksr

@@ -40,6 +40,9 @@ public:
     // automatic rows as manual filters: one change of the model. False when
     // nothing was kept.
     bool KeepFoundNotches(int c);
+    // Carries out `plan` without asking (a remote client asked on its own
+    // page), telling each kept notch.
+    void Keep(const FoundNotchesPlan &plan, ChangeOrigin origin);
 
 private:
     // Copies the rows of `source` onto the other channel and sends them, then

@@ -29,6 +29,8 @@ constexpr int BackupLeft = 8040;
 constexpr int RestoreLeft = BackupLeft + LibraryButtonWidth + 105;
 constexpr int ViewLeft = RestoreLeft + LibraryButtonWidth + 105;
 constexpr int ViewWidth = 720;
+constexpr int RemoteLeft = ViewLeft + ViewWidth + 105;
+constexpr int RemoteWidth = 1320;
 constexpr int ToolbarHeight = ButtonTop + ButtonSide + 60;
 
 struct CommandButton {
@@ -61,7 +63,7 @@ struct TextButton {
 // Text buttons: no standard icon tells these apart from the copy arrows or
 // from each other. The history's, then (right of the journal's) the
 // librarian's, wider for their text, and the View menu's.
-constexpr std::array<TextButton, 7> TextButtons = {{
+constexpr std::array<TextButton, 8> TextButtons = {{
     {&MdiFrmMain::UndoButton, "UndoButton", 4440, ButtonSide, "Undo", "Undo", "Undo (Ctrl+Z)", false},
     {&MdiFrmMain::RedoButton, "RedoButton", 5160, ButtonSide, "Redo", "Redo", "Redo (Ctrl+Shift+Z, Ctrl+Y)", false},
     {&MdiFrmMain::HoldButton, "HoldButton", 5880, ButtonSide, "Hold", "Hold for compare",
@@ -74,6 +76,8 @@ constexpr std::array<TextButton, 7> TextButtons = {{
      "Restore device: user presets from a backup folder, after a safety backup", false},
     {&MdiFrmMain::ViewButton, "ViewButton", ViewLeft, ViewWidth, "View", "View",
      "View: fit the editor to the window, zoom, dark colours; save the line trace", true},
+    {&MdiFrmMain::RemoteButton, "RemoteButton", RemoteLeft, RemoteWidth, "Stage remote", "Stage remote",
+     "Stage remote: a phone or tablet on the show's network as a second editor", true},
 }};
 
 // The editor's window inside the area: a title bar without buttons (Qt

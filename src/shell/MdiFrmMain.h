@@ -54,6 +54,8 @@ public:
     QToolButton *RestoreButton = nullptr;
     // Opens the View menu (zoom, fit to window, dark colours, the line trace).
     QToolButton *ViewButton = nullptr;
+    // Opens the stage remote's window.
+    QToolButton *RemoteButton = nullptr;
     // The status bar: the port in use (or "Demo mode"), and whether the
     // device's feedback search runs.
     QLabel *PortStatus = nullptr;

@@ -1,5 +1,7 @@
 #include "shell/Program.h"
 
+#include "shell/FrmStageRemote.h"
+
 #include "core/PortConfig.h"
 #include "core/Protocol.h"
 #include "journal/JournalPlot.h"
@@ -40,6 +42,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                      history_.EndComparison();
                  mainCommands_.UpdateCommandButtons(on);
                  mainWindow_.SetSearchRunning(on);
+                 stageRemote_->StatusChanged();
                  if (on)
                      notificationPoll_.start(NotificationPollMilliseconds);
                  else
@@ -66,7 +69,13 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     const auto editorBusy = [this](bool on) { editor_.SetEditorBusy(on); };
     channels_.SetBusy(editorBusy);
     presetFiles_.SetBusy(editorBusy);
-    history_.SetChanged([this] { mainCommands_.UpdateCommandButtons(state_.SearchActive); });
+    stageRemote_ = std::make_unique<StageRemote>(StageRemote::Parts{
+        state_, model_, editing_, channels_, history_, journal_, graph_, editor_, link_, waitFilter_,
+        [this](const QString &text) { mainWindow_.ShowNotice(text); }});
+    history_.SetChanged([this] {
+        mainCommands_.UpdateCommandButtons(state_.SearchActive);
+        stageRemote_->StatusChanged();
+    });
     // Each report's row goes to the journal before the report is acknowledged.
     reports_.SetReportTaken([this](const DeviceReport &report) { journal_.AddReport(report); });
     channels_.SetNotchKept([this](int f) { journal_.AddKept(f); });
@@ -74,9 +83,11 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     journal_.SetLineAdded([this](const QString &path, const QByteArray &line) {
         if (journalWindow_)
             journalWindow_->LineAdded(path, line);
+        stageRemote_->JournalLineAdded(path, line);
     });
     openUrl_ = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     QObject::connect(mainWindow_.JournalButton, &QToolButton::clicked, &mainWindow_, [this] { ShowJournalWindow(); });
+    QObject::connect(mainWindow_.RemoteButton, &QToolButton::clicked, &mainWindow_, [this] { ShowRemoteWindow(); });
     QObject::connect(mainWindow_.BackupButton, &QToolButton::clicked, &mainWindow_,
                      [this] { libraryCommands_.BackupDevice(); });
     QObject::connect(mainWindow_.RestoreButton, &QToolButton::clicked, &mainWindow_,
@@ -89,7 +100,11 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
                      [this] { mainCommands_.SaveLineTrace(link_.Trace()); });
     for (int index : {0, 1, 2, 3, 7, 8})
         editorCommands_.outside << mainWindow_.Command1[static_cast<std::size_t>(index)];
-    link_.SetBusyChanged([this](bool busy) { waitFilter_.SetBusy(busy); });
+    link_.SetBusyChanged([this](bool busy) {
+        waitFilter_.SetBusy(busy);
+        if (!busy)
+            stageRemote_->DeviceIdle();
+    });
     // A timer of the main window: it waits, as the window's others do, while
     // the device is busy.
     notificationPoll_.setParent(&mainWindow_);
@@ -134,6 +149,16 @@ void Program::ApplyLook(bool dark)
     graph_.SetColours(colours);
     if (journalWindow_)
         journalWindow_->Plot->SetColours(colours);
+}
+
+void Program::ShowRemoteWindow()
+{
+    if (!remoteWindow_)
+        remoteWindow_ = new FrmStageRemote(*stageRemote_, viewSettings_, &mainWindow_);
+    remoteWindow_->Refresh();
+    remoteWindow_->show();
+    remoteWindow_->raise();
+    remoteWindow_->activateWindow();
 }
 
 void Program::ShowJournalWindow()
@@ -256,6 +281,30 @@ void Program::CompleteStartup()
     splash_.close();
     state_.SearchActive = false;
     state_.ExitRequested = false;
+    StartRemote();
+}
+
+void Program::SetRemoteAtStart(const QHostAddress &address, quint16 port, std::function<void()> started)
+{
+    remoteAtStart_ = std::pair{address, port};
+    remoteStarted_ = std::move(started);
+}
+
+void Program::StartRemote()
+{
+    if (!remoteAtStart_ && !viewSettings_.RemoteOn())
+        return;
+    const QString saved = viewSettings_.RemoteAddress();
+    const QHostAddress address = remoteAtStart_ ? remoteAtStart_->first : saved.isEmpty() ? QHostAddress() : QHostAddress(saved);
+    const auto port = remoteAtStart_ ? remoteAtStart_->second : static_cast<quint16>(viewSettings_.RemotePort());
+    QString error;
+    if (!stageRemote_->TurnOn(address, port, &error)) {
+        mainWindow_.ShowNotice(QStringLiteral("The stage remote could not listen on port %1: %2").arg(port).arg(error));
+        return;
+    }
+    stageRemote_->StatusChanged();
+    if (remoteStarted_)
+        remoteStarted_();
 }
 
 bool Program::MDIForm_QueryUnload()

@@ -32,6 +32,7 @@
 #include "shell/MainCommands.h"
 #include "shell/MdiFrmMain.h"
 #include "shell/StageLook.h"
+#include "shell/StageRemote.h"
 #include "shell/StageView.h"
 #include "shell/ViewSettings.h"
 #include "shell/WaitFilter.h"
@@ -41,8 +42,13 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 
 namespace ksr {
+
+class FrmStageRemote;
 
 inline constexpr int SplashMilliseconds = 2000;
 inline constexpr int CompareMilliseconds = 3000;
@@ -120,6 +126,16 @@ public:
     void SetDarkLook(bool dark);
     bool DarkLook() const { return darkLook_; }
 
+    // The stage remote and its window (none until first opened). Turned on
+    // at start when the saved settings say so.
+    StageRemote &Remote() { return *stageRemote_; }
+    FrmStageRemote *RemoteWindow() { return remoteWindow_; }
+    void ShowRemoteWindow();
+    // At the end of start-up the remote listens on `address` and `port`
+    // instead of what the settings say, for this run; `started` is told
+    // once it listens.
+    void SetRemoteAtStart(const QHostAddress &address, quint16 port, std::function<void()> started);
+
     // The take-in of the device's reports.
     ReportTakeIn &Reports() { return reports_; }
 
@@ -133,6 +149,8 @@ private:
     // False when the user declined demo mode and the program is ending.
     bool FindDeviceOrDemo();
     void CompleteStartup();
+    // Turns the stage remote on as asked at start, or as the settings say.
+    void StartRemote();
     // Shows the port in use, or demo mode, in the main window's status bar.
     void ShowPortStatus();
     // Gives every window the colours of the look, without saving the choice.
@@ -164,6 +182,7 @@ private:
     LibraryCommands libraryCommands_;
     HeldControls heldControls_;
     FrmJournal *journalWindow_ = nullptr; // owned by the main window
+    FrmStageRemote *remoteWindow_ = nullptr; // owned by the main window
     StageView *stageView_ = nullptr;       // owned by the main window
     std::function<bool(const QUrl &)> openUrl_;
     QTimer notificationPoll_;
@@ -172,6 +191,9 @@ private:
     int onlyPort_ = 0; // 0: the saved port, then the search
     bool saveOnlyPort_ = true;
     ViewSettings viewSettings_;
+    std::unique_ptr<StageRemote> stageRemote_;
+    std::optional<std::pair<QHostAddress, quint16>> remoteAtStart_;
+    std::function<void()> remoteStarted_;
     bool darkLook_ = false;
     SerialPort &port_;
     UserDialogs &dialogs_;

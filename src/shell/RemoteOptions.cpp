@@ -32,7 +32,9 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
     const QCommandLineOption startFolder(QStringLiteral("start-folder"), {}, QStringLiteral("DIR"));
     const QCommandLineOption userFolder(QStringLiteral("user-folder"));
     const QCommandLineOption trace(QStringLiteral("trace"), {}, QStringLiteral("FILE"));
-    parser.addOptions({help, version, startFolder, userFolder, trace});
+    const QCommandLineOption remote(QStringLiteral("remote"), {}, QStringLiteral("ADDRESS:PORT"));
+    const QCommandLineOption printLinks(QStringLiteral("print-remote-links"));
+    parser.addOptions({help, version, startFolder, userFolder, trace, remote, printLinks});
     parser.addOptions(PortOptions());
     for (const char *name : QtValueOptions)
         parser.addOption(Hidden(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("VALUE"))));
@@ -61,6 +63,20 @@ std::variant<RemoteOptions, CommandLineText, CommandLineRefusal> ParseRemoteOpti
     options.tracePath = parser.value(trace);
     if (parser.isSet(trace) && options.tracePath.isEmpty())
         return CommandLineRefusal{QStringLiteral("--trace expects a file")};
+    if (parser.isSet(remote)) {
+        const QString value = parser.value(remote);
+        const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        bool portOk = false;
+        const uint port = colon < 0 ? 0 : value.mid(colon + 1).toUInt(&portOk);
+        const QHostAddress address(colon < 0 ? QString() : value.left(colon));
+        if (!portOk || port == 0 || port > 65535 || address.isNull())
+            return CommandLineRefusal{QStringLiteral("--remote expects ADDRESS:PORT, such as 127.0.0.1:47704")};
+        options.remoteAddress = address;
+        options.remotePort = static_cast<quint16>(port);
+    }
+    options.printRemoteLinks = parser.isSet(printLinks);
+    if (options.printRemoteLinks && !parser.isSet(remote))
+        return CommandLineRefusal{QStringLiteral("--print-remote-links needs --remote")};
     return options;
 }
 
@@ -90,7 +106,7 @@ QString RemoteHelpText()
 
 SYNOPSIS
     ksr704-remote [--port N | --device PATH] [--start-folder DIR | --user-folder]
-                  [--trace FILE]
+                  [--trace FILE] [--remote ADDRESS:PORT [--print-remote-links]]
     ksr704-remote --help | --version
 
 DESCRIPTION
@@ -128,6 +144,15 @@ OPTIONS
         replaced; each line is written at once, so that the trace survives
         a crash or "Time out". For bug reports. Without it the last 2,000
         lines are kept in memory only: View > Save line trace... writes them.
+    --remote ADDRESS:PORT
+        Turns the stage remote on for this run once start-up is done,
+        listening on ADDRESS (such as 127.0.0.1, or 0.0.0.0 for every
+        address) and PORT, whatever the Stage remote window saved.
+    --print-remote-links
+        With --remote: once the remote listens, prints its two pairing
+        links on standard output, "remote control: LINK" and "remote
+        watch: LINK". Whoever reads them can get in: for scripts and tests
+        on the same machine.
     --help
         This page.
     --version

@@ -6,6 +6,7 @@
 
 #include "link/PortChoice.h"
 
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,10 @@ struct RemoteOptions {
     QString startFolder;   // --start-folder DIR; empty: the current folder
     bool userFolder = false; // --user-folder: the user's data folder
     QString tracePath;       // --trace FILE: the line's trace; empty: none
+    // --remote ADDRESS:PORT: the stage remote on at start; null: as saved.
+    QHostAddress remoteAddress;
+    quint16 remotePort = 0;
+    bool printRemoteLinks = false; // --print-remote-links
 };
 
 // The options in `arguments` (the program name first).

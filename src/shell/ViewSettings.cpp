@@ -12,6 +12,9 @@ namespace {
 const QString DarkLookKey = QStringLiteral("View/DarkLook");
 const QString ScaleKey = QStringLiteral("View/Scale");
 const QString FitKey = QStringLiteral("View/Fit");
+const QString RemoteOnKey = QStringLiteral("Remote/On");
+const QString RemotePortKey = QStringLiteral("Remote/Port");
+const QString RemoteAddressKey = QStringLiteral("Remote/Address");
 
 std::unique_ptr<QSettings> OpenSettings(const QString &path)
 {
@@ -53,6 +56,32 @@ void ViewSettings::SaveZoom(double scale, bool fit) const
     const auto settings = OpenSettings(path_);
     settings->setValue(ScaleKey, scale);
     settings->setValue(FitKey, fit);
+    settings->sync();
+}
+
+bool ViewSettings::RemoteOn() const
+{
+    return OpenSettings(path_)->value(RemoteOnKey, false).toBool();
+}
+
+int ViewSettings::RemotePort() const
+{
+    bool ok = false;
+    const int port = OpenSettings(path_)->value(RemotePortKey, DefaultRemotePort).toInt(&ok);
+    return ok && port > 0 && port < 65536 ? port : DefaultRemotePort;
+}
+
+QString ViewSettings::RemoteAddress() const
+{
+    return OpenSettings(path_)->value(RemoteAddressKey).toString();
+}
+
+void ViewSettings::SaveRemote(bool on, int port, const QString &address) const
+{
+    const auto settings = OpenSettings(path_);
+    settings->setValue(RemoteOnKey, on);
+    settings->setValue(RemotePortKey, port);
+    settings->setValue(RemoteAddressKey, address);
     settings->sync();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Where the view's choices are kept between sessions: the look, the
-// editor's scale and whether it fits the window, in the INI file at a path,
-// or in the user's own settings of ksr704-remote when the path is empty.
+// editor's scale and whether it fits the window, and the stage remote's
+// switch, port and address, in the INI file at a path, or in the user's own
+// settings of ksr704-remote when the path is empty.
 
 #include <QString>
 
@@ -19,6 +20,14 @@ public:
     double Scale() const;
     bool Fit() const;
     void SaveZoom(double scale, bool fit) const;
+    // The stage remote: on or off (off unless saved), its port
+    // (DefaultRemotePort unless a valid one was saved), and the address it
+    // listens on (empty: every address of the machine).
+    static constexpr int DefaultRemotePort = 47704;
+    bool RemoteOn() const;
+    int RemotePort() const;
+    QString RemoteAddress() const;
+    void SaveRemote(bool on, int port, const QString &address) const;
 
 private:
     QString path_;
