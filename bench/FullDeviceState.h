@@ -29,4 +29,20 @@ inline QByteArray OneSlotState()
     return device.SaveState();
 }
 
+// The one-slot device whose current settings give the longest search before
+// it goes quiet: twelve automatic notches a channel, variable attenuation
+// (each notch deepened to -30 dB, nine reports a notch).
+inline QByteArray LongSearchState()
+{
+    sim::SimDevice device;
+    device.LoadState(OneSlotState());
+    sim::Preset settings = device.CurrentSettings();
+    for (int c = 0; c < 2; ++c) {
+        settings[static_cast<std::size_t>(ChannelBytes * c + 76)] = FiltersPerChannel; // automatic count
+        settings[static_cast<std::size_t>(ChannelBytes * c + 78)] = 1;                 // variable attenuation
+    }
+    device.SetCurrentSettings(settings);
+    return device.SaveState();
+}
+
 } // namespace ksr::bench
