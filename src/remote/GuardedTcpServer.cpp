@@ -25,21 +25,23 @@ void GuardedTcpServer::incomingConnection(qintptr descriptor)
         delete socket;
         return;
     }
-    if (open_ >= MaxHttpConnections) {
+    if (*open_ >= MaxHttpConnections) {
         socket->abort();
         socket->deleteLater();
         return;
     }
-    ++open_;
+    ++*open_;
     auto watch = std::make_shared<Watch>();
     auto *deadline = new QTimer(socket);
     deadline->setSingleShot(true);
-    const auto release = [this, watch, deadline] {
+    // Told by the socket even as the server goes, so it holds the count
+    // itself rather than the server.
+    const auto release = [open = open_, watch, deadline] {
         if (!watch->guarded)
             return;
         watch->guarded = false;
         deadline->stop();
-        --open_;
+        --*open;
     };
     connect(deadline, &QTimer::timeout, socket, [socket, release] {
         release();
@@ -67,7 +69,7 @@ void GuardedTcpServer::incomingConnection(qintptr descriptor)
         }
     });
     connect(socket, &QTcpSocket::disconnected, socket, release);
-    connect(socket, &QObject::destroyed, this, release);
+    connect(socket, &QObject::destroyed, release);
     // The server announces it once this returns.
     addPendingConnection(socket);
 }

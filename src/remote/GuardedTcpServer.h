@@ -5,6 +5,8 @@
 
 #include <QTcpServer>
 
+#include <memory>
+
 namespace ksr {
 
 class GuardedTcpServer final : public QTcpServer {
@@ -21,7 +23,8 @@ protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
-    int open_ = 0;
+    // HTTP connections open now.
+    std::shared_ptr<int> open_ = std::make_shared<int>(0);
 };
 
 } // namespace ksr

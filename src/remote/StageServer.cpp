@@ -20,8 +20,12 @@ struct StageServer::Client {
     QString browser;
     QDateTime since;
     QString lastAction;
-    // Bytes handed to the socket and not yet written out.
-    qint64 pending = 0;
+    // Bytes of the messages sent, and how many of them the client has
+    // confirmed reading: each message is followed by a ping naming the
+    // bytes sent so far, which the client's pong gives back once it has
+    // read that far. The kernel's buffers, however large, count as unread.
+    qint64 sent = 0;
+    qint64 confirmed = 0;
     // Sent nothing until it has read what it had; then the whole state.
     bool behind = false;
     QElapsedTimer behindFor;
@@ -29,12 +33,6 @@ struct StageServer::Client {
 };
 
 namespace {
-
-// The bytes a server's unmasked frame of `payload` bytes takes on the wire.
-qint64 FrameBytes(qint64 payload)
-{
-    return payload + (payload < 126 ? 2 : payload < 65536 ? 4 : 10);
-}
 
 // An address as people write it: an IPv4 address mapped into IPv6 as IPv4.
 QString AddressText(const QHostAddress &address)
@@ -209,9 +207,9 @@ void StageServer::Accept(std::unique_ptr<QWebSocket> socket)
                 Send(*found, ErrorJson({QStringLiteral("malformed"), QStringLiteral("Messages are JSON text."), {}}));
         }
     });
-    connect(s, &QWebSocket::bytesWritten, this, [this, id](qint64 bytes) {
+    connect(s, &QWebSocket::pong, this, [this, id](quint64, const QByteArray &payload) {
         if (Client *found = Find(id))
-            Written(*found, bytes);
+            Confirmed(*found, payload);
     });
     connect(s, &QWebSocket::disconnected, this, [this, id] { Remove(id); });
     clients_.push_back(std::move(client));
@@ -306,31 +304,44 @@ void StageServer::Hello(Client &client, const ClientMessage &message)
 
 void StageServer::Send(Client &client, const QJsonObject &message)
 {
+    Send(client, MessageText(message));
+}
+
+void StageServer::Send(Client &client, const QByteArray &text)
+{
     if (client.closing || client.behind)
         return;
-    const QByteArray text = MessageText(message);
-    const qint64 bytes = FrameBytes(text.size());
-    if (client.pending + bytes > MaxBehindBytes) {
+    if (client.sent - client.confirmed + text.size() > MaxBehindBytes) {
         client.behind = true;
         client.behindFor.start();
         return;
     }
-    client.pending += bytes;
+    client.sent += text.size();
     client.socket->sendTextMessage(QString::fromUtf8(text));
+    // A refusal before pairing is followed by the close alone.
+    if (client.rights != RemoteRights::None)
+        client.socket->ping(QByteArray::number(client.sent));
 }
 
 void StageServer::SendToAll(const QJsonObject &message)
 {
+    // Written once, whatever the number of clients.
+    const QByteArray text = MessageText(message);
     for (const auto &client : clients_) {
         if (client->rights != RemoteRights::None)
-            Send(*client, message);
+            Send(*client, text);
     }
 }
 
-void StageServer::Written(Client &client, qint64 bytes)
+void StageServer::Confirmed(Client &client, const QByteArray &payload)
 {
-    client.pending = std::max<qint64>(0, client.pending - bytes);
-    if (client.pending == 0 && client.behind && !client.closing) {
+    bool ok = false;
+    const qint64 read = payload.toLongLong(&ok);
+    // A pong names no more than was sent: anything else is ignored.
+    if (!ok || read > client.sent)
+        return;
+    client.confirmed = std::max(client.confirmed, read);
+    if (client.confirmed == client.sent && client.behind && !client.closing) {
         client.behind = false;
         Send(client, Snapshot());
     }

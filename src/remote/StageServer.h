@@ -42,8 +42,9 @@ class StageServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int MaxClients = 16;
-    // How far a client may fall behind in bytes not yet taken by its
-    // socket, and for how long before it is let go.
+    // How far a client may fall behind in bytes it has not confirmed
+    // reading (each message is followed by a ping that its pong confirms),
+    // and for how long before it is let go.
     static constexpr qint64 MaxBehindBytes = 256 * 1024;
     static constexpr int MaxBehindMs = 30'000;
     // A client that has not said hello by then is let go.
@@ -111,8 +112,10 @@ private:
     void Received(Client &client, const QString &text);
     void Hello(Client &client, const ClientMessage &message);
     void Send(Client &client, const QJsonObject &message);
+    void Send(Client &client, const QByteArray &text);
     void SendToAll(const QJsonObject &message);
-    void Written(Client &client, qint64 bytes);
+    // A pong: the client has read the messages up to the bytes it names.
+    void Confirmed(Client &client, const QByteArray &payload);
     // Closes the socket; the client may be gone once this returns.
     void Close(Client &client, int code, const QString &reason);
     void CloseAll(int code, const QString &reason);
