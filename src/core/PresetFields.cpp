@@ -2,6 +2,7 @@
 
 #include "core/AutoSettingFields.h"
 #include "core/Protocol.h"
+#include "core/Tables.h"
 
 #include <algorithm>
 #include <array>
@@ -25,11 +26,6 @@ constexpr std::array<const char *, 6> SettingNames = {
     "automatic notch count", "automatic notch width index", "attenuation mode",
     "release mode",          "search mode",                 "sensitivity step"};
 static_assert(SettingNames.size() == AutoSettingFields.size());
-
-QString ChannelName(int c)
-{
-    return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
-}
 
 // Every interpreted field of both channels, in the order of their bytes.
 std::vector<PresetField> InterpretedFields()

@@ -127,4 +127,9 @@ QString FrequencyText(double hz)
     return QString::number(hz, 'f', QLocale::FloatingPointShortest);
 }
 
+QString ChannelName(int c)
+{
+    return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
+}
+
 } // namespace ksr

@@ -57,6 +57,8 @@ extern const double PixelsPerDecade;
 
 // A frequency in its shortest decimal form: 20, 20.05, 342.5, 1003.
 QString FrequencyText(double hz);
+// "Left" for channel 0, "Right" for channel 1.
+QString ChannelName(int c);
 
 // Title of message boxes that have no title of their own.
 inline constexpr const char *ApplicationTitle = "KSR-704 Remote";

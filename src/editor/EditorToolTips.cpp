@@ -47,11 +47,6 @@ QString WidthRange()
     return texts.join(QStringLiteral(", "));
 }
 
-QString ChannelName(int c)
-{
-    return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
-}
-
 // Why `row` (0..11) of channel `c` is automatic while the channel's
 // automatic count is `count`, and how it would become the user's.
 QString AutomaticRowNote(int c, int row, int count)

@@ -12,11 +12,6 @@ namespace {
 
 constexpr int ZeroDbStep = 45;
 
-QString ChannelName(int c)
-{
-    return c == 0 ? QStringLiteral("Channel Left") : QStringLiteral("Channel Right");
-}
-
 // "1003 Hz, -12 dB", as the editor shows the notch of filter f.
 QString NotchText(const PresetModel &model, int f)
 {
@@ -68,7 +63,7 @@ FoundNotchesPlan PlanKeepFoundNotches(const PresetModel &model, int c)
 
 QString KeepFoundNotchesText(const PresetModel &model, const FoundNotchesPlan &plan)
 {
-    const QString channel = ChannelName(plan.channel);
+    const QString channel = QStringLiteral("Channel ") + ChannelName(plan.channel);
     if (plan.Empty()) {
         const int first = FiltersPerChannel * plan.channel;
         if (plan.countBefore == 1 && model.NotchGainStep(first) < ZeroDbStep)

@@ -69,7 +69,7 @@ void RingOutJournal::AddFilterRow(int f, const QString &event)
     const QDateTime now = now_();
     const QStringList fields = {
         now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
-        f < FiltersPerChannel ? QStringLiteral("Left") : QStringLiteral("Right"),
+        ChannelName(f / FiltersPerChannel),
         QString::number(f % FiltersPerChannel + 1),
         event,
         FrequencyText(FreqTable[static_cast<std::size_t>(model_.NotchFrequencyIndex(f))]),

@@ -38,7 +38,7 @@ QJsonObject ChannelJson(const PresetModel &model, int c, const std::vector<doubl
     }
     const auto shown = [&](SettingControl control) { return SettingShownText(control, model.SettingPosition(control, c)); };
     return {{QStringLiteral("channel"), c},
-            {QStringLiteral("name"), c == 0 ? QStringLiteral("Left") : QStringLiteral("Right")},
+            {QStringLiteral("name"), ChannelName(c)},
             {QStringLiteral("autoCount"), model.AutoCount(c)},
             {QStringLiteral("autoWidth"), shown(SettingControl::HScroll2)},
             {QStringLiteral("attenuation"), shown(SettingControl::HScroll3)},

@@ -1,6 +1,7 @@
 #include "shell/StageRemote.h"
 
 #include "editor/FrmEq.h"
+#include "core/Tables.h"
 #include "operations/FoundNotches.h"
 #include "shell/WaitFilter.h"
 
@@ -13,11 +14,6 @@ namespace ksr {
 namespace {
 
 const std::array<const char *, 3> SearchNames = {"L&R", "L", "R"};
-
-QString ChannelName(int c)
-{
-    return c == 0 ? QStringLiteral("Left") : QStringLiteral("Right");
-}
 
 QJsonObject Refusal(const RemoteCommand &command, const char *code, const QString &message)
 {
