@@ -153,9 +153,12 @@ void InProcessPort::ClearWrites()
 
 void InProcessPort::Vanish()
 {
+    const bool wasOpen = open_;
     Close();
     if (number_ != 0)
         vanished_.insert(number_);
+    if (wasOpen && failureHandler_)
+        failureHandler_();
 }
 
 void InProcessPort::InjectBytes(const QByteArray &bytes, double at)

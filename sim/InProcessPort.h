@@ -61,6 +61,11 @@ public:
     // The adapter of the port last opened is pulled: the port closes, writes
     // fail, it no longer opens and nothing arrives from it.
     void Vanish();
+    // The pulled adapter is back: its port opens again.
+    void Reappear() { vanished_.clear(); }
+    // Told when the port vanishes while open, as a system port tells of a
+    // line that fails while nothing waits on it.
+    void SetFailureHandler(std::function<void()> handler) override { failureHandler_ = std::move(handler); }
     // The next `count` writes fail without sending anything.
     void FailNextWrites(int count) { failWrites_ = count; }
     // Every write for which `fails` returns true fails without sending.
@@ -82,6 +87,7 @@ private:
 
     VirtualClock &clock_;
     std::function<void()> waitHook_;
+    std::function<void()> failureHandler_;
     QMap<int, SimDevice *> devices_;
     QSet<int> silentPorts_;
     QSet<int> vanished_;

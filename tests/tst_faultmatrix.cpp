@@ -53,6 +53,7 @@ struct Snapshot {
     QByteArray device;
     QStringList texts;
     QList<int> exitCodes;
+    bool lost = false;
     int writes = 0;
     double seconds = 0.0;
     std::uint8_t storeMarker = 0;
@@ -140,6 +141,7 @@ private:
         shot.device = rig_.device.SaveState();
         shot.texts = rig_.dialogs.Texts();
         shot.exitCodes = rig_.end.exitCodes;
+        shot.lost = s.DeviceLost;
         shot.writes = static_cast<int>(rig_.port.Writes().size());
         shot.seconds = seconds;
         shot.storeMarker = rig_.device.MemoryByte(UsedMarkerAddress + StoreSlot);
@@ -318,13 +320,24 @@ private slots:
             QCOMPARE(after.image, ref.image);
             break;
         case Outcome::TimeOut:
-            QVERIFY2(!after.texts.isEmpty() && after.texts.last() == QStringLiteral("Time out"),
-                     qPrintable(after.texts.join(QLatin1Char('|'))));
             QCOMPARE(after.texts.count(QStringLiteral("Time out")), 1);
-            QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+            // "Time out" is the last word, but for what the operation says
+            // of its own afterwards.
+            QCOMPARE(after.texts.mid(after.texts.indexOf(QStringLiteral("Time out")) + 1), AfterLoss(op));
+            // The program goes on offline; only the exit command's ends it.
+            if (op == Operation::Exit) {
+                QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+            } else {
+                QVERIFY(after.exitCodes.isEmpty());
+                QVERIFY(after.lost);
+            }
             // The image is what it was or what the operation made of it,
             // never a part of a block or a stale one.
-            QVERIFY(after.image == before.image || after.image == ref.image);
+            // At start-up the offline window shows the flat preset.
+            if (op == Operation::DumpReads || op == Operation::DumpBlock)
+                QVERIFY(HoldsTheFlatPreset(after.image));
+            else
+                QVERIFY(after.image == before.image || after.image == ref.image);
             // A store cut short leaves its slot marked empty.
             QCOMPARE(after.storeMarker, op == Operation::Store ? EmptyMarker : before.storeMarker);
             break;
@@ -333,6 +346,9 @@ private slots:
             // preset), nothing of the block.
             QCOMPARE(after.texts.size(), before.texts.size() + 1);
             QVERIFY(after.exitCodes.isEmpty());
+            // A vanished port loses the device with its read, without "Time out".
+            QCOMPARE(after.lost, fault == Fault::Vanish);
+            QCOMPARE(after.texts.last(), op == Operation::DumpBlock ? LostAtStart : ReadRefused);
             {
                 // After start-up it held the device's settings: the flat
                 // preset with one automatic filter a channel (see Run).

@@ -31,6 +31,7 @@ struct Snapshot {
     QStringList names;
     QStringList texts;
     QList<int> exitCodes;
+    bool lost = false;
     // Read back from the device after the operation, while the program runs.
     QByteArray currentSettings;
     QByteArray storedSlot;
@@ -79,7 +80,8 @@ public:
             shot.names << name;
         shot.texts = rig_.dialogs.Texts();
         shot.exitCodes = rig_.end.exitCodes;
-        if (!s.ProgramEnding && !s.DemoMode) {
+        shot.lost = s.DeviceLost;
+        if (!DeviceGone(s) && !s.DemoMode) {
             shot.currentSettings = DeviceBlock(CurrentSettingsSelector);
             shot.storedSlot = DeviceBlock(static_cast<std::uint8_t>(FixedPresetCount + StoreSlot));
         }
@@ -136,13 +138,30 @@ private:
             QVERIFY2(after.seconds >= timeOut && after.seconds < timeOut + Slack, qPrintable(QString::number(after.seconds)));
             return;
         }
-        QCOMPARE(after.texts.value(after.texts.size() - 1), QStringLiteral("Time out"));
-        QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+        CheckLost(op, after);
         QVERIFY2(after.seconds >= 6 * timeOut && after.seconds < 6 * timeOut + Slack,
                  qPrintable(QString::number(after.seconds)));
         // The image is never part of a block: an edit has changed it as on a
-        // device that answered, every other operation left it as it was.
-        QCOMPARE(after.image, op == Operation::Edit ? Reference(op).image : after.imageBefore);
+        // device that answered, start-up shows the flat preset, every other
+        // operation left it as it was.
+        if (op == Operation::DumpReads || op == Operation::DumpBlock)
+            QVERIFY(HoldsTheFlatPreset(after.image));
+        else
+            QCOMPARE(after.image, op == Operation::Edit ? Reference(op).image : after.imageBefore);
+    }
+
+    // "Time out" once, then what the operation says of its own; the program
+    // goes on offline, but for the exit command, which ends it.
+    static void CheckLost(Operation op, const Snapshot &after)
+    {
+        QCOMPARE(after.texts.count(QStringLiteral("Time out")), 1);
+        QCOMPARE(after.texts.mid(after.texts.indexOf(QStringLiteral("Time out")) + 1), AfterLoss(op));
+        if (op == Operation::Exit) {
+            QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+        } else {
+            QVERIFY(after.exitCodes.isEmpty());
+            QVERIFY(after.lost);
+        }
     }
 
 private slots:
@@ -219,8 +238,7 @@ private slots:
         QVERIFY(run.Started());
         const Snapshot after = run.Perform();
         if (timesOut) {
-            QCOMPARE(after.texts, QStringList{QStringLiteral("Time out")});
-            QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
+            CheckLost(Operation::DumpReads, after);
             return;
         }
         const Snapshot &ref = Reference(Operation::DumpReads);

@@ -393,9 +393,12 @@ private slots:
         QCOMPARE(State().PresetUsed[static_cast<std::size_t>(slot + FixedPresetCount)], slot == 0);
         int sent = 0;
         rig_->port.FailWritesWhere([&sent](const QByteArray &) { return ++sent > 80; });
-        QVERIFY(rig_->program.Presets().StorePreset(slot, QStringLiteral("Cut"), [] {}));
+        // The store fails, and the directory does not claim the entry.
+        QVERIFY(!rig_->program.Presets().StorePreset(slot, QStringLiteral("Cut"), [] {}));
         QCOMPARE(rig_->dialogs.Texts().last(), QStringLiteral("Time out"));
-        QVERIFY(rig_->end.Ended());
+        QVERIFY(!rig_->end.Ended());
+        QVERIFY(State().DeviceLost);
+        QVERIFY(!State().PresetUsed[static_cast<std::size_t>(slot + FixedPresetCount)]);
         QCOMPARE(int(rig_->device.MemoryByte(UsedMarkerAddress + slot)), 0x00);
         QCOMPARE(rig_->Writes().size(), 80);
     }

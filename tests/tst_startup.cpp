@@ -16,6 +16,8 @@
 using namespace ksr;
 using namespace ksr::test;
 
+Q_DECLARE_METATYPE(ksr::MessageAnswer)
+
 namespace {
 
 const QByteArray ProbeFrame = QByteArray::fromHex("F05B00000000000000F7");
@@ -369,19 +371,38 @@ private slots:
             QVERIFY(!frame.startsWith(QByteArray::fromHex("F05B0A")));
     }
 
-    void silentDeviceDuringTheDumpEndsInTimeOut()
+    // A device lost during the dump: "Time out", then demo mode or an
+    // offline window that looks for it again.
+    void silentDeviceDuringTheDumpOffersDemoOrLookingAgain_data()
     {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::newRow("look again") << MessageAnswer::No;
+        QTest::newRow("demo mode") << MessageAnswer::Yes;
+    }
+    void silentDeviceDuringTheDumpOffersDemoOrLookingAgain()
+    {
+        QFETCH(MessageAnswer, answer);
         ProgramRig rig;
         rig.port.AttachDevice(1, &rig.device);
         sim::Faults faults;
         faults.onlyCommand = ReadByteCommand;
         faults.silentReplies = -1;
         rig.device.SetFaults(faults);
+        rig.dialogs.answers = {MessageAnswer::Ok, answer};
         rig.Start();
-        QCOMPARE(rig.dialogs.Texts(), QStringList{QStringLiteral("Time out")});
-        QCOMPARE(rig.end.exitCodes, QList<int>{TimeOutExitCode});
-        // Probe and six sends of the first marker read; nothing after the end.
+        QCOMPARE(rig.dialogs.Texts(), (QStringList{QStringLiteral("Time out"),
+                                                   QStringLiteral("The device stopped answering while its settings "
+                                                                  "were read.")}));
+        QCOMPARE(rig.dialogs.messages.last().defaultAnswer, MessageAnswer::No);
+        QVERIFY(!rig.end.Ended());
+        QVERIFY(rig.program.MainWindow().isVisible());
+        // Probe and six sends of the first marker read; nothing after them.
         QCOMPARE(rig.Writes().size(), 7);
+        QCOMPARE(ImageBytes(rig.program.Values(), 0, PresetBytes),
+                 QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes));
+        QCOMPARE(rig.program.State().DemoMode, answer == MessageAnswer::Yes);
+        QCOMPARE(rig.program.Recovery().Offline(), answer == MessageAnswer::No);
+        QTRY_COMPARE(rig.program.MainWindow().windowTitle().contains(QStringLiteral("OFFLINE")), answer == MessageAnswer::No);
     }
 
     // --port N and --device PATH: that port alone is probed; a device found

@@ -54,6 +54,10 @@ public:
     // Runs when bytes arrive while no wait is under way (a device report);
     // a port that cannot tell never runs it.
     virtual void SetArrivalHandler(std::function<void()> handler) { static_cast<void>(handler); }
+    // Runs when the port finds its line gone while no wait is under way (a
+    // device server's connection dropped, the adapter pulled); the port is
+    // closed then. A port that cannot tell never runs it.
+    virtual void SetFailureHandler(std::function<void()> handler) { static_cast<void>(handler); }
 };
 
 } // namespace ksr

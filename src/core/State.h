@@ -45,6 +45,9 @@ struct AppState {
     // Set once the program has been told to end: from then on nothing more is
     // sent or read, whatever the caller that was running goes on to do.
     bool ProgramEnding = false;
+    // Set when the device stopped answering ("Time out") or its port failed
+    // and the program stays offline: nothing is sent until it is found again.
+    bool DeviceLost = false;
 
     // Preset directory: entries 0..3 fixed, 4..19 user slots.
     std::array<bool, DirectoryEntries> PresetUsed{};
@@ -55,6 +58,13 @@ struct AppState {
     // Start-up.
     QString StartDirectory;
 };
+
+// Whether the operation under way must stop: the program is ending or the
+// device is lost, so nothing more can be sent or read.
+inline bool DeviceGone(const AppState &state)
+{
+    return state.ProgramEnding || state.DeviceLost;
+}
 
 // Raises a flag of AppState for its lifetime and puts back what it was on
 // every way out, so that a nested raise leaves the outer one standing.

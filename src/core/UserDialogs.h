@@ -18,6 +18,9 @@ struct MessageRequest {
     MessageAnswer defaultAnswer = MessageAnswer::Ok;
     // Shown under the text, smaller (why it came to this); none when empty.
     QString details = {};
+    // For YesNo: the buttons' own words, when not "Yes" and "No".
+    QString yesText = {};
+    QString noText = {};
 };
 
 struct FileDialogRequest {

@@ -5,6 +5,7 @@
 #include "editor/FrmEq.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 
 namespace ksr {
 
@@ -30,6 +31,12 @@ void FeedbackSearch::SetOtherBoxesEnabled(int k, bool enabled)
 void FeedbackSearch::Check1_Click(int k, bool ticked)
 {
     if (ticked) {
+        // Without the device no search can run: the box is cleared again.
+        if (state_.DeviceLost) {
+            const QSignalBlocker quiet(editor_.Check1[static_cast<std::size_t>(k)]);
+            editor_.Check1[static_cast<std::size_t>(k)]->setChecked(false);
+            return;
+        }
         SetOtherBoxesEnabled(k, false);
         commands_.LockCursor(-1);
         // Box k is channel code k; L&R and L carry the Left settings, R the

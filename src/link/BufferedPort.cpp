@@ -40,6 +40,23 @@ void BufferedPort::EndWait()
         waitLoop_.quit();
 }
 
+void BufferedPort::TransportFailed()
+{
+    if (waitLoop_.isRunning()) {
+        waitLoop_.quit();
+        return;
+    }
+    // Told once for a port that was opened and not closed on purpose.
+    if (!lineUp_)
+        return;
+    CloseOnFatalError();
+    if (IsOpen())
+        return;
+    lineUp_ = false;
+    if (failureHandler_)
+        failureHandler_();
+}
+
 double BufferedPort::LineByteSeconds() const
 {
     return WireByteSeconds;
@@ -61,6 +78,7 @@ bool BufferedPort::OpenPath(const QString &path, int receiveSize)
     // the line delivered while nobody listened.
     ClearReceived();
     buffer_.clear();
+    lineUp_ = true;
     return true;
 }
 
@@ -73,6 +91,7 @@ QByteArray BufferedPort::ReadArrived()
 
 void BufferedPort::Close()
 {
+    lineUp_ = false;
     CloseDevice();
     buffer_.clear();
 }

@@ -40,6 +40,7 @@ public:
     bool WaitForBytes(int count, double deadline) final;
     double LineByteSeconds() const final;
     void SetArrivalHandler(std::function<void()> handler) final { arrivalHandler_ = std::move(handler); }
+    void SetFailureHandler(std::function<void()> handler) final { failureHandler_ = std::move(handler); }
     int ReceiveSize() const { return receiveSize_; }
 
 protected:
@@ -66,6 +67,9 @@ protected:
     // Something the wait may be waiting for happened (an error, a connection
     // made or lost): the wait ends.
     void EndWait();
+    // The transport reported an error: a wait under way ends and looks at
+    // it; outside a wait a fatal one closes the port and is told.
+    void TransportFailed();
     // Runs the wait loop until it is quit or `ms` pass; false when the loop
     // could not run (no application, a wait already under way, quitting).
     bool RunWaitLoop(int ms);
@@ -91,6 +95,9 @@ private:
     bool wakeOnData_ = false;
     bool dataArrived_ = false;
     std::function<void()> arrivalHandler_;
+    std::function<void()> failureHandler_;
+    // Opened, and not closed on purpose since: a failure is told.
+    bool lineUp_ = false;
     QString path_;
     QByteArray buffer_;
     int receiveSize_ = 10;

@@ -8,6 +8,15 @@
 
 namespace ksr {
 
+// A connection that stops answering while idle (a pulled network cable) is
+// given up after KeepAliveIdleSeconds + KeepAliveProbes x
+// KeepAliveIntervalSeconds without an answer to the system's keep-alive.
+inline constexpr int KeepAliveIdleSeconds = 2;
+inline constexpr int KeepAliveIntervalSeconds = 2;
+inline constexpr int KeepAliveProbes = 3;
+// Turns the keep-alive on for the connected `socket`.
+void KeepAlive(QTcpSocket &socket);
+
 class DeviceServerPort final : public BufferedPort {
 public:
     // A connection to a device server that has not answered after this

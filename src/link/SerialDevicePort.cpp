@@ -14,7 +14,7 @@ SerialDevicePort::SerialDevicePort(Clock &clock, std::function<QString(int)> pat
     QObject::connect(&serial_, &QSerialPort::readyRead, &serial_, [this] { DataArrived(); });
     QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_, [this](QSerialPort::SerialPortError error) {
         if (error != QSerialPort::NoError)
-            EndWait();
+            TransportFailed();
     });
 }
 

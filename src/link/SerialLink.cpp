@@ -110,6 +110,11 @@ bool SerialLink::SendingOff() const
 {
     // While the port waits, the one receive buffer belongs to the waiting
     // exchange: nothing that runs then may start another one.
+    return ProbingOff() || state_.DeviceLost;
+}
+
+bool SerialLink::ProbingOff() const
+{
     return state_.DemoMode || state_.SendSuppressed || state_.ProgramEnding || waiting_;
 }
 
@@ -251,13 +256,79 @@ void SerialLink::TimeOut()
 {
     // Nothing may be sent or read any more, not even from events that run
     // while the message box is open.
-    state_.ProgramEnding = true;
+    const bool staying = static_cast<bool>(deviceLost_);
+    (staying ? state_.DeviceLost : state_.ProgramEnding) = true;
     trace_.Record(serial_, resend_, QStringLiteral("Time out"));
     qCDebug(LinkLog).noquote() << "Time out in exchange" << serial_;
-    const WaitScope wait(*this);
-    dialogs_.ShowMessage({QStringLiteral("Time out"), QString::fromLatin1(ApplicationTitle),
-                          MessageIcon::Exclamation, MessageButtons::Ok, MessageAnswer::Ok});
-    end_.EndProgram(TimeOutExitCode);
+    {
+        const WaitScope wait(*this);
+        dialogs_.ShowMessage({QStringLiteral("Time out"), QString::fromLatin1(ApplicationTitle),
+                              MessageIcon::Exclamation, MessageButtons::Ok, MessageAnswer::Ok});
+    }
+    if (staying)
+        Lose(QStringLiteral("Time out"));
+    else
+        end_.EndProgram(TimeOutExitCode);
+}
+
+void SerialLink::LoseDevice(const QString &why)
+{
+    if (!deviceLost_ || state_.DeviceLost || state_.ProgramEnding || state_.DemoMode)
+        return;
+    state_.DeviceLost = true;
+    Lose(why);
+}
+
+void SerialLink::Lose(const QString &why)
+{
+    state_.DeviceLost = true;
+    trace_.Record(LineTrace::NoExchange, -1, QStringLiteral("device lost: ") + why);
+    qCDebug(LinkLog).noquote() << "device lost:" << why;
+    deviceLost_();
+}
+
+bool SerialLink::SendProbe()
+{
+    if (ProbingOff())
+        return false;
+    OpenPort();
+    if (!portOpened_)
+        return false;
+    SetReceiveSize(ReplyBytes);
+    ++serial_;
+    resend_ = 0;
+    DropWaiting();
+    probeSentAt_ = clock_.NowSeconds();
+    return WriteFrame(ProbeFrame(), true);
+}
+
+SerialLink::ProbeAnswer SerialLink::CheckProbe()
+{
+    if (ProbingOff())
+        return ProbeAnswer::Pending;
+    // Nothing of the answer can be here before the frame has crossed the
+    // line: what is, is dropped, as an exchange drops it.
+    const double now = clock_.NowSeconds();
+    if (now < probeSentAt_ + (TxFrameBytes + 1) * port_.LineByteSeconds()) {
+        DropWaiting();
+        return ProbeAnswer::Pending;
+    }
+    if (port_.BytesWaiting() >= ReplyBytes) {
+        TakeReply(ReplyBytes);
+        return IsProbeAnswer(std::span(rxBuffer_).first<ReplyBytes>()) ? ProbeAnswer::Device : ProbeAnswer::None;
+    }
+    if (!port_.IsOpen() || now - probeSentAt_ > ReplyTimeoutSeconds) {
+        TraceNoAnswer({});
+        return ProbeAnswer::None;
+    }
+    return ProbeAnswer::Pending;
+}
+
+void SerialLink::DeviceFound()
+{
+    state_.DeviceLost = false;
+    settled_ = serial_;
+    trace_.Record(LineTrace::NoExchange, -1, QStringLiteral("device found on port %1").arg(portNumber_));
 }
 
 bool SerialLink::WaitForReply(int count, double start, double limit)
@@ -324,7 +395,7 @@ void SerialLink::ExchangeCommand(const FrameArgs &args)
 
 bool SerialLink::ProbeDevice(const FrameArgs &args)
 {
-    if (SendingOff() || !portUsable_)
+    if (ProbingOff() || !portUsable_)
         return false;
     const Operation operation(*this);
     ++serial_;
@@ -345,7 +416,11 @@ bool SerialLink::ReadBlock(const FrameArgs &args)
     if (SendingOff() || !portUsable_)
         return false;
     const Operation operation(*this);
-    if (SendWithResends(args, BlockBytes, BlockTimeoutSeconds, true) != SendResult::Answered)
+    const SendResult result = SendWithResends(args, BlockBytes, BlockTimeoutSeconds, true);
+    // A failed port stays closed: the device is lost with it.
+    if (result == SendResult::PortFailed && !port_.IsOpen())
+        LoseDevice(QStringLiteral("the port failed"));
+    if (result != SendResult::Answered)
         return false;
     TakeReply(BlockBytes);
     return true;
@@ -385,7 +460,7 @@ void SerialLink::TakeInWaitingReports()
 
 bool SerialLink::TakeNotification()
 {
-    if (state_.DemoMode || state_.ProgramEnding || waiting_)
+    if (state_.DemoMode || DeviceGone(state_) || waiting_)
         return false;
     QByteArray bytes = std::exchange(strayReport_, {});
     if (bytes.isEmpty()) {

@@ -46,6 +46,13 @@ public:
     void SetBusyChanged(std::function<void(bool)> busyChanged) { busyChanged_ = std::move(busyChanged); }
     // True while the port waits for the device or "Time out" is shown.
     bool Waiting() const { return waiting_; }
+    // True from the start of an operation on the line to its end.
+    bool Busy() const { return operations_ > 0; }
+    // Told when the device is lost (after "Time out", or when the port
+    // fails), which then no longer ends the program: the program stays
+    // offline, with DeviceLost set, until DeviceFound. Runs inside the
+    // operation that lost it; without it the program ends as described.
+    void SetDeviceLost(std::function<void()> lost) { deviceLost_ = std::move(lost); }
 
     // The port the link opens, and whether it opened and may be probed.
     std::int16_t PortNumber() const { return portNumber_; }
@@ -104,8 +111,25 @@ public:
     // while sending is off. A failed port is quiet for good.
     bool AwaitQuietLine();
     // "Time out" and the end of the program: the device did not answer, or
-    // not soundly, however often it was asked.
+    // not soundly, however often it was asked. With SetDeviceLost: "Time
+    // out", then the device is lost and the program goes on.
     void TimeOut();
+    // The port failed while no operation waited on it (the connection
+    // dropped, the adapter was pulled): the device is lost, without a
+    // message box. Nothing happens without SetDeviceLost, in demo mode or
+    // when it is lost already.
+    void LoseDevice(const QString &why);
+
+    // Offline, looking for the device without blocking the windows: opens
+    // the port numbered PortNumber and writes the probe; false when the
+    // port did not open or the write failed.
+    bool SendProbe();
+    enum class ProbeAnswer { Pending, Device, None };
+    // The answer to SendProbe: Device once the KSR-704 answered, None when
+    // nothing did in the reply time or something else did.
+    ProbeAnswer CheckProbe();
+    // The device answered again: sending is on, the program online.
+    void DeviceFound();
 
     // Takes one device notification into RxBuffer 0..6: a report that came
     // while a frame was on the line, else 10 waiting bytes, discarding
@@ -121,6 +145,10 @@ private:
     // Sending is off in demo mode, while device data fills the editor, and
     // once the program is ending.
     bool SendingOff() const;
+    // As SendingOff, but a lost device may be probed.
+    bool ProbingOff() const;
+    // DeviceLost, its trace line, and the program told.
+    void Lose(const QString &why);
     // Builds TxFrame from the seven bytes and writes it; false on a port error.
     // `answered`: the frame is the exchange's under way, else one that gets
     // no answer.
@@ -167,6 +195,8 @@ private:
     std::array<std::uint8_t, RxBufferBytes> rxBuffer_{};
     std::function<void()> reportHandler_;
     std::function<void(bool)> busyChanged_;
+    std::function<void()> deviceLost_;
+    double probeSentAt_ = 0;
     bool handlingReports_ = false;
     int operations_ = 0;
     bool waiting_ = false;

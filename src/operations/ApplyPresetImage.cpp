@@ -38,11 +38,18 @@ void ApplyPresetImage(PresetModel &model, ParameterSender &sender, const PresetI
     }
 }
 
-void ApplyEditSnapshot(PresetModel &model, ParameterSender &sender, const EditSnapshot &target, ChangeOrigin origin)
+namespace {
+
+// The frames that bring a device holding `current` to `target`.
+struct FramesToSend {
+    std::array<bool, 2> search{};
+    std::array<bool, 2> modes{};
+    std::array<bool, FilterCount> notches{};
+};
+
+FramesToSend FramesBetween(const PresetImageArray &current, const PresetImageArray &target)
 {
-    const PresetImageArray current = model.Image();
-    std::array<bool, 2> searchChanged{};
-    std::array<bool, 2> modesChanged{};
+    FramesToSend frames;
     // The image as the settings leave it: a channel whose width changes
     // gives it to its automatic rows (as many as its new count).
     PresetImageArray widened = current;
@@ -51,36 +58,53 @@ void ApplyEditSnapshot(PresetModel &model, ParameterSender &sender, const EditSn
         bool widthChanged = false;
         for (const AutoSettingField &field : AutoSettingFields) {
             const std::size_t byte = ImageIndex(field, c);
-            if (current[byte] == target.image[byte])
+            if (current[byte] == target[byte])
                 continue;
-            (IsModeSlot(field.slot) ? modesChanged[i] : searchChanged[i]) = true;
+            (IsModeSlot(field.slot) ? frames.modes[i] : frames.search[i]) = true;
             widthChanged = widthChanged || field.slot == AutoQSlot;
         }
         if (!widthChanged)
             continue;
-        const int count = target.image[static_cast<std::size_t>(AutoCountOffset[i])];
+        const int count = target[static_cast<std::size_t>(AutoCountOffset[i])];
         for (int row = 0; row < FiltersPerChannel && row < count; ++row) {
             const auto o = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(FiltersPerChannel * c + row)]);
-            widened[o + 3] = target.image[static_cast<std::size_t>(AutoQOffset[i])];
+            widened[o + 3] = target[static_cast<std::size_t>(AutoQOffset[i])];
         }
     }
-    std::array<bool, FilterCount> notchChanged{};
     for (int f = 0; f < FilterCount; ++f)
-        notchChanged[static_cast<std::size_t>(f)] = !NotchEqual(widened, target.image, f);
+        frames.notches[static_cast<std::size_t>(f)] = !NotchEqual(widened, target, f);
+    return frames;
+}
 
-    // Told once the frames are out, as an edit is.
-    const PresetModel::Batch toldOnceSent(model, origin);
-    model.SetValues(target.image, target.linked, target.source, target.name, origin);
+// Sends `frames` with the model's values.
+void Send(ParameterSender &sender, const FramesToSend &frames)
+{
     for (int c = 0; c < 2; ++c) {
-        if (searchChanged[static_cast<std::size_t>(c)])
+        if (frames.search[static_cast<std::size_t>(c)])
             sender.SendAutoSearch(c);
-        if (modesChanged[static_cast<std::size_t>(c)])
+        if (frames.modes[static_cast<std::size_t>(c)])
             sender.SendSearchModes(c);
     }
     for (int f = 0; f < FilterCount; ++f) {
-        if (notchChanged[static_cast<std::size_t>(f)])
+        if (frames.notches[static_cast<std::size_t>(f)])
             sender.SendNotchFilter(f);
     }
+}
+
+} // namespace
+
+void ApplyEditSnapshot(PresetModel &model, ParameterSender &sender, const EditSnapshot &target, ChangeOrigin origin)
+{
+    const FramesToSend frames = FramesBetween(model.Image(), target.image);
+    // Told once the frames are out, as an edit is.
+    const PresetModel::Batch toldOnceSent(model, origin);
+    model.SetValues(target.image, target.linked, target.source, target.name, origin);
+    Send(sender, frames);
+}
+
+void SendDifferences(const PresetModel &model, ParameterSender &sender, const PresetImageArray &device)
+{
+    Send(sender, FramesBetween(device, model.Image()));
 }
 
 } // namespace ksr

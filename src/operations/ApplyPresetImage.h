@@ -22,4 +22,9 @@ void ApplyPresetImage(PresetModel &model, ParameterSender &sender, const PresetI
 // took its channel's new width needs no frame of its own.
 void ApplyEditSnapshot(PresetModel &model, ParameterSender &sender, const EditSnapshot &target, ChangeOrigin origin);
 
+// Sends what a device holding `device` needs to hold the model's settings,
+// the frames ApplyEditSnapshot sends for the same difference; the model
+// stays as it is.
+void SendDifferences(const PresetModel &model, ParameterSender &sender, const PresetImageArray &device);
+
 } // namespace ksr

@@ -170,12 +170,12 @@ LibraryOutcome DeviceLibrary::Failed(LibraryStatus status, const QString &what, 
 
 QString DeviceLibrary::IfEnded(const QString &what) const
 {
-    return state_.ProgramEnding ? what : QString();
+    return DeviceGone(state_) ? what : QString();
 }
 
 LibraryOutcome DeviceLibrary::CutShort(const QString &what, LibraryProgress &progress) const
 {
-    if (state_.ProgramEnding)
+    if (DeviceGone(state_))
         return Failed(LibraryStatus::TimedOut, what, progress);
     return Failed(progress.Cancelled() ? LibraryStatus::Cancelled : LibraryStatus::TimedOut, {}, progress);
 }
@@ -201,7 +201,7 @@ std::optional<PresetImageArray> DeviceLibrary::ReadCurrentSettings(QString *erro
     const std::optional<BlockArray> block =
         ReadPresetBlockSoundly(state_, link_, CurrentSettingsSelector, ReadCheck::Confirmed);
     if (!block) {
-        if (!state_.ProgramEnding)
+        if (!DeviceGone(state_))
             *error = QStringLiteral("the current settings could not be read soundly from the device");
         return std::nullopt;
     }
@@ -328,7 +328,7 @@ std::optional<LibraryOutcome> DeviceLibrary::VerifyStored(const PresetInput &inp
 std::optional<LibraryOutcome> DeviceLibrary::MarkEmpty(int entry, bool verify, LibraryProgress &progress)
 {
     presets_.MarkSlotEmpty(SlotOf(entry));
-    if (state_.ProgramEnding)
+    if (DeviceGone(state_))
         return Failed(LibraryStatus::TimedOut, QStringLiteral("stopped while marking entry %1 empty").arg(EntryText(entry)),
                       progress);
     if (!verify)
@@ -355,9 +355,9 @@ LibraryOutcome DeviceLibrary::Restore(const RestorePlan &plan, bool verify, Libr
         progress.SetEntry(input.entry);
         const bool written = presets_.WritePresetSlot(SlotOf(input.entry), input.image, input.name, [&] {
             progress.Advance();
-            return !progress.Cancelled() && !state_.ProgramEnding;
+            return !progress.Cancelled() && !DeviceGone(state_);
         });
-        if (state_.ProgramEnding)
+        if (DeviceGone(state_))
             return Failed(LibraryStatus::TimedOut,
                           QStringLiteral("stopped while storing entry %1, which the device keeps marked empty")
                               .arg(EntryText(input.entry)),

@@ -31,6 +31,7 @@ void DevicePresets::ReadDevicePreset(int e)
         const std::optional<BlockArray> block =
             ReadPresetBlockSoundly(state_, link_, static_cast<std::uint8_t>(e), ReadCheck::Sound);
         if (!block) {
+            // Told after "Time out" too: the editor keeps what it shows.
             if (!state_.ProgramEnding)
                 dialogs_.ShowMessage({QStringLiteral("The preset could not be read from the device; the editor "
                                                      "keeps its settings."),
@@ -74,17 +75,22 @@ bool DevicePresets::WritePresetSlot(int t, const PresetImageArray &image, const 
     // The slot is marked empty first and used last, so that a store cut
     // short never leaves a mix of new and old data that looks whole.
     MarkSlotEmpty(t);
+    if (DeviceGone(state_))
+        return false;
     for (int m = 0; m < PresetBytes; ++m) {
         WriteMemoryByte(SlotPresetAddress + PresetBytes * t + m, image[static_cast<std::size_t>(m)]);
-        if (!progress())
+        if (!progress() || DeviceGone(state_))
             return false;
     }
     for (int i = 0; i < NameLength; ++i) {
         WriteMemoryByte(SlotNameAddress + NameLength * t + i, nameBytes[static_cast<std::size_t>(i)]);
-        if (!progress())
+        if (!progress() || DeviceGone(state_))
             return false;
     }
     WriteMemoryByte(UsedMarkerAddress + t, UsedMarker);
+    // A device lost at the last write may not have taken the marker.
+    if (DeviceGone(state_))
+        return false;
     state_.PresetUsed[entry] = true;
     state_.PresetNames[entry] = name;
     return true;

@@ -29,7 +29,7 @@ bool MemoryReader::Ask(Byte &byte)
     if (Stopped())
         return false;
     link_.ExchangeCommand(ReadByteFrame(byte.address));
-    if (state_.ProgramEnding)
+    if (DeviceGone(state_))
         return false;
     byte.value = ReadByteValue(std::span(link_.RxBuffer()).first<ReplyBytes>());
     byte.serial = link_.LastAnswerSerial();

@@ -65,7 +65,7 @@ private:
     // One exchange for `byte`; false once the program is ending or the
     // reads are stopped.
     bool Ask(Byte &byte);
-    bool Stopped() const { return state_.ProgramEnding || (stop_ && stop_()); }
+    bool Stopped() const { return DeviceGone(state_) || (stop_ && stop_()); }
     // Whether `byte` is sure now; notes its answer for the next round.
     bool TakeIfSure(Byte &byte);
 

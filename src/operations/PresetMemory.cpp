@@ -26,26 +26,53 @@ void PresetMemory::DumpDeviceMemory()
         return;
     }
     display_.SetSplashLabel(DumpingText);
+    std::optional<BlockArray> block;
+    // After "Time out" nothing more is shown or sent.
+    if (!ReadDirectoryAndBlock(&block))
+        return;
+    TakeCurrentSettings(block);
+    // Settings that were never read are not sent back over the device's own.
+    if (block)
+        SendSettingsAfterDump(model_.Image());
+    display_.SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
+    FinishFill();
+}
+
+std::optional<PresetImageArray> PresetMemory::DumpOnReturn()
+{
+    std::optional<BlockArray> block;
+    if (!ReadDirectoryAndBlock(&block) || !block)
+        return std::nullopt;
+    PresetImageArray image = model_.Image();
+    std::copy(block->begin(), block->end(), image.begin());
+    // The same frames as at start-up, with the device's own settings: a
+    // search the device may still run is stopped.
+    SendSettingsAfterDump(image);
+    if (DeviceGone(state_))
+        return std::nullopt;
+    return image;
+}
+
+bool PresetMemory::ReadDirectoryAndBlock(std::optional<BlockArray> *block)
+{
     // The current name and settings are read before the directory's answers
     // are settled, so that a sound dump sends exactly the frames of a plain
     // one and waits for a quiet line only once, after the block.
     MemoryReader reader(state_, link_, ReadCheck::Sound);
     int currentNameAt = 0;
-    std::optional<BlockArray> block;
     quint64 blockSerial = 0;
     const std::optional<UserDirectory> directory = ReadUserDirectory(reader, [&] {
         currentNameAt = reader.Read(CurrentNameAddress, NameLength);
-        if (!state_.ProgramEnding && link_.ReadPresetBlock(CurrentSettingsSelector)) {
-            block.emplace();
-            std::copy_n(link_.RxBuffer().begin(), BlockBytes, block->begin());
+        if (!DeviceGone(state_) && link_.ReadPresetBlock(CurrentSettingsSelector)) {
+            block->emplace();
+            std::copy_n(link_.RxBuffer().begin(), BlockBytes, (*block)->begin());
             blockSerial = link_.LastAnswerSerial();
         }
     });
-    if (directory && block && link_.Unsound(blockSerial))
-        block = ReadPresetBlockSoundly(state_, link_, CurrentSettingsSelector, ReadCheck::Sound);
-    // After "Time out" the program is ending: nothing more to show or send.
-    if (!directory || state_.ProgramEnding)
-        return;
+    if (directory && *block && link_.Unsound(blockSerial))
+        *block = ReadPresetBlockSoundly(state_, link_, CurrentSettingsSelector, ReadCheck::Sound);
+    if (!directory || DeviceGone(state_))
+        return false;
 
     for (int e = 0; e < FixedPresetCount; ++e) {
         state_.PresetUsed[static_cast<std::size_t>(e)] = true;
@@ -58,12 +85,7 @@ void PresetMemory::DumpDeviceMemory()
         state_.PresetNames[i] = directory->used[slot] ? AnsiToString(directory->names[slot]) : EmptyPresetName;
     }
     state_.CurrentPresetName = AnsiToString(reader.Values(currentNameAt, NameLength));
-    TakeCurrentSettings(block);
-    // Settings that were never read are not sent back over the device's own.
-    if (block)
-        SendSettingsAfterDump();
-    display_.SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
-    FinishFill();
+    return true;
 }
 
 void PresetMemory::TakeCurrentSettings(const std::optional<BlockArray> &block)
@@ -89,10 +111,10 @@ void PresetMemory::FillEditor(const PresetImageArray &image)
     display_.SetEditorVisible(true);
 }
 
-void PresetMemory::SendSettingsAfterDump()
+void PresetMemory::SendSettingsAfterDump(const PresetImageArray &image)
 {
-    const AutoSearchSettings left = AutoSearchSettingsOf(model_.Image(), 0);
-    const AutoSearchSettings right = AutoSearchSettingsOf(model_.Image(), 1);
+    const AutoSearchSettings left = AutoSearchSettingsOf(image, 0);
+    const AutoSearchSettings right = AutoSearchSettingsOf(image, 1);
     link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Both, left, SearchRun::Off));
     link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Left, left, SearchRun::Off));
     link_.ExchangeCommand(AutoSearchFrame(SearchChannels::Right, right, SearchRun::Off));

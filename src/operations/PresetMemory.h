@@ -24,6 +24,10 @@ public:
     // Reads the directory and the current settings into the model; in demo
     // mode only restores the pointer.
     void DumpDeviceMemory();
+    // The device found again: the directory and the current name read as at
+    // start-up, and the device's current settings returned, not taken into
+    // the model; none when they could not be read.
+    std::optional<PresetImageArray> DumpOnReturn();
     // Demo mode: flat preset, empty user slots, the demo caption.
     void FillDemoPresets();
 
@@ -33,7 +37,12 @@ private:
     void TakeCurrentSettings(const std::optional<BlockArray> &block);
     // The model takes `image` as the device's current settings, unlinked.
     void FillEditor(const PresetImageArray &image);
-    void SendSettingsAfterDump();
+    // The directory and the current name into the state, and the current
+    // settings' block into `block` when it could be read; false when the
+    // directory could not be read or the device was lost.
+    bool ReadDirectoryAndBlock(std::optional<BlockArray> *block);
+    // The three automatic-search frames of `image`'s settings, search off.
+    void SendSettingsAfterDump(const PresetImageArray &image);
     void FinishFill();
 
     AppState &state_;

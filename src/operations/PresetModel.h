@@ -26,6 +26,7 @@ enum class ChangeOrigin {
     DeviceDump,       // the start-up read of the device's current settings
     DeviceStore,      // the editor's preset stored in the device
     DeviceReport,     // a notch or gain the device placed itself
+    DeviceReturn,     // the device's settings kept when it was found again
     History,          // undo, redo or compare
 };
 
@@ -33,7 +34,8 @@ enum class ChangeOrigin {
 constexpr bool IsUserChange(ChangeOrigin origin)
 {
     return origin == ChangeOrigin::Edit || origin == ChangeOrigin::Remote || origin == ChangeOrigin::ChannelOperation
-        || origin == ChangeOrigin::FileLoad || origin == ChangeOrigin::DevicePreset;
+        || origin == ChangeOrigin::FileLoad || origin == ChangeOrigin::DevicePreset
+        || origin == ChangeOrigin::DeviceReturn;
 }
 
 // What one change changed: per filter (bit f) its gain, frequency or width,

@@ -2,6 +2,7 @@
 
 #include "core/UserDialogs.h"
 #include "core/State.h"
+#include "operations/DeviceLibrary.h"
 #include "operations/DevicePresets.h"
 #include "core/PresetNames.h"
 #include "operations/PresetMemory.h"
@@ -119,11 +120,17 @@ void FrmStore::Memorize_eep()
     ProgressBar1->setValue(0);
     storing_ = true;
     storedBytes_ = 0;
-    presets_.StorePreset(Combo1->currentIndex(), Text1->text(), [this] { StepProgress(); });
+    const bool stored = presets_.StorePreset(Combo1->currentIndex(), Text1->text(), [this] { StepProgress(); });
     storing_ = false;
     // Hidden first: a bar set back while it shows paints at once.
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
+    // The device went during the store: the entry stays marked empty.
+    if (!stored && state_.DeviceLost)
+        dialogs_.ShowMessage({QStringLiteral("The device was lost while entry %1 was stored: the device keeps entry "
+                                             "%1 marked empty. Store it again once the device is back.")
+                                  .arg(EntryText(Combo1->currentIndex() + FirstUserEntry)),
+                              QStringLiteral("Store Preset"), MessageIcon::Exclamation});
 }
 
 void FrmStore::StepProgress()

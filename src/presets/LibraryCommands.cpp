@@ -80,7 +80,8 @@ LibraryOutcome LibraryCommands::BackupWithProgress(const QString &title, const Q
 
 void LibraryCommands::BackupDevice()
 {
-    if (state_.DemoMode || state_.SearchActive)
+    // Offline the buttons are off; the device is needed all the same.
+    if (state_.DemoMode || state_.SearchActive || state_.DeviceLost)
         return;
     QDir().mkpath(BackupsFolder());
     const QString folder = dialogs_.GetFolderName({BackupTitle, BackupsFolder(), Stamp()});
@@ -136,7 +137,8 @@ QString LibraryCommands::RestoreQuestion(const std::vector<int> &ticked, const Q
 
 void LibraryCommands::RestoreDevice()
 {
-    if (state_.DemoMode || state_.SearchActive)
+    // Offline the buttons are off; the device is needed all the same.
+    if (state_.DemoMode || state_.SearchActive || state_.DeviceLost)
         return;
     QDir().mkpath(BackupsFolder());
     const QString folder = dialogs_.GetFolderName({RestoreTitle, BackupsFolder(), {}});

@@ -88,6 +88,7 @@ QString OriginName(ChangeOrigin origin)
     case ChangeOrigin::FileLoad:
         return QStringLiteral("file");
     case ChangeOrigin::DevicePreset:
+    case ChangeOrigin::DeviceReturn:
     case ChangeOrigin::DeviceDump:
     case ChangeOrigin::DeviceStore:
         return QStringLiteral("device");

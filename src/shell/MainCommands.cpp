@@ -49,11 +49,15 @@ void MainCommands::Command1_Click(int index)
         files_.SavePresetToPc();
         break;
     case 2: {
+        if (RefusedOffline(QStringLiteral("Store Preset")))
+            break;
         FrmStore store(state_, devicePresets_, dialogs_, &window_);
         store.exec();
         break;
     }
     case 3: {
+        if (RefusedOffline(QStringLiteral("Read Preset")))
+            break;
         const EditStepScope step(history_);
         FrmRead read(state_, devicePresets_, dialogs_, &window_);
         read.exec();
@@ -68,6 +72,16 @@ void MainCommands::Command1_Click(int index)
     default:
         break;
     }
+}
+
+bool MainCommands::RefusedOffline(const QString &title)
+{
+    if (!state_.DeviceLost)
+        return false;
+    dialogs_.ShowMessage({QStringLiteral("The device is offline: this needs the device. The program looks for it "
+                                         "and takes it up again as soon as it answers."),
+                          title, MessageIcon::Exclamation});
+    return true;
 }
 
 void MainCommands::CopyChannel(bool leftToRight)
@@ -112,8 +126,8 @@ void MainCommands::UpdateCommandButtons(bool searchRunning)
         {window_.RedoButton, history_.CanRedo()},
         {window_.HoldButton, true},
         {window_.CompareButton, history_.HasHeld()},
-        {window_.BackupButton, !state_.DemoMode},
-        {window_.RestoreButton, !state_.DemoMode},
+        {window_.BackupButton, !state_.DemoMode && !state_.DeviceLost},
+        {window_.RestoreButton, !state_.DemoMode && !state_.DeviceLost},
     }};
     for (const auto &[button, available] : buttons) {
         LockForSearch(button, searchRunning);

@@ -32,6 +32,9 @@ public:
     void SaveLineTrace(const LineTrace &trace);
 
 private:
+    // While the device is lost: a window that needs it is not opened, and
+    // the user is told why (`title` is the window's). False when online.
+    bool RefusedOffline(const QString &title);
     void CopyChannel(bool leftToRight);
 
     AppState &state_;

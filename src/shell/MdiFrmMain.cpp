@@ -179,6 +179,17 @@ MdiFrmMain::MdiFrmMain(QWidget *parent)
     HeldStatus = new QLabel(this);
     HeldStatus->setObjectName(QStringLiteral("HeldStatus"));
     HeldStatus->hide();
+    LostStatus = new QLabel(this);
+    LostStatus->setObjectName(QStringLiteral("LostStatus"));
+    LostStatus->setFont(bold);
+    LostStatus->hide();
+    LookElsewhereButton = new QToolButton(this);
+    LookElsewhereButton->setObjectName(QStringLiteral("LookElsewhereButton"));
+    LookElsewhereButton->setText(QStringLiteral("Look on other ports"));
+    LookElsewhereButton->setToolTip(QStringLiteral("Look for the device on ports 1 to 35, as at start"));
+    LookElsewhereButton->hide();
+    statusBar()->addPermanentWidget(LostStatus);
+    statusBar()->addPermanentWidget(LookElsewhereButton);
     statusBar()->addPermanentWidget(HeldStatus);
     statusBar()->addPermanentWidget(CompareStatus);
     statusBar()->addPermanentWidget(SearchStatus);
@@ -221,6 +232,14 @@ void MdiFrmMain::SetCompareState(const QDateTime &heldAt, bool comparing)
                                  : comparing ? QStringLiteral("A/B: held") : QStringLiteral("A/B: current"));
     CompareStatus->setVisible(comparing);
     CompareButton->setChecked(comparing);
+}
+
+void MdiFrmMain::SetDeviceLost(const QString &text)
+{
+    LostStatus->setText(text);
+    LostStatus->setVisible(!text.isEmpty());
+    LookElsewhereButton->setVisible(!text.isEmpty());
+    PortStatus->setVisible(text.isEmpty());
 }
 
 void MdiFrmMain::ShowNotice(const QString &text)

@@ -64,6 +64,12 @@ public:
     QLabel *SearchStatus = nullptr;
     QLabel *CompareStatus = nullptr;
     QLabel *HeldStatus = nullptr; // "Held 15:30:12" while settings are held
+    // While the device is lost: what was lost when, and the search of the
+    // other ports.
+    QLabel *LostStatus = nullptr;
+    QToolButton *LookElsewhereButton = nullptr;
+    // Shows `text` in LostStatus with the button, or hides both (empty).
+    void SetDeviceLost(const QString &text);
     void SetSearchRunning(bool running);
     // The held settings taken at `heldAt` (null: none), and whether they are live.
     void SetCompareState(const QDateTime &heldAt, bool comparing);

@@ -73,6 +73,24 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
     stageRemote_ = std::make_unique<StageRemote>(StageRemote::Parts{
         state_, model_, editing_, channels_, history_, journal_, graph_, editor_, link_, waitFilter_,
         [this](const QString &text) { mainWindow_.ShowNotice(text); }});
+    recovery_ = std::make_unique<DeviceRecovery>(DeviceRecovery::Parts{
+        state_, link_, model_, sender_, presets_, journal_, dialogs_, mainWindow_, editor_,
+        [this] { return PortName(); },
+        [this] {
+            mainCommands_.UpdateCommandButtons(state_.SearchActive);
+            stageRemote_->StatusChanged();
+            if (!state_.DeviceLost)
+                ShowPortStatus();
+        },
+        [this] { SavePortConfig(); }});
+    link_.SetDeviceLost([this] { recovery_->DeviceLost(); });
+    // A line that fails while nothing uses it (a dropped connection, a
+    // pulled adapter) loses the device at once; during an operation the
+    // link finds out itself.
+    port_.SetFailureHandler([this] {
+        if (!link_.Busy())
+            link_.LoseDevice(QStringLiteral("the port failed while idle"));
+    });
     history_.SetChanged([this] {
         mainCommands_.UpdateCommandButtons(state_.SearchActive);
         stageRemote_->StatusChanged();
@@ -125,6 +143,7 @@ Program::Program(SerialPort &port, Clock &clock, UserDialogs &dialogs, ProgramEn
 Program::~Program()
 {
     port_.SetArrivalHandler({});
+    port_.SetFailureHandler({});
     // The application outlives the program (in tests, for the next one).
     if (darkLook_)
         ApplyApplicationLook(false);
@@ -215,17 +234,52 @@ void Program::MDIForm_Load()
     ShowSplashLabel();
 
     // A device named on the command line by its path leaves init.cfg alone.
-    const bool usesConfig = onlyPort_ == 0 || saveOnlyPort_;
-    PortConfigRecord config = usesConfig ? ReadPortConfig(ConfigPath()) : PortConfigRecord{};
-    link_.SetPortNumber(onlyPort_ > 0 ? static_cast<std::int16_t>(onlyPort_) : config.PortNumber());
+    usesConfig_ = onlyPort_ == 0 || saveOnlyPort_;
+    config_ = usesConfig_ ? ReadPortConfig(ConfigPath()) : PortConfigRecord{};
+    link_.SetPortNumber(onlyPort_ > 0 ? static_cast<std::int16_t>(onlyPort_) : config_.PortNumber());
     if (!FindDeviceOrDemo())
         return;
-    if (usesConfig) {
-        config.SetPortNumber(link_.PortNumber());
-        WritePortConfig(ConfigPath(), config);
-    }
-
+    SavePortConfig();
+    DumpAtStart();
     CompleteStartup();
+}
+
+void Program::SavePortConfig()
+{
+    if (!usesConfig_)
+        return;
+    // The reserved bytes are written back as they were read.
+    config_.SetPortNumber(link_.PortNumber());
+    WritePortConfig(ConfigPath(), config_);
+}
+
+void Program::DumpAtStart()
+{
+    ShowPortStatus();
+    presets_.DumpDeviceMemory();
+    if (!state_.DeviceLost)
+        return;
+    MessageRequest question{QStringLiteral("The device stopped answering while its settings were read."),
+                            QStringLiteral("Warning"), MessageIcon::Exclamation, MessageButtons::YesNo,
+                            MessageAnswer::No};
+    question.details = QStringLiteral("Look again: the window opens offline and takes the device up as soon as it "
+                                      "answers again. Demo mode: the program goes on without it.");
+    question.yesText = QStringLiteral("Demo mode");
+    question.noText = QStringLiteral("Look again");
+    if (dialogs_.ShowMessage(question) == MessageAnswer::Yes) {
+        state_.DeviceLost = false;
+        state_.DemoMode = true;
+        presets_.FillDemoPresets();
+        ShowPortStatus();
+        return;
+    }
+    // Offline from the start: the editor shows the flat preset until the
+    // device's own settings can be read.
+    PresetImageArray image = model_.Image();
+    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
+    model_.LoadPreset(image, ChangeOrigin::DeviceDump);
+    SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
+    RestoreMainPointer();
 }
 
 bool Program::FindDeviceOrDemo()
@@ -270,10 +324,14 @@ void Program::ShowPortStatus()
                                                    : QStringLiteral("Port %1: %2").arg(link_.PortNumber()).arg(path));
 }
 
+QString Program::PortName() const
+{
+    const QString path = portPathFor_ ? portPathFor_(link_.PortNumber()) : QString();
+    return path.isEmpty() ? QStringLiteral("port %1").arg(link_.PortNumber()) : path;
+}
+
 void Program::CompleteStartup()
 {
-    ShowPortStatus();
-    presets_.DumpDeviceMemory();
     mainWindow_.Timer3->start(CompareMilliseconds);
     state_.CurrentPresetName.clear();
     state_.PresetTitle = state_.CurrentPresetName;
@@ -293,6 +351,9 @@ void Program::CompleteStartup()
     splash_.close();
     state_.SearchActive = false;
     state_.ExitRequested = false;
+    recovery_->SetStarted();
+    if (state_.DeviceLost)
+        recovery_->DeviceLost();
     StartRemote();
 }
 
@@ -336,12 +397,15 @@ bool Program::MDIForm_QueryUnload()
                                                        MessageButtons::YesNo, MessageAnswer::No});
     if (answer != MessageAnswer::Yes)
         return false;
+    // Offline, nothing is sent: the program just ends.
+    const bool wasLost = state_.DeviceLost;
     link_.ExchangeCommand(ExitFrame());
     state_.ExitRequested = true;
-    // A device that did not answer has already ended the program.
     if (!state_.ProgramEnding) {
         state_.ProgramEnding = true;
-        end_.EndProgram(0);
+        // A device that did not answer the exit command: "Time out" was
+        // shown, and the program ends as it always has then.
+        end_.EndProgram(state_.DeviceLost && !wasLost ? TimeOutExitCode : 0);
     }
     return true;
 }

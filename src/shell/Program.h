@@ -19,6 +19,7 @@
 #include "operations/ParameterEditing.h"
 #include "operations/ParameterSending.h"
 #include "operations/PresetModel.h"
+#include "core/PortConfig.h"
 #include "core/State.h"
 #include "operations/DumpDisplay.h"
 #include "operations/DevicePresets.h"
@@ -27,6 +28,7 @@
 #include "operations/RingOutJournal.h"
 #include "operations/DeviceLibrary.h"
 #include "presets/LibraryCommands.h"
+#include "shell/DeviceRecovery.h"
 #include "shell/EditShortcuts.h"
 #include "shell/FrmSplash.h"
 #include "shell/MainCommands.h"
@@ -138,6 +140,8 @@ public:
 
     // The take-in of the device's reports.
     ReportTakeIn &Reports() { return reports_; }
+    // Offline after the device was lost, and finding it again.
+    DeviceRecovery &Recovery() { return *recovery_; }
 
     // The timer that polls for reports while a search runs.
     QTimer &ReportPoll() { return notificationPoll_; }
@@ -148,7 +152,15 @@ private:
     // Probes the saved port, searches the others, asks about demo mode.
     // False when the user declined demo mode and the program is ending.
     bool FindDeviceOrDemo();
+    // init.cfg keeps the port the device was found on, unless the command
+    // line named the device.
+    void SavePortConfig();
+    // The start-up dump. A device lost during it leaves the choice of demo
+    // mode or an offline window that looks for it again.
+    void DumpAtStart();
     void CompleteStartup();
+    // The port as the status bar names it: its path, or "port N".
+    QString PortName() const;
     // Turns the stage remote on as asked at start, or as the settings say.
     void StartRemote();
     // Shows the port in use, or demo mode, in the main window's status bar.
@@ -192,6 +204,9 @@ private:
     bool saveOnlyPort_ = true;
     ViewSettings viewSettings_;
     std::unique_ptr<StageRemote> stageRemote_;
+    std::unique_ptr<DeviceRecovery> recovery_;
+    bool usesConfig_ = true;
+    PortConfigRecord config_;
     std::optional<std::pair<QHostAddress, quint16>> remoteAtStart_;
     std::function<void()> remoteStarted_;
     bool darkLook_ = false;

@@ -2,6 +2,7 @@
 
 #include "core/Tables.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -103,6 +104,10 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWid
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box->setDefaultButton(request.defaultAnswer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
+        if (!request.yesText.isEmpty())
+            box->button(QMessageBox::Yes)->setText(request.yesText);
+        if (!request.noText.isEmpty())
+            box->button(QMessageBox::No)->setText(request.noText);
     } else {
         box->setStandardButtons(QMessageBox::Ok);
         box->setDefaultButton(QMessageBox::Ok);

@@ -85,7 +85,9 @@ QString StageRemote::Link(const QString &host, RemoteRights rights) const
 RemoteStatus StageRemote::Status() const
 {
     RemoteStatus status;
-    status.connection = p_.state.DemoMode ? QStringLiteral("demo") : QStringLiteral("connected");
+    status.connection = p_.state.DemoMode     ? QStringLiteral("demo")
+                        : p_.state.DeviceLost ? QStringLiteral("lost")
+                                              : QStringLiteral("connected");
     const std::array<const char *, 3> names = {"both", "left", "right"};
     const int box = RunningBox();
     status.search = box < 0 ? QStringLiteral("off") : QString::fromLatin1(names[static_cast<std::size_t>(box)]);

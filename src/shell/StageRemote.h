@@ -62,13 +62,16 @@ public:
     void DeviceIdle();
     void JournalLineAdded(const QString &path, const QByteArray &line);
 
+    // The program's state as the clients see it: the device's connection,
+    // the search, undo and redo.
+    RemoteStatus Status() const;
+
 private:
     struct Queued {
         RemoteCommand command;
         RemoteClientInfo client;
         StageServer::Answer answer;
     };
-    RemoteStatus Status() const;
     std::vector<double> Curve(int c) const;
     // Whether a command must wait: the device is awaited or a window asks.
     bool MustWait() const;

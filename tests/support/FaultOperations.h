@@ -38,6 +38,28 @@ inline bool StartsTheProgram(Operation op)
     return op == Operation::Probe || op == Operation::DumpReads || op == Operation::DumpBlock;
 }
 
+inline const QString LostAtStart = QStringLiteral("The device stopped answering while its settings were read.");
+inline const QString ReadRefused =
+    QStringLiteral("The preset could not be read from the device; the editor keeps its settings.");
+
+// What `op` says of its own after "Time out" lost the device in it.
+inline QStringList AfterLoss(Operation op)
+{
+    if (StartsTheProgram(op) && op != Operation::Probe)
+        return {LostAtStart};
+    if (op == Operation::BlockRead)
+        return {ReadRefused};
+    return {};
+}
+
+// The first PresetBytes of `image` are the flat preset: what the offline
+// window shows when the device was lost during start-up.
+inline bool HoldsTheFlatPreset(const QByteArray &image)
+{
+    return image.left(PresetBytes)
+           == QByteArray(reinterpret_cast<const char *>(FlatPresetImage.data()), PresetBytes);
+}
+
 // The user slot the store operation writes: empty on the simulated device.
 inline constexpr int StoreSlot = 2;
 
