@@ -25,4 +25,10 @@ void SystemSerialPort::SetArrivalHandler(std::function<void()> handler)
     server_.SetArrivalHandler(std::move(handler));
 }
 
+void SystemSerialPort::SetFailureHandler(std::function<void()> handler)
+{
+    serial_.SetFailureHandler(handler);
+    server_.SetFailureHandler(std::move(handler));
+}
+
 } // namespace ksr

@@ -30,6 +30,7 @@ public:
     bool WaitForBytes(int count, double deadline) override { return current_->WaitForBytes(count, deadline); }
     double LineByteSeconds() const override { return current_->LineByteSeconds(); }
     void SetArrivalHandler(std::function<void()> handler) override;
+    void SetFailureHandler(std::function<void()> handler) override;
     QString PortInUse() const override { return current_->PortInUse(); }
 
 private:
