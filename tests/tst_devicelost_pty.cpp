@@ -20,6 +20,11 @@
 
 #include <csignal>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 using namespace ksr;
 using namespace ksr::test;
 
@@ -63,6 +68,27 @@ bool Online(SimulatorRig &rig, int timeoutMs)
 QByteArray Image(const PresetValues &values)
 {
     return QByteArray(reinterpret_cast<const char *>(values.PresetImage.data()), PresetBytes);
+}
+
+// The keep-alive idle time of this process's TCP connection to `port` on
+// loopback, -1 when there is none or keep-alive is off.
+int KeepAliveIdleTo(int port)
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        if (getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &size) != 0 || peer.sin_family != AF_INET
+            || ntohs(peer.sin_port) != port)
+            continue;
+        int on = 0;
+        int idle = 0;
+        socklen_t length = sizeof on;
+        if (getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) != 0 || on == 0)
+            return -1;
+        length = sizeof idle;
+        return getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &length) == 0 ? idle : -1;
+    }
+    return -1;
 }
 
 QStringList TcpAt(const QString &address)
@@ -145,6 +171,10 @@ private slots:
         const QString address = rig.sim.PortPath();
         rig.Start();
         QVERIFY(rig.program.MainWindow().isVisible());
+        // A pulled network cable is noticed while idle: keep-alive is on,
+        // and gives up well within 10 s.
+        QCOMPARE(KeepAliveIdleTo(ParseTcpAddress(address)->port), KeepAliveIdleSeconds);
+        static_assert(KeepAliveIdleSeconds + KeepAliveProbes * KeepAliveIntervalSeconds < 10);
         rig.program.Editor().HScroll20[2]->setValue(30);
         const QByteArray window = Image(rig.program.Values());
         QVERIFY(rig.sim.Stop());

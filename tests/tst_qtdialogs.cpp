@@ -57,6 +57,19 @@ private slots:
         QCOMPARE(box->defaultButton(), box->button(QMessageBox::StandardButton(qtDefault)));
     }
 
+    // The buttons of a question say what they do; Yes stays the default.
+    void buttonsCarryTheirOwnWords()
+    {
+        MessageRequest question{QStringLiteral("The device is back."), QString(), MessageIcon::Question,
+                                MessageButtons::YesNo, MessageAnswer::Yes};
+        question.yesText = QStringLiteral("Keep the device's settings");
+        question.noText = QStringLiteral("Send the window's settings");
+        const auto box = BuildMessageBox(question, nullptr);
+        QCOMPARE(box->button(QMessageBox::Yes)->text(), question.yesText);
+        QCOMPARE(box->button(QMessageBox::No)->text(), question.noText);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+    }
+
     void boxWithoutTitleCarriesTheApplicationTitle()
     {
         const auto box = BuildMessageBox({QStringLiteral("Time out"), QString()}, nullptr);

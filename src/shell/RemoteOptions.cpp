@@ -168,7 +168,7 @@ ENVIRONMENT
 
 EXIT STATUS
     0  the program ended normally
-    1  "Time out": the device stopped answering
+    1  "Time out" at the exit command: the device did not answer it
     2  the command line was refused, the start folder is not usable, or
        the --trace file cannot be written; no window was opened
 

@@ -246,6 +246,9 @@ QJsonObject StageRemote::RunSearch(const RemoteCommand &command, QString &done)
     QCheckBox *box = p_.editor.Check1[static_cast<std::size_t>(command.box)];
     if (box->isChecked() == command.on)
         return ReplyJson(command.id);
+    if (command.on && p_.state.DeviceLost)
+        return Refusal(command, "unavailable",
+                       QStringLiteral("The device is lost: no search starts until it answers again."));
     if (!box->isEnabled())
         return Refusal(command, "locked", QStringLiteral("The editor does not take this now."));
     // The window's own box: its handler starts or stops the search, with its locks.
