@@ -203,6 +203,26 @@ private slots:
         QVERIFY(FramesOf(rig.Writes(), ReadByteCommand) > 0);
     }
 
+    // A device back from a power cycle holds its automatic rows at the
+    // widths it stored, not yet at its automatic width: the same settings
+    // as the window's once it has them, so no question.
+    void backWithStoredRowWidthsAsksNothing()
+    {
+        sim::Preset stored = FlatPresetWithAutoCounts(9, 9);
+        stored[static_cast<std::size_t>(AutoQOffset[0])] = 1;
+        stored[static_cast<std::size_t>(AutoQOffset[1])] = 1;
+        ProgramRig rig;
+        rig.device.SetCurrentSettings(stored);
+        rig.StartWithDevice();
+        rig.port.Vanish();
+        QVERIFY(ShowsOffline(rig.program));
+        rig.device.SetCurrentSettings(stored);
+        rig.port.Reappear();
+        LookAgain(rig);
+        QVERIFY(!rig.program.Recovery().Offline());
+        QVERIFY2(rig.dialogs.Texts().isEmpty(), qPrintable(rig.dialogs.Texts().join(QLatin1Char('|'))));
+    }
+
     // The device stops answering half-way through a store: the entry stays
     // marked empty, the message names it, and the return reads the directory.
     void lostDuringAStoreNamesTheEntry()

@@ -43,14 +43,19 @@ std::optional<PresetImageArray> PresetMemory::DumpOnReturn()
     std::optional<BlockArray> block;
     if (!ReadDirectoryAndBlock(&block) || !block)
         return std::nullopt;
+    // The device's settings as the model holds a dump: clamped, and the
+    // automatic rows at their channel's automatic width, which the device
+    // gives them itself once it has the frames below.
+    PresetModel taken;
     PresetImageArray image = model_.Image();
     std::copy(block->begin(), block->end(), image.begin());
+    taken.LoadPreset(image, ChangeOrigin::DeviceDump);
     // The same frames as at start-up, with the device's own settings: a
     // search the device may still run is stopped.
-    SendSettingsAfterDump(image);
+    SendSettingsAfterDump(taken.Image());
     if (DeviceGone(state_))
         return std::nullopt;
-    return image;
+    return taken.Image();
 }
 
 bool PresetMemory::ReadDirectoryAndBlock(std::optional<BlockArray> *block)
