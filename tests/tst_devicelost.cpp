@@ -8,6 +8,7 @@
 #include "core/Frames.h"
 #include "operations/MemoryReads.h"
 #include "presets/FrmStore.h"
+#include "shell/StageView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QAction>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -272,6 +274,26 @@ private slots:
         QCOMPARE(p.Link().PortNumber(), std::int16_t{3});
         QCOMPARE(rig.Config(), QByteArray::fromHex("0300") + QByteArray(12, '\0'));
         QCOMPARE(p.MainWindow().PortStatus->text(), QStringLiteral("Port 3"));
+    }
+
+    // The program outlives "Time out": the line's trace, with the unanswered
+    // sends and the loss, can be saved for a bug report.
+    void traceAfterTimeOutCanBeSaved()
+    {
+        ProgramRig rig;
+        rig.StartWithDevice();
+        StopDevice(rig);
+        rig.program.Editor().HScroll20[11]->setValue(3);
+        QVERIFY(ShowsOffline(rig.program));
+        const QString path = rig.folder.filePath(QStringLiteral("trace.txt"));
+        rig.dialogs.saveFileNames << path;
+        rig.program.View().SaveTraceAction->trigger();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        QCOMPARE(saved.count(" no answer"), MaxSends);
+        QVERIFY(saved.contains("Time out"));
+        QVERIFY(saved.contains("device lost: Time out"));
     }
 
     // Leaving while offline sends no exit command and ends normally.

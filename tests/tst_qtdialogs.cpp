@@ -68,6 +68,11 @@ private slots:
         QCOMPARE(box->button(QMessageBox::Yes)->text(), question.yesText);
         QCOMPARE(box->button(QMessageBox::No)->text(), question.noText);
         QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+        // Closed without an answer: No, unless the question says otherwise.
+        QCOMPARE(box->escapeButton(), box->button(QMessageBox::No));
+        question.escapeAnswer = MessageAnswer::Yes;
+        const auto kept = BuildMessageBox(question, nullptr);
+        QCOMPARE(kept->escapeButton(), kept->button(QMessageBox::Yes));
     }
 
     void boxWithoutTitleCarriesTheApplicationTitle()

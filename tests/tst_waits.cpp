@@ -6,6 +6,13 @@
 #include "support/ProgramRig.h"
 #include "support/SliderPoints.h"
 
+#include "shell/QtDialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QWindow>
+
 #include <QLineEdit>
 #include <QToolButton>
 #include <QScrollBar>
@@ -209,6 +216,46 @@ private slots:
         QVERIFY(!writes.isEmpty());
         QCOMPARE(writes.count(writes.front()), writes.size());
         QCOMPARE(rig.dialogs.Texts(), deviceSilent ? QStringList{QStringLiteral("Time out")} : QStringList{});
+    }
+
+    // As the desktop delivers it: the press and its release reach the
+    // editor's native window, and "Time out" is a real message box, closed
+    // with OK. The arrow steps once and lets go: the program stays after
+    // "Time out", and an arrow that went on repeating would walk the gain
+    // down to -45 dB while the device is offline.
+    void heldArrowLetsGoAfterARealTimeOutBox()
+    {
+        BasicProgramRig<InProcessLine, QtDialogs> rig;
+        rig.StartWithDevice();
+        Program &p = rig.program;
+        const HeldPlace place = PlaceOf(p.Editor(), Held::GainArrow);
+        QAbstractSlider *control = place.control;
+        const int expected = control->value() + place.step;
+        sim::Faults silent;
+        silent.silentReplies = -1;
+        rig.device.SetFaults(silent);
+        QWindow *window = control->window()->windowHandle();
+        QVERIFY(window != nullptr);
+        const QPoint at = control->mapTo(control->window(), place.point);
+        bool released = false;
+        rig.port.SetWaitHook([&] {
+            if (!released) {
+                released = true;
+                QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+            }
+        });
+        QTimer ok;
+        QObject::connect(&ok, &QTimer::timeout, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Ok)->click();
+        });
+        ok.start(100);
+        QTest::mousePress(window, Qt::LeftButton, {}, at);
+        rig.port.SetWaitHook({});
+        QVERIFY(released);
+        QTest::qWait(1500);
+        QVERIFY(p.State().DeviceLost);
+        QCOMPARE(control->value(), expected);
     }
 };
 

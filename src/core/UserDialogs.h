@@ -21,6 +21,9 @@ struct MessageRequest {
     // For YesNo: the buttons' own words, when not "Yes" and "No".
     QString yesText = {};
     QString noText = {};
+    // For YesNo: the answer of a box closed without a button (Escape, the
+    // close box, the program told to end).
+    MessageAnswer escapeAnswer = MessageAnswer::No;
 };
 
 struct FileDialogRequest {

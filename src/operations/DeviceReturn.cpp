@@ -35,6 +35,8 @@ MessageRequest DeviceReturnQuestion(int count)
                                       "window's, only what differs is sent.");
     question.yesText = QStringLiteral("Keep the device's settings");
     question.noText = QStringLiteral("Send the window's settings");
+    // A box closed without an answer sends nothing.
+    question.escapeAnswer = MessageAnswer::Yes;
     return question;
 }
 

@@ -103,7 +103,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest &request, QWid
     if (request.buttons == MessageButtons::YesNo) {
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box->setDefaultButton(request.defaultAnswer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
-        box->setEscapeButton(QMessageBox::No);
+        box->setEscapeButton(request.escapeAnswer == MessageAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
         if (!request.yesText.isEmpty())
             box->button(QMessageBox::Yes)->setText(request.yesText);
         if (!request.noText.isEmpty())
@@ -125,7 +125,7 @@ MessageAnswer QtDialogs::ShowMessage(const MessageRequest &request)
     case QMessageBox::No:
         return MessageAnswer::No;
     default:
-        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+        return request.buttons == MessageButtons::YesNo ? request.escapeAnswer : MessageAnswer::Ok;
     }
 }
 

@@ -128,15 +128,25 @@ bool WaitFilter::eventFilter(QObject *watched, QEvent *event)
     if (!Drops(watched, *event)) {
         // Remember the first receiver of a press (its native window, which
         // routes the release), to let it go should its release be dropped.
-        if (event->type() == QEvent::MouseButtonPress && pressTarget_ == nullptr)
-            pressTarget_ = watched;
-        else if (event->type() == QEvent::MouseButtonRelease)
+        // The first widget it reaches is the control pressed: the release
+        // goes to it straight, since a window routes a release to the
+        // control pressed only while nothing came between (a message box
+        // that opened during the wait ends that).
+        if (event->type() == QEvent::MouseButtonPress) {
+            if (pressTarget_ == nullptr)
+                pressTarget_ = watched;
+            if (pressWidget_ == nullptr && watched->isWidgetType())
+                pressWidget_ = watched;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
             pressTarget_ = nullptr;
+            pressWidget_ = nullptr;
+        }
         return false;
     }
     if (event->type() == QEvent::MouseButtonRelease && pressTarget_ != nullptr) {
-        heldTarget_ = pressTarget_;
+        heldTarget_ = pressWidget_ != nullptr ? pressWidget_ : pressTarget_;
         pressTarget_ = nullptr;
+        pressWidget_ = nullptr;
         heldButton_ = static_cast<QMouseEvent *>(event)->button();
     }
     return true;

@@ -55,6 +55,7 @@ private:
     QPointer<QWidget> modalAtStart_;
     QPointer<QWidget> openWindow_;
     QPointer<QObject> pressTarget_;
+    QPointer<QObject> pressWidget_;
     QPointer<QObject> heldTarget_;
     Qt::MouseButton heldButton_ = Qt::NoButton;
 };
