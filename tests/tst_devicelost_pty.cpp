@@ -227,6 +227,39 @@ private slots:
         QVERIFY2(watch.LongestMs() < 1500, qPrintable(QString::number(watch.LongestMs())));
         silent.close();
     }
+
+    // A server whose queue is full never takes the connection up (as one
+    // behind a pulled network cable): each try waits for it without
+    // holding the windows, which take input throughout.
+    void serverThatNeverTakesTheConnection()
+    {
+        SimulatorRig rig;
+        QVERIFY(rig.StartSim(SimPace::Unpaced, sim::SimProcess::TcpLoopback()));
+        const QString address = rig.sim.PortPath();
+        rig.Start();
+        QVERIFY(rig.program.MainWindow().isVisible());
+        QVERIFY(rig.sim.Stop());
+        QVERIFY(Offline(rig, 5000));
+
+        QTcpServer full;
+        full.setListenBacklogSize(0);
+        QVERIFY(full.listen(QHostAddress::LocalHost, static_cast<quint16>(ParseTcpAddress(address)->port)));
+        QTcpSocket first;
+        first.connectToHost(QHostAddress::LocalHost, full.serverPort());
+        QVERIFY(first.waitForConnected(1000));
+        full.pauseAccepting();
+        int ticks = 0;
+        int busy = 0;
+        QTimer sample;
+        QObject::connect(&sample, &QTimer::timeout, &sample, [&] {
+            ++ticks;
+            busy += rig.program.Link().Busy() ? 1 : 0;
+        });
+        sample.start(50);
+        QTest::qWait(2 * (RetryMilliseconds + DeviceServerPort::ConnectTimeoutMs) + 500);
+        QVERIFY(rig.program.State().DeviceLost);
+        QVERIFY2(busy * 10 < ticks, qPrintable(QStringLiteral("%1 of %2").arg(busy).arg(ticks)));
+    }
 };
 
 QTEST_MAIN(DeviceLostPtyTest)

@@ -54,6 +54,13 @@ public:
     // Runs when bytes arrive while no wait is under way (a device report);
     // a port that cannot tell never runs it.
     virtual void SetArrivalHandler(std::function<void()> handler) { static_cast<void>(handler); }
+    // Starts opening port `number` without waiting for it to open (a
+    // device server's connection); false when it cannot be opened at all.
+    // A port that opens at once is open when it returns.
+    virtual bool StartOpen(int number) { return Open(number); }
+    // True while an opening StartOpen began is under way; once it is over
+    // the port is open, or not.
+    virtual bool OpenPending() { return false; }
     // Runs when the port finds its line gone while no wait is under way (a
     // device server's connection dropped, the adapter pulled); the port is
     // closed then. A port that cannot tell never runs it.

@@ -74,12 +74,40 @@ bool BufferedPort::OpenPath(const QString &path, int receiveSize)
     receiveSize_ = receiveSize;
     if (path_.isEmpty() || !OpenDevice(path_))
         return false;
+    Opened();
+    return true;
+}
+
+void BufferedPort::Opened()
+{
     // A freshly opened port starts with an empty receive buffer, whatever
     // the line delivered while nobody listened.
     ClearReceived();
     buffer_.clear();
     lineUp_ = true;
+}
+
+bool BufferedPort::StartOpen(int number)
+{
+    Close();
+    path_ = pathForNumber_(number);
+    if (path_.isEmpty() || !StartOpenDevice(path_))
+        return false;
+    opening_ = true;
+    OpenPending();
     return true;
+}
+
+bool BufferedPort::OpenPending()
+{
+    if (!opening_)
+        return false;
+    if (DeviceOpenPending())
+        return true;
+    opening_ = false;
+    if (IsOpen())
+        Opened();
+    return false;
 }
 
 QByteArray BufferedPort::ReadArrived()
@@ -92,6 +120,7 @@ QByteArray BufferedPort::ReadArrived()
 void BufferedPort::Close()
 {
     lineUp_ = false;
+    opening_ = false;
     CloseDevice();
     buffer_.clear();
 }

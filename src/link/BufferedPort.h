@@ -29,6 +29,8 @@ public:
     // Opens `path` with a receive buffer of `receiveSize` bytes, closing
     // whatever was open; false when it cannot be opened.
     bool OpenPath(const QString &path, int receiveSize);
+    bool StartOpen(int number) final;
+    bool OpenPending() final;
     void Close() final;
     bool SetReceiveSize(int bytes) override;
     bool Write(const QByteArray &bytes) final;
@@ -51,6 +53,12 @@ protected:
 
     // Opens the transport at `path`; false when it cannot.
     virtual bool OpenDevice(const QString &path) = 0;
+    // Starts opening the transport at `path` without waiting; false when it
+    // cannot. By default it opens at once.
+    virtual bool StartOpenDevice(const QString &path) { return OpenDevice(path); }
+    // Whether the opening StartOpenDevice began is under way (false once
+    // it is open or has failed).
+    virtual bool DeviceOpenPending() { return false; }
     virtual void CloseDevice() = 0;
     // Drops what the driver or the connection holds for us, counting it
     // (ReadArrived).
@@ -98,6 +106,10 @@ private:
     std::function<void()> failureHandler_;
     // Opened, and not closed on purpose since: a failure is told.
     bool lineUp_ = false;
+    // StartOpen's opening is under way.
+    bool opening_ = false;
+    // A freshly opened transport: its receive buffer empty, failures told.
+    void Opened();
     QString path_;
     QByteArray buffer_;
     int receiveSize_ = 10;

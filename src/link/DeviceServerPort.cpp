@@ -53,10 +53,39 @@ bool DeviceServerPort::OpenDevice(const QString &path)
         server_.abort();
         return false;
     }
+    Connected();
+    return true;
+}
+
+void DeviceServerPort::Connected()
+{
     // Each frame leaves at once, not held back to be sent with the next.
     server_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     KeepAlive(server_);
+}
+
+bool DeviceServerPort::StartOpenDevice(const QString &path)
+{
+    const std::optional<TcpAddress> address = ParseTcpAddress(path);
+    if (!address)
+        return false;
+    server_.connectToHost(address->host, address->port);
+    connecting_.start();
     return true;
+}
+
+bool DeviceServerPort::DeviceOpenPending()
+{
+    const QAbstractSocket::SocketState state = server_.state();
+    if (state == QAbstractSocket::ConnectedState) {
+        Connected();
+        return false;
+    }
+    if ((state == QAbstractSocket::HostLookupState || state == QAbstractSocket::ConnectingState)
+        && connecting_.elapsed() < ConnectTimeoutMs)
+        return true;
+    server_.abort();
+    return false;
 }
 
 bool DeviceServerPort::SetReceiveSize(int bytes)

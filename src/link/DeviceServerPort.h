@@ -4,6 +4,7 @@
 
 #include "link/BufferedPort.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
 
 namespace ksr {
@@ -34,6 +35,13 @@ public:
 private:
     // Connects to the device server, waiting up to ConnectTimeoutMs.
     bool OpenDevice(const QString &path) override;
+    // The connection is asked for and not awaited: the offline tries to
+    // reach a server keep the windows taking input.
+    bool StartOpenDevice(const QString &path) override;
+    // Until connected, for at most ConnectTimeoutMs.
+    bool DeviceOpenPending() override;
+    // The options of a connection made.
+    void Connected();
     void CloseDevice() override { server_.abort(); }
     void ClearReceived() override;
     // A wait that timed out leaves the connection standing; a refused,
@@ -41,6 +49,7 @@ private:
     void CloseOnFatalError() override;
 
     QTcpSocket server_;
+    QElapsedTimer connecting_;
 };
 
 } // namespace ksr

@@ -291,9 +291,21 @@ bool SerialLink::SendProbe()
 {
     if (ProbingOff())
         return false;
-    OpenPort();
+    // A connection to a device server is not awaited: the probe goes once
+    // it stands (CheckProbe).
+    if (port_.IsOpen())
+        port_.Close();
+    portOpened_ = portUsable_ = port_.StartOpen(portNumber_);
     if (!portOpened_)
         return false;
+    probeOpening_ = true;
+    return CheckProbe() == ProbeAnswer::Pending;
+}
+
+bool SerialLink::WriteProbe()
+{
+    probeOpening_ = false;
+    trace_.Record(LineTrace::NoExchange, -1, QStringLiteral("port %1 opened").arg(portNumber_));
     SetReceiveSize(ReplyBytes);
     ++serial_;
     resend_ = 0;
@@ -306,6 +318,16 @@ SerialLink::ProbeAnswer SerialLink::CheckProbe()
 {
     if (ProbingOff())
         return ProbeAnswer::Pending;
+    if (probeOpening_) {
+        if (port_.OpenPending())
+            return ProbeAnswer::Pending;
+        if (!port_.IsOpen() || !WriteProbe()) {
+            probeOpening_ = false;
+            portOpened_ = portUsable_ = false;
+            return ProbeAnswer::None;
+        }
+        return ProbeAnswer::Pending;
+    }
     // Nothing of the answer can be here before the frame has crossed the
     // line: what is, is dropped, as an exchange drops it.
     const double now = clock_.NowSeconds();

@@ -147,6 +147,8 @@ private:
     bool SendingOff() const;
     // As SendingOff, but a lost device may be probed.
     bool ProbingOff() const;
+    // Once the port SendProbe opened stands: the probe written.
+    bool WriteProbe();
     // DeviceLost, its trace line, and the program told.
     void Lose(const QString &why);
     // Builds TxFrame from the seven bytes and writes it; false on a port error.
@@ -197,6 +199,8 @@ private:
     std::function<void(bool)> busyChanged_;
     std::function<void()> deviceLost_;
     double probeSentAt_ = 0;
+    // SendProbe's port is still opening.
+    bool probeOpening_ = false;
     bool handlingReports_ = false;
     int operations_ = 0;
     bool waiting_ = false;

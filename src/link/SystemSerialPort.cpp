@@ -11,12 +11,23 @@ SystemSerialPort::SystemSerialPort(Clock &clock, std::function<QString(int)> pat
 
 bool SystemSerialPort::Open(int number)
 {
+    const int receiveSize = PickTransport(number);
+    return current_->OpenPath(pathForNumber_(number), receiveSize);
+}
+
+bool SystemSerialPort::StartOpen(int number)
+{
+    PickTransport(number);
+    return current_->StartOpen(number);
+}
+
+int SystemSerialPort::PickTransport(int number)
+{
     current_->Close();
-    const QString path = pathForNumber_(number);
     // The receive size set last holds for whichever transport opens.
     const int receiveSize = current_->ReceiveSize();
-    current_ = IsTcpPath(path) ? static_cast<BufferedPort *>(&server_) : &serial_;
-    return current_->OpenPath(path, receiveSize);
+    current_ = IsTcpPath(pathForNumber_(number)) ? static_cast<BufferedPort *>(&server_) : &serial_;
+    return receiveSize;
 }
 
 void SystemSerialPort::SetArrivalHandler(std::function<void()> handler)

@@ -17,6 +17,8 @@ public:
     SystemSerialPort(Clock &clock, std::function<QString(int)> pathForNumber);
 
     bool Open(int number) override;
+    bool StartOpen(int number) override;
+    bool OpenPending() override { return current_->OpenPending(); }
     void Close() override { current_->Close(); }
     bool IsOpen() const override { return current_->IsOpen(); }
     bool SetReceiveSize(int bytes) override { return current_->SetReceiveSize(bytes); }
@@ -34,6 +36,10 @@ public:
     QString PortInUse() const override { return current_->PortInUse(); }
 
 private:
+    // Closes the transport open and makes the one `number`'s path names
+    // current; returns the receive size set last.
+    int PickTransport(int number);
+
     std::function<QString(int)> pathForNumber_;
     SerialDevicePort serial_;
     DeviceServerPort server_;
