@@ -91,10 +91,20 @@ int KeepAliveIdleTo(int port)
     return -1;
 }
 
-QStringList TcpAt(const QString &address)
+QStringList TcpAt(quint16 port)
 {
-    const std::optional<TcpAddress> parsed = ParseTcpAddress(address);
-    return {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(parsed ? parsed->port : 0)};
+    return {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(port)};
+}
+
+// Starts the simulator as a device server on loopback and the program on
+// it; the server's port, 0 when either did not start.
+quint16 StartOnDeviceServer(SimulatorRig &rig)
+{
+    if (!rig.StartSim(SimPace::Unpaced, sim::SimProcess::TcpLoopback()))
+        return 0;
+    const std::optional<TcpAddress> address = ParseTcpAddress(rig.sim.PortPath());
+    rig.Start();
+    return address && rig.program.MainWindow().isVisible() ? static_cast<quint16>(address->port) : 0;
 }
 
 } // namespace
@@ -167,13 +177,11 @@ private slots:
     void deviceServerRestartsWithOtherSettings()
     {
         SimulatorRig rig;
-        QVERIFY(rig.StartSim(SimPace::Unpaced, sim::SimProcess::TcpLoopback()));
-        const QString address = rig.sim.PortPath();
-        rig.Start();
-        QVERIFY(rig.program.MainWindow().isVisible());
+        const quint16 port = StartOnDeviceServer(rig);
+        QVERIFY(port != 0);
         // A pulled network cable is noticed while idle: keep-alive is on,
         // and gives up well within 10 s.
-        QCOMPARE(KeepAliveIdleTo(ParseTcpAddress(address)->port), KeepAliveIdleSeconds);
+        QCOMPARE(KeepAliveIdleTo(port), KeepAliveIdleSeconds);
         static_assert(KeepAliveIdleSeconds + KeepAliveProbes * KeepAliveIntervalSeconds < 10);
         rig.program.Editor().HScroll20[2]->setValue(30);
         const QByteArray window = Image(rig.program.Values());
@@ -182,7 +190,7 @@ private slots:
         QVERIFY(rig.dialogs.Texts().isEmpty());
         // A fresh device: the edit above is not in it.
         rig.dialogs.answers = {MessageAnswer::No};
-        QVERIFY(rig.sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--log")} + TcpAt(address)));
+        QVERIFY(rig.sim.Start(QStringList{QStringLiteral("--fast"), QStringLiteral("--log")} + TcpAt(port)));
         QVERIFY(Online(rig, BackWithinMs));
         QCOMPARE(rig.dialogs.Texts().size(), 1);
         QCOMPARE(Image(rig.program.Values()), window);
@@ -199,15 +207,13 @@ private slots:
     void serverThatNeverAnswers()
     {
         SimulatorRig rig;
-        QVERIFY(rig.StartSim(SimPace::Unpaced, sim::SimProcess::TcpLoopback()));
-        const QString address = rig.sim.PortPath();
-        rig.Start();
-        QVERIFY(rig.program.MainWindow().isVisible());
+        const quint16 port = StartOnDeviceServer(rig);
+        QVERIFY(port != 0);
         QVERIFY(rig.sim.Stop());
         QVERIFY(Offline(rig, 5000));
 
         QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost, static_cast<quint16>(ParseTcpAddress(address)->port)));
+        QVERIFY(silent.listen(QHostAddress::LocalHost, port));
         QByteArray received;
         int connections = 0;
         QObject::connect(&silent, &QTcpServer::newConnection, &silent, [&] {
@@ -234,16 +240,14 @@ private slots:
     void serverThatNeverTakesTheConnection()
     {
         SimulatorRig rig;
-        QVERIFY(rig.StartSim(SimPace::Unpaced, sim::SimProcess::TcpLoopback()));
-        const QString address = rig.sim.PortPath();
-        rig.Start();
-        QVERIFY(rig.program.MainWindow().isVisible());
+        const quint16 port = StartOnDeviceServer(rig);
+        QVERIFY(port != 0);
         QVERIFY(rig.sim.Stop());
         QVERIFY(Offline(rig, 5000));
 
         QTcpServer full;
         full.setListenBacklogSize(0);
-        QVERIFY(full.listen(QHostAddress::LocalHost, static_cast<quint16>(ParseTcpAddress(address)->port)));
+        QVERIFY(full.listen(QHostAddress::LocalHost, port));
         QTcpSocket first;
         first.connectToHost(QHostAddress::LocalHost, full.serverPort());
         QVERIFY(first.waitForConnected(1000));

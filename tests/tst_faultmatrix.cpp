@@ -320,17 +320,9 @@ private slots:
             QCOMPARE(after.image, ref.image);
             break;
         case Outcome::TimeOut:
-            QCOMPARE(after.texts.count(QStringLiteral("Time out")), 1);
-            // "Time out" is the last word, but for what the operation says
-            // of its own afterwards.
-            QCOMPARE(after.texts.mid(after.texts.indexOf(QStringLiteral("Time out")) + 1), AfterLoss(op));
-            // The program goes on offline; only the exit command's ends it.
-            if (op == Operation::Exit) {
-                QCOMPARE(after.exitCodes, QList<int>{TimeOutExitCode});
-            } else {
-                QVERIFY(after.exitCodes.isEmpty());
-                QVERIFY(after.lost);
-            }
+            CheckTimedOut(op, after.texts, after.exitCodes, after.lost);
+            if (QTest::currentTestFailed())
+                return;
             // The image is what it was or what the operation made of it,
             // never a part of a block or a stale one.
             // At start-up the offline window shows the flat preset.

@@ -275,7 +275,6 @@ void SerialLink::LoseDevice(const QString &why)
 {
     if (!deviceLost_ || state_.DeviceLost || state_.ProgramEnding || state_.DemoMode)
         return;
-    state_.DeviceLost = true;
     Lose(why);
 }
 

@@ -103,9 +103,15 @@ void PresetMemory::TakeCurrentSettings(const std::optional<BlockArray> &block)
     }
     // Nothing of the block was taken: the editor shows the flat preset, as
     // in demo mode, not an image never filled.
-    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
     dialogs_.ShowMessage({QStringLiteral("The current settings could not be read from the device."),
                           QString::fromLatin1(ApplicationTitle), MessageIcon::Exclamation});
+    FillFlatPreset();
+}
+
+void PresetMemory::FillFlatPreset()
+{
+    PresetImageArray image = model_.Image();
+    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
     FillEditor(image);
 }
 
@@ -134,9 +140,7 @@ void PresetMemory::FillDemoPresets()
         state_.PresetNames[i] = e < FixedPresetCount ? DefaultPresetNames[i] : EmptyPresetName;
     }
     state_.CurrentPresetName = FlatPresetName;
-    PresetImageArray image = model_.Image();
-    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
-    FillEditor(image);
+    FillFlatPreset();
     display_.SetMainCaption(QStringLiteral("KSR-704 - DEMO - Remote Control Software"));
     FinishFill();
 }

@@ -28,6 +28,8 @@ public:
     // start-up, and the device's current settings returned, not taken into
     // the model; none when they could not be read.
     std::optional<PresetImageArray> DumpOnReturn();
+    // The editor shows the flat preset: no settings of the device were read.
+    void FillFlatPreset();
     // Demo mode: flat preset, empty user slots, the demo caption.
     void FillDemoPresets();
 

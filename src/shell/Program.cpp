@@ -275,9 +275,7 @@ void Program::DumpAtStart()
     }
     // Offline from the start: the editor shows the flat preset until the
     // device's own settings can be read.
-    PresetImageArray image = model_.Image();
-    std::copy(FlatPresetImage.begin(), FlatPresetImage.end(), image.begin());
-    model_.LoadPreset(image, ChangeOrigin::DeviceDump);
+    presets_.FillFlatPreset();
     SetMainCaption(QStringLiteral("KSR-704 - Remote Control Software"));
     RestoreMainPointer();
 }

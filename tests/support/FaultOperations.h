@@ -9,6 +9,7 @@
 #include "shell/Program.h"
 
 #include <QScrollBar>
+#include <QTest>
 
 #include <cstdint>
 #include <functional>
@@ -50,6 +51,21 @@ inline QStringList AfterLoss(Operation op)
     if (op == Operation::BlockRead)
         return {ReadRefused};
     return {};
+}
+
+// After "Time out" in `op`: the message once, then what the operation says
+// of its own; the program goes on offline, but for the exit command, which
+// ends it.
+inline void CheckTimedOut(Operation op, const QStringList &texts, const QList<int> &exitCodes, bool lost)
+{
+    QCOMPARE(texts.count(QStringLiteral("Time out")), 1);
+    QCOMPARE(texts.mid(texts.indexOf(QStringLiteral("Time out")) + 1), AfterLoss(op));
+    if (op == Operation::Exit) {
+        QCOMPARE(exitCodes, QList<int>{TimeOutExitCode});
+    } else {
+        QVERIFY(exitCodes.isEmpty());
+        QVERIFY(lost);
+    }
 }
 
 // The first PresetBytes of `image` are the flat preset: what the offline
